@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on Debian 12, and fetches
+# the ClipperLib source into the dependency cache. Idempotent: when everything
+# is present it only checks and returns.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cache="$top/.deps"
+
+packages=(
+  build-essential cmake pkg-config
+  qtbase5-dev qttools5-dev-tools qttools5-dev libqt5xml5
+  libminizip-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  python3 zip unzip curl xvfb util-linux dpkg-dev
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+updated=0
+apt_update() {
+  if [ "$updated" -eq 0 ]; then
+    "${sudo_cmd[@]}" apt-get update -qq
+    updated=1
+  fi
+}
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  apt_update
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# ClipperLib 6.4.2 from Debian's source package: Debian's binary package is
+# built without use_xyz, so we compile clipper.cpp ourselves.
+clipper_dir="$cache/polyclipping"
+if [ ! -f "$clipper_dir/cpp/clipper.cpp" ]; then
+  if ! grep -rqsE '^(deb-src .*bookworm|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    echo "setup: adding a deb-src entry for bookworm main"
+    echo "deb-src http://deb.debian.org/debian bookworm main" \
+      | "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/bookworm-src.list >/dev/null
+    updated=0
+  fi
+  apt_update
+  rm -rf "$cache/src-download"
+  mkdir -p "$cache/src-download"
+  (cd "$cache/src-download" && apt-get source -qq --download-only libpolyclipping=6.4.2-7 2>/dev/null \
+     || apt-get source -qq --download-only libpolyclipping)
+  (cd "$cache/src-download" && dpkg-source -x --skip-patches ./*.dsc unpacked >/dev/null)
+  rm -rf "$clipper_dir"
+  mkdir -p "$cache"
+  mv "$cache/src-download/unpacked" "$clipper_dir"
+  rm -rf "$cache/src-download"
+fi
+test -f "$clipper_dir/cpp/clipper.cpp"
+echo "setup: ready"

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the normal build, a client built against the
+# installed Engine package, then the whole test suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Installs what is missing.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+bash scripts/setup.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+export LSAN_OPTIONS="suppressions=$top/cmake/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+echo "== build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGK_BUILD_TESTS=ON >/dev/null
+cmake --build build -j"$jobs"
+
+echo "== installed package: a client built with find_package(Engine CONFIG)"
+rm -rf build/install-check
+cmake --install build --prefix build/install-check/prefix >/dev/null
+cmake -S engine/tests/client -B build/install-check/client \
+  -DCMAKE_PREFIX_PATH="$top/build/install-check/prefix" >/dev/null
+cmake --build build/install-check/client -j"$jobs" >/dev/null
+LD_LIBRARY_PATH="$top/build/install-check/prefix/lib:${LD_LIBRARY_PATH:-}" \
+  build/install-check/client/engine_client
+
+echo "== tests"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+if [ "${GK_SKIP_SANITIZERS:-0}" != "1" ]; then
+  echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DGK_SANITIZE=ON -DGK_BUILD_TESTS=ON >/dev/null
+  cmake --build build-asan -j"$jobs"
+  (cd build-asan && ctest --output-on-failure -j"$jobs")
+fi
+echo "== all tests passed"
