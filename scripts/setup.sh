@@ -12,6 +12,7 @@ packages=(
   libminizip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 zip unzip curl xvfb util-linux dpkg-dev
+  fonts-wqy-microhei
 )
 
 sudo_cmd=()
