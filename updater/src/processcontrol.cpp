@@ -1,0 +1,30 @@
+// The platform-independent part of process control: the self-copy hand-over
+// and the event-processing wait.
+#include "processcontrol.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+void waitMs(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+QString selfCopyPath(const QString& exePath) {
+  const QFileInfo info(QDir::fromNativeSeparators(exePath));
+  QString name = info.completeBaseName() + QStringLiteral("_Old");
+  if (!info.suffix().isEmpty()) name += QLatin1Char('.') + info.suffix();
+  return QDir::toNativeSeparators(info.absolutePath() + QLatin1Char('/') + name);
+}
+
+void handOverToSelfCopy(const QString& exePath) {
+  const QString copy = selfCopyPath(exePath);
+  if (QFileInfo::exists(copy)) QFile::remove(copy);
+  // QFile::copy carries the permissions over, so the copy stays executable.
+  QFile::copy(exePath, copy);
+  startProgram(copy, StartElevatedWhereAvailable, QStringLiteral("old"));
+}

@@ -1,0 +1,71 @@
+// Process control for the updater: one instance at a time, the hand-over to a
+// copy of its own executable, finding and stopping the running application,
+// starting programs, and waiting without blocking event processing.
+//
+// The operating-system part lives in processcontrol_<os>.cpp, chosen by the
+// build; processcontrol.cpp holds what is the same everywhere. Every operation
+// fails silently towards its caller (results are for tests and for callers
+// that want them); none of them shares state with another.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Name of the single-instance lock.
+inline constexpr const char* kSingleInstanceLockName = "GKBriselUpdate.exe";
+
+// Start modes of startProgram.
+enum StartMode : int {
+  StartElevatedWhereAvailable = 0,  // "RunAs" where the system has elevation
+  StartOpen = 1,                    // always plain "open", never elevated
+};
+
+// Takes the process-wide single-instance lock. False exactly when another
+// holder (another updater) already has it; true otherwise, including when the
+// lock could not be created at all. The lock is held until the process ends
+// and the kernel drops it then, also after a crash; programs that this
+// process starts do not inherit it.
+bool checkSingleInstance();
+
+// Where checkSingleInstance keeps its lock: a file named after the lock in
+// the system temporary folder (QDir::tempPath(), so TMPDIR selects it).
+QString singleInstanceLockPath();
+
+// Grants this process the right to stop other users' processes where the
+// system has such a right; on Linux there is nothing to enable: true.
+bool enableDebugPrivilege();
+
+// Id of the first process, in ascending id order, whose executable's full
+// path contains `name` (case-sensitive) at a position after the first
+// character; 0 when none does. An empty name matches nothing. This process
+// itself is never reported, so a loose name cannot make the updater stop
+// itself. Processes whose executable cannot be read are passed over.
+qint64 findProcessByName(const QString& name);
+
+// Stops process `pid`: asks it to end (SIGTERM) so it may save its data, and
+// forces it (SIGKILL) when it is still there after `graceMs` milliseconds.
+// True when the process is gone (a dead child not yet reaped counts as gone).
+// Ids <= 0 and this process's own id are refused (false).
+bool killProcess(qint64 pid, int graceMs = 3000);
+
+// Starts `path` detached from this process, without elevation (both modes);
+// `parameters`, when not empty, is passed as the program's one argument.
+// Nothing is waited for; the result says whether the start was possible and
+// callers are free to ignore it.
+bool startProgram(const QString& path, int mode, const QString& parameters);
+
+// Runs a local event loop for `ms` milliseconds, so the calling thread keeps
+// processing its events (timers, network, queued calls) while waiting.
+void waitMs(int ms);
+
+// Path of the self-copy for executable `exePath`: same folder, the file name
+// without its last extension, "_Old", then "." and that extension when there
+// is one (GKBriselUpdate.exe -> GKBriselUpdate_Old.exe, GKBriselUpdate ->
+// GKBriselUpdate_Old). Native separators.
+QString selfCopyPath(const QString& exePath);
+
+// The hand-over of a start without arguments: replaces any previous
+// self-copy with a fresh copy of `exePath` (keeping its permissions, so it
+// stays executable) and starts it with the single argument "old". Failures
+// are not reported; an old copy that could not be replaced is started.
+void handOverToSelfCopy(const QString& exePath);

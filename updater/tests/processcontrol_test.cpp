@@ -1,0 +1,250 @@
+// Process control: the single-instance lock, the self-copy hand-over, finding
+// and stopping processes, detached starts and the event-processing wait.
+#include "processcontrol.h"
+
+#include "process_test_util.h"
+#include "qt_test_app.h"
+#include "testsupport/temp_dir.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include <unistd.h>
+
+using testsupport::readFile;
+using testsupport::waitUntil;
+using testsupport::writeExecutable;
+
+namespace {
+
+// Points QDir::tempPath() at a folder for the lifetime of the object.
+class ScopedTempPath {
+public:
+  explicit ScopedTempPath(const QString& dir) : old_(qgetenv("TMPDIR")) {
+    qputenv("TMPDIR", QFile::encodeName(dir));
+  }
+  ~ScopedTempPath() {
+    if (old_.isEmpty()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", old_);
+  }
+
+private:
+  QByteArray old_;
+};
+
+// A child process that is stopped and reaped when the object goes.
+class Child {
+public:
+  Child(const QString& program, const QStringList& args) {
+    proc_.start(program, args);
+    proc_.waitForStarted();
+  }
+  ~Child() {
+    if (proc_.state() != QProcess::NotRunning) {
+      proc_.kill();
+      proc_.waitForFinished();
+    }
+  }
+  qint64 pid() const { return proc_.processId(); }
+  QProcess& process() { return proc_; }
+
+private:
+  QProcess proc_;
+};
+
+QString dirOf(const testsupport::TempDir& dir) { return QString::fromStdString(dir.str()); }
+
+}  // namespace
+
+class ProcessControlTest : public ::testing::Test {
+protected:
+  void SetUp() override { ASSERT_NE(testsupport::qtTestApp(), nullptr); }
+  testsupport::TempDir tmp;
+  QString dir = dirOf(tmp);
+};
+
+TEST(SelfCopyPath, AddsOldBeforeTheLastExtension) {
+  struct Row {
+    const char* name;
+    const char* exe;
+    const char* copy;
+  };
+  const Row rows[] = {
+      {"windows name", "/opt/gk/GKBriselUpdate.exe", "/opt/gk/GKBriselUpdate_Old.exe"},
+      {"no extension, no trailing dot", "/opt/gk/GKBriselUpdate", "/opt/gk/GKBriselUpdate_Old"},
+      {"copy of the copy", "/opt/gk/GKBriselUpdate_Old", "/opt/gk/GKBriselUpdate_Old_Old"},
+      {"copy of the copy with extension", "/opt/gk/GKBriselUpdate_Old.exe",
+       "/opt/gk/GKBriselUpdate_Old_Old.exe"},
+      {"only the last extension", "/opt/gk/tool.tar.gz", "/opt/gk/tool.tar_Old.gz"},
+      {"dotted folder", "/opt/gk.v2/GKBriselUpdate", "/opt/gk.v2/GKBriselUpdate_Old"},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(selfCopyPath(QString::fromUtf8(row.exe)), QString::fromUtf8(row.copy)) << row.name;
+}
+
+TEST_F(ProcessControlTest, HandOverReplacesTheCopyKeepsItExecutableAndStartsItWithOld) {
+  const QString exe = dir + "/prog";
+  const QByteArray script = "#!/bin/sh\necho \"$(basename \"$0\") $*\" > \"$(dirname \"$0\")/started.txt\"\n";
+  ASSERT_TRUE(writeExecutable(exe, script));
+  // A stale copy from an earlier run must be replaced, not reused.
+  ASSERT_TRUE(testsupport::writeFile(dir + "/prog_Old", "stale"));
+
+  handOverToSelfCopy(exe);
+
+  ASSERT_TRUE(waitUntil([&] { return readFile(dir + "/started.txt").endsWith('\n'); }));
+  EXPECT_EQ(readFile(dir + "/started.txt"), "prog_Old old\n");
+  EXPECT_EQ(readFile(dir + "/prog_Old"), script);
+  EXPECT_TRUE(QFileInfo(dir + "/prog_Old").isExecutable());
+}
+
+TEST_F(ProcessControlTest, SingleInstanceLockIsExclusiveAndNotInheritedByStartedPrograms) {
+  ScopedTempPath scoped(dir);
+  EXPECT_EQ(singleInstanceLockPath(), dir + "/GKBriselUpdate.exe.lock");
+  EXPECT_TRUE(checkSingleInstance());
+  EXPECT_TRUE(QFileInfo::exists(singleInstanceLockPath()));
+  EXPECT_FALSE(checkSingleInstance()) << "a second holder must be refused";
+
+  // A program started while the lock is held must not carry its descriptor.
+  const QString script = dir + "/fds.sh";
+  ASSERT_TRUE(writeExecutable(script, "#!/bin/sh\nls -l /proc/$$/fd/ > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"\n"));
+  ASSERT_TRUE(startProgram(script, StartOpen, dir + "/fds.txt"));
+  ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(dir + "/fds.txt"); }));
+  const QByteArray fds = readFile(dir + "/fds.txt");
+  EXPECT_FALSE(fds.isEmpty());
+  EXPECT_FALSE(fds.contains("GKBriselUpdate.exe.lock")) << fds.constData();
+}
+
+TEST_F(ProcessControlTest, SingleInstanceLockOfAKilledHolderIsReleased) {
+  ScopedTempPath scoped(dir);
+  const QString holder =
+      "import fcntl, sys, time\n"
+      "f = open(sys.argv[1], 'w')\n"
+      "fcntl.flock(f, fcntl.LOCK_EX)\n"
+      "print('locked', flush=True)\n"
+      "time.sleep(120)\n";
+  Child child("python3", {"-c", holder, singleInstanceLockPath()});
+  ASSERT_TRUE(child.process().waitForReadyRead(20000));
+  EXPECT_FALSE(checkSingleInstance()) << "another process holds the lock";
+
+  child.process().kill();  // a crash: no chance to clean up
+  ASSERT_TRUE(child.process().waitForFinished());
+  EXPECT_TRUE(checkSingleInstance()) << "the kernel drops the lock of a dead holder";
+}
+
+TEST(ProcessControl, DebugPrivilegeHasNothingToEnable) { EXPECT_TRUE(enableDebugPrivilege()); }
+
+TEST_F(ProcessControlTest, FindProcessByNameMatchesAnywhereButTheFirstCharacter) {
+  const QString name = QStringLiteral("gkfindme_%1").arg(::getpid());
+  const QString exe = dir + "/" + name;
+  ASSERT_TRUE(QFile::copy("/bin/sleep", exe));
+  Child child(exe, {"60"});
+  ASSERT_GT(child.pid(), 0);
+
+  EXPECT_EQ(findProcessByName(name), child.pid()) << "file name anywhere in the path";
+  EXPECT_EQ(findProcessByName(QFileInfo(dir).fileName() + "/" + name), child.pid());
+  EXPECT_EQ(findProcessByName(name.toUpper()), 0) << "case-sensitive";
+  EXPECT_EQ(findProcessByName(exe), 0) << "a match at position 0 does not count";
+  EXPECT_EQ(findProcessByName(QString()), 0) << "an empty name matches nothing";
+}
+
+TEST(ProcessControl, FindProcessByNameNeverReportsTheCallingProcess) {
+  const QString self = QFileInfo("/proc/self/exe").symLinkTarget();
+  ASSERT_FALSE(self.isEmpty());
+  EXPECT_NE(findProcessByName(QFileInfo(self).fileName()), static_cast<qint64>(::getpid()));
+}
+
+TEST_F(ProcessControlTest, KillProcessLetsTheApplicationSaveBeforeItEnds) {
+  const QString app = dir + "/saver.sh";
+  ASSERT_TRUE(writeExecutable(app,
+                              "#!/bin/sh\n"
+                              "trap 'echo saved > \"$1\"; exit 0' TERM\n"
+                              "echo up\n"
+                              "while :; do sleep 0.05; done\n"));
+  Child child(app, {dir + "/saved.txt"});
+  ASSERT_TRUE(child.process().waitForReadyRead(20000));
+
+  EXPECT_TRUE(killProcess(child.pid()));
+  ASSERT_TRUE(child.process().waitForFinished(20000));
+  EXPECT_EQ(readFile(dir + "/saved.txt"), "saved\n");
+}
+
+TEST_F(ProcessControlTest, KillProcessForcesAProcessThatIgnoresTheRequest) {
+  Child child("/bin/sh", {"-c", "trap '' TERM; echo up; exec sleep 120"});
+  ASSERT_TRUE(child.process().waitForReadyRead(20000));
+
+  EXPECT_TRUE(killProcess(child.pid(), 100));
+  ASSERT_TRUE(child.process().waitForFinished(20000));
+  EXPECT_EQ(child.process().exitStatus(), QProcess::CrashExit);
+}
+
+TEST(ProcessControl, KillProcessOfAGoneProcessSucceedsAndRefusesItself) {
+  QProcess done;
+  done.start("/bin/sh", {"-c", "read line"});
+  ASSERT_TRUE(done.waitForStarted());
+  const qint64 gone = done.processId();
+  done.closeWriteChannel();  // end of input: the shell exits by itself
+  ASSERT_TRUE(done.waitForFinished());
+  EXPECT_TRUE(killProcess(gone));
+  EXPECT_FALSE(killProcess(::getpid()));
+}
+
+// Ids 0 and -1 address a whole process group or every process: run that case
+// in a PID namespace and a session of its own, where a wrong answer can only
+// reach the processes of this test.
+TEST(ProcessControl, KillProcessRefusesGroupAndBroadcastIds) {
+  if (qEnvironmentVariableIsSet("GK_INSIDE_PID_NAMESPACE")) {
+    QProcess bystander;
+    bystander.start("/bin/sleep", {"60"});
+    ASSERT_TRUE(bystander.waitForStarted());
+    EXPECT_FALSE(killProcess(0));
+    EXPECT_FALSE(killProcess(-1));
+    EXPECT_EQ(bystander.state(), QProcess::Running);
+    EXPECT_FALSE(bystander.waitForFinished(200)) << "the bystander must survive";
+    bystander.kill();
+    bystander.waitForFinished();
+    return;
+  }
+  const QString self = QFileInfo("/proc/self/exe").symLinkTarget();
+  QProcess inner;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("GK_INSIDE_PID_NAMESPACE", "1");
+  inner.setProcessEnvironment(env);
+  inner.setProcessChannelMode(QProcess::MergedChannels);
+  inner.start("unshare", {"--pid", "--fork", "--mount-proc", "setsid", self,
+                          "--gtest_filter=ProcessControl.KillProcessRefusesGroupAndBroadcastIds"});
+  ASSERT_TRUE(inner.waitForFinished(60000));
+  EXPECT_EQ(inner.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(inner.exitCode(), 0) << inner.readAll().constData();
+}
+
+TEST(ProcessControl, StartProgramRefusesAnEmptyPathAndAMissingProgram) {
+  EXPECT_FALSE(startProgram(QString(), StartOpen, QString()));
+  EXPECT_FALSE(startProgram("/nonexistent/gk/program", StartElevatedWhereAvailable, QString()));
+}
+
+TEST_F(ProcessControlTest, StartProgramPassesParametersAsOneArgument) {
+  const QString script = dir + "/args.sh";
+  ASSERT_TRUE(writeExecutable(script, "#!/bin/sh\necho \"$#:$1\" > \"$(dirname \"$0\")/args.txt\"\n"));
+  ASSERT_TRUE(startProgram(script, StartElevatedWhereAvailable, "two words"));
+  ASSERT_TRUE(waitUntil([&] { return readFile(dir + "/args.txt").endsWith('\n'); }));
+  EXPECT_EQ(readFile(dir + "/args.txt"), "1:two words\n");
+
+  QFile::remove(dir + "/args.txt");
+  ASSERT_TRUE(startProgram(script, StartOpen, QString()));
+  ASSERT_TRUE(waitUntil([&] { return readFile(dir + "/args.txt").endsWith('\n'); }));
+  EXPECT_EQ(readFile(dir + "/args.txt"), "0:\n") << "no parameters, no argument";
+}
+
+TEST(ProcessControl, WaitMsKeepsProcessingEvents) {
+  ASSERT_NE(testsupport::qtTestApp(), nullptr);
+  bool delivered = false;
+  QTimer::singleShot(0, [&] { delivered = true; });
+  waitMs(50);
+  EXPECT_TRUE(delivered);
+}
