@@ -1,0 +1,45 @@
+// Private helpers shared by the segment's intersection and distance code:
+// the orientation code, the three rejection tests and the crossing of two
+// carrier lines.
+#pragma once
+
+#include <engine/lineseg2d.h>
+
+namespace segdetail {
+
+// Orientation code of p against the directed segment a->b:
+// m = (p.x - a.x)*(b.y - a.y) - (p.y - a.y)*(b.x - a.x), compared with
+// q = EqualPoint^2: CMP_EQUAL when |m| <= q, CMP_GREATER when m > q (p right
+// of a->b), CMP_LESS otherwise.
+COMPAREVAL orientationCode(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& p,
+                           const GkTolerance& tol);
+
+// Orientation codes of a segment pair: o1/o2 of other's start/end against this
+// segment, o3/o4 of this start/end against other.
+struct PairCodes {
+    COMPAREVAL o1 = CMP_EQUAL;
+    COMPAREVAL o2 = CMP_EQUAL;
+    COMPAREVAL o3 = CMP_EQUAL;
+    COMPAREVAL o4 = CMP_EQUAL;
+
+    bool anyEqual() const
+    {
+        return o1 == CMP_EQUAL || o2 == CMP_EQUAL || o3 == CMP_EQUAL || o4 == CMP_EQUAL;
+    }
+};
+
+// Runs, in order and stopping at the first rejection: R1 the box overlap
+// (EqualPoint, refreshing both box caches), R2 other wholly on one side of
+// this segment, R3 this segment wholly on one side of other. Returns false on
+// a rejection; on true all four codes are filled.
+bool passesRejectionTests(AcGeLineSeg2d& self, AcGeLineSeg2d& other, const GkTolerance& tol,
+                          PairCodes& codes);
+
+// Crossing of the two carrier lines by the closed form; not finite when the
+// lines are parallel.
+AcGePoint2d carrierCrossing(const AcGeLineSeg2d& self, const AcGeLineSeg2d& other);
+
+// True when both coordinates are finite.
+bool isFinitePoint(const AcGePoint2d& p);
+
+} // namespace segdetail
