@@ -1,0 +1,69 @@
+// File services that differ between operating systems, used by archive
+// extraction and file copying. One implementation file per system
+// (fileplatform_posix.cpp today), chosen by the build.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Times of a file in seconds since 1970-01-01 UTC. Systems that cannot set
+// a creation time ignore it.
+struct FileTimes {
+  qint64 access = 0;
+  qint64 creation = 0;
+  qint64 modification = 0;
+};
+
+// How an extracted file's permissions are set when it is finished.
+struct FilePermissions {
+  bool readOnly = false;  // no one may write (Windows: the read-only attribute)
+  int unixMode = -1;      // permission bits 0..0777 to apply; -1: system default
+};
+
+// A file being written from scratch, never through a symbolic link. Closed
+// (and kept) on destruction unless discard() was called.
+class NewFile {
+public:
+  NewFile() = default;
+  ~NewFile();
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+
+  // Creates `path` for writing, replacing an existing ordinary file. Fails
+  // for a read-only existing file, for a symbolic link and for a folder.
+  bool create(const QString& path);
+  // Writes all `size` bytes; false on any failure.
+  bool write(const char* data, qint64 size);
+  // Applies `permissions` and `times`, then closes; false if any step failed.
+  bool finish(const FileTimes& times, const FilePermissions& permissions);
+  // Closes and deletes the file.
+  void discard();
+
+private:
+  qintptr handle_ = -1;
+  QString path_;
+};
+
+// Makes sure `path` is a real folder: creates it when missing (one level,
+// the parent must exist); false when it exists as anything else, including a
+// symbolic link to a folder.
+bool makeFolderLevel(const QString& path);
+
+// True when `path` is a symbolic link (dangling or not).
+bool isSymbolicLink(const QString& path);
+
+// True when `path` exists and its owner may not write it.
+bool isReadOnlyFile(const QString& path);
+
+// Moves `from` onto `to` in one step, replacing an existing `to`; both lie in
+// the same folder.
+bool replaceFile(const QString& from, const QString& to);
+
+// Sets the access and modification times of the existing file `path`.
+bool setFileTimes(const QString& path, const FileTimes& times);
+
+// Permission bits (0..07777) of `path`, -1 when it cannot be read.
+int filePermissionBits(const QString& path);
+
+// Sets the permission bits of `path`.
+bool setFilePermissionBits(const QString& path, int mode);

@@ -1,0 +1,68 @@
+// The updater's settings: SettingsFile reads one INI file, UpdateSettings is
+// the process-wide record filled from "updata.ini" beside the executable.
+// Nothing is ever written back to the file.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QtGlobal>
+
+#include <memory>
+
+class QSettings;
+
+// Owns one INI reader for one file. A missing file reads as empty.
+class SettingsFile {
+public:
+  // An empty path means "updata.ini" in the application folder.
+  explicit SettingsFile(const QString& path = QString());
+  ~SettingsFile();
+  SettingsFile(const SettingsFile&) = delete;
+  SettingsFile& operator=(const SettingsFile&) = delete;
+
+  // The value stored under "group/key", or `defaultValue` when there is none.
+  // Group and key are matched exactly first, then without regard to case
+  // (settings files are written for a system whose INI keys ignore case).
+  // A value that the INI reader split at commas is joined back with ",".
+  QVariant value(const QString& group, const QString& key,
+                 const QVariant& defaultValue = QVariant()) const;
+
+  // The file this reader reads.
+  QString fileName() const;
+
+  // "updata.ini" in the folder of the running executable.
+  static QString defaultPath();
+
+private:
+  std::unique_ptr<QSettings> settings_;
+};
+
+// The process-wide settings record. Filled once by load() on the main thread
+// before the worker starts; only read afterwards, so it needs no lock.
+struct UpdateSettings {
+  qint32 downmode = 0;      // 0: HTTP transfers; anything else: none
+  qint32 connectcount = 1;  // attempts per download; <= 0 means none
+  QString httpListURL;      // base address; file addresses are appended as is
+  QString Application;      // executable name of the application program
+  QString ftpserverip;      // the five FTP strings are read but unused
+  QString ftpserverport;
+  QString ftpusername;
+  QString ftpuserpassword;
+  QString ftpremotedir;
+  QString ListFileName;     // update list name, on the server and locally
+  QString newListFileName;  // name of the downloaded list in the working folder
+  QString LocatTempDir;     // working folder name under <temp>/tmpUpdata/
+  QString AppTitle;
+
+  // The single record, created on first call and never freed.
+  static UpdateSettings* instance();
+
+  // Fills every field from the INI file at `path` (empty: "updata.ini"
+  // beside the executable), with the defaults for whatever is missing, and
+  // derives newListFileName.
+  void load(const QString& path = QString());
+
+  // The downloaded list's name for a list name: "version.xml" gives
+  // "version_new.xml", "list" gives "list_newlist", ".xml" gives "".
+  static QString deriveNewListFileName(const QString& listFileName);
+};
