@@ -171,7 +171,7 @@ public:
     void getSamplePoints(std::vector<AcGePoint2d>& pts, int count) const;
     // count points on an arc (the two end points when count < 2). A full circle
     // gives 8a - 7 points with a = int(count*0.125 + 1): count 64 gives 65;
-    // any count below 16 gives the 9 octant corners.
+    // any count below 16 gives the 9 octant corners; at most kMaxSamplePoints.
     void GetSamplePointXY(GkSampleXY& sink, const int& count) const;
     // As GetSamplePointXY(sink, count), the inner points from GkMath::FastCos /
     // FastSin (error below 3.2e-7 * radius); start and end points are exact.
