@@ -1,0 +1,16 @@
+// Restores the library default tolerance GkGeoLib::g_tol when the scope
+// ends, so a test that changes it cannot leak into the next one.
+#pragma once
+
+#include <engine/tolerance.h>
+
+class ScopedDefaultTolerance {
+public:
+  ScopedDefaultTolerance() : saved_(GkGeoLib::g_tol) {}
+  ~ScopedDefaultTolerance() { GkGeoLib::g_tol = saved_; }
+  ScopedDefaultTolerance(const ScopedDefaultTolerance&) = delete;
+  ScopedDefaultTolerance& operator=(const ScopedDefaultTolerance&) = delete;
+
+private:
+  GkTolerance saved_;
+};
