@@ -137,10 +137,11 @@ public:
   // Number of sample points, both ends included, for an arc of the given
   // radius and sweep with chord sagitta at most tol:
   // trunc(sweep / acos(1 - tol/radius)) + 2. Returns 2 when 1 - tol/radius
-  // lies outside [-1, 1] and when the quotient is not finite (zero tolerance,
-  // zero radius, NaN input); the count is clamped to the range of int, at
-  // most kMaxArcBreakCount. A negative sweep gives a count below 2 by the
-  // same formula.
+  // lies outside [-1, 1] and when the quotient is not finite: zero
+  // tolerance, zero radius, NaN input, and also tol/radius below about
+  // 1.1e-16, where 1 - tol/radius rounds to 1. The count is clamped to the
+  // range of int, at most kMaxArcBreakCount. A negative sweep gives a count
+  // below 2 by the same formula.
   static int GetArcBreakCount(const double& radius, const double& sweep, const double& tol);
   // Table-driven sine and cosine: second-order Taylor expansion about the
   // nearest of 256 table angles; absolute error below 3.2e-7.
