@@ -51,18 +51,25 @@ bool GkBoundBox2d::Intersect(const GkBoundBox2d& other, GkBoundBox2d& out) const
   return true;
 }
 
-bool GkBoundBox2d::Contain(AcGePoint2d p, const GkTolerance& tol) const {
+namespace {
+
+// The extent [x0, x1] x [y0, y1] lies in the box widened by tol.EqualPoint;
+// tested left, right, bottom, top, stopping at the first failure.
+bool ContainsExtent(const GkBoundBox2d& b, double x0, double x1, double y0, double y1,
+                    const GkTolerance& tol) {
   const double t = tol.EqualPoint();
-  return gk::LessEqualWithin(minX, p.x, t) && gk::GreaterEqualWithin(maxX, p.x, t) &&
-         gk::LessEqualWithin(minY, p.y, t) &&
-         GkMath::Compare(maxY, p.y, CMP_GREATER_EQUAL, tol);
+  return gk::LessEqualWithin(b.minX, x0, t) && gk::GreaterEqualWithin(b.maxX, x1, t) &&
+         gk::LessEqualWithin(b.minY, y0, t) && GkMath::Compare(b.maxY, y1, CMP_GREATER_EQUAL, tol);
+}
+
+}  // namespace
+
+bool GkBoundBox2d::Contain(AcGePoint2d p, const GkTolerance& tol) const {
+  return ContainsExtent(*this, p.x, p.x, p.y, p.y, tol);
 }
 
 bool GkBoundBox2d::Contain(const GkBoundBox2d& other, const GkTolerance& tol) const {
-  const double t = tol.EqualPoint();
-  return gk::LessEqualWithin(minX, other.minX, t) && gk::GreaterEqualWithin(maxX, other.maxX, t) &&
-         gk::LessEqualWithin(minY, other.minY, t) &&
-         GkMath::Compare(maxY, other.maxY, CMP_GREATER_EQUAL, tol);
+  return ContainsExtent(*this, other.minX, other.maxX, other.minY, other.maxY, tol);
 }
 
 bool GkBoundBox2d::IsOverLap(const GkBoundBox2d& other, const GkTolerance& tol) const {
