@@ -38,25 +38,16 @@ struct BestPair {
   }
 };
 
-// The segment's point nearest p, with g_tol.
-AcGePoint2d SegPointNearest(AcGeLineSeg2d& seg, const AcGePoint2d& p) {
+// A curve's nearest point to p and its distance from p, with g_tol. The
+// interface takes the point by non-const reference, hence the copy.
+AcGePoint2d NearestTo(GkCurve2d& curve, const AcGePoint2d& p) {
   AcGePoint2d q = p;
-  return seg.closestPointTo(q, GkGeoLib::g_tol);
+  return curve.closestPointTo(q, GkGeoLib::g_tol);
 }
 
-double SegDistance(AcGeLineSeg2d& seg, const AcGePoint2d& p) {
+double DistanceFrom(GkCurve2d& curve, const AcGePoint2d& p) {
   AcGePoint2d q = p;
-  return seg.distanceTo(q, GkGeoLib::g_tol);
-}
-
-AcGePoint2d ArcPointNearest(AcGeCircArc2d& arc, const AcGePoint2d& p) {
-  AcGePoint2d q = p;
-  return arc.closestPointTo(q, GkGeoLib::g_tol);
-}
-
-double ArcDistance(AcGeCircArc2d& arc, const AcGePoint2d& p) {
-  AcGePoint2d q = p;
-  return arc.distanceTo(q, GkGeoLib::g_tol);
+  return curve.distanceTo(q, GkGeoLib::g_tol);
 }
 
 // A segment end point p strictly inside the circle and on the arc by angle
@@ -107,7 +98,7 @@ BestPair ArcSegInside(AcGeCircArc2d& arc, AcGeLineSeg2d& seg) {
   }
   if (insideEnds == 2) return best;
   for (const AcGePoint2d& end : {arc.startPoint(), arc.endPoint()}) {
-    best.Offer(end, SegPointNearest(seg, end));
+    best.Offer(end, NearestTo(seg, end));
   }
   return best;
 }
@@ -119,16 +110,16 @@ BestPair ArcArcEndPairs(AcGeCircArc2d& self, AcGeCircArc2d& other) {
   BestPair best;
   const AcGePoint2d s2 = other.startPoint(), e2 = other.endPoint();
   const AcGePoint2d s1 = self.startPoint(), e1 = self.endPoint();
-  best.Offer(ArcPointNearest(self, s2), s2);
-  best.Offer(ArcPointNearest(self, e2), e2);
-  best.Offer(s1, ArcPointNearest(other, s1));
-  best.Offer(e1, ArcPointNearest(other, e1));
+  best.Offer(NearestTo(self, s2), s2);
+  best.Offer(NearestTo(self, e2), e2);
+  best.Offer(s1, NearestTo(other, s1));
+  best.Offer(e1, NearestTo(other, e1));
   return best;
 }
 
 double ArcArcEndDistance(AcGeCircArc2d& self, AcGeCircArc2d& other) {
-  return std::min({ArcDistance(self, other.startPoint()), ArcDistance(self, other.endPoint()),
-                   ArcDistance(other, self.startPoint()), ArcDistance(other, self.endPoint())});
+  return std::min({DistanceFrom(self, other.startPoint()), DistanceFrom(self, other.endPoint()),
+                   DistanceFrom(other, self.startPoint()), DistanceFrom(other, self.endPoint())});
 }
 
 // How two arcs' circles lie: apart, one within the other (with the
@@ -227,7 +218,7 @@ AcGePoint2d AcGeCircArc2d::closestPointTo(AcGeLineSeg2d& seg, AcGePoint2d& onSeg
   const GkTolerance& g = GkGeoLib::g_tol;
   const AcGePoint2d c = center();
   const double r = radius();
-  const AcGePoint2d F = SegPointNearest(seg, c);
+  const AcGePoint2d F = NearestTo(seg, c);
   const double d = F.distanceTo(c);
   if (std::fabs(d - r) <= g.EqualPoint() || d - r > g.EqualPoint()) {
     if (OnArcByAngle(*this, F, g)) {
@@ -235,7 +226,7 @@ AcGePoint2d AcGeCircArc2d::closestPointTo(AcGeLineSeg2d& seg, AcGePoint2d& onSeg
       return RadialPoint(c, r, F);
     }
     const AcGePoint2d s1 = startPoint(), e1 = endPoint();
-    const AcGePoint2d fs = SegPointNearest(seg, s1), fe = SegPointNearest(seg, e1);
+    const AcGePoint2d fs = NearestTo(seg, s1), fe = NearestTo(seg, e1);
     const bool endWins = fe.distanceTo(e1) < fs.distanceTo(s1);
     onSeg = endWins ? fe : fs;
     return endWins ? e1 : s1;
@@ -250,11 +241,11 @@ double AcGeCircArc2d::distanceTo(AcGeLineSeg2d& seg, const GkTolerance& tol) {
   const AcGePoint2d c = center();
   const double r = radius();
   const AcGePoint2d s1 = startPoint(), e1 = endPoint();
-  const AcGePoint2d F = SegPointNearest(seg, c);
+  const AcGePoint2d F = NearestTo(seg, c);
   const double d = F.distanceTo(c);
   if (d >= r) {
     if (OnArcByAngle(*this, F, tol)) return d - r;
-    return std::min(SegPointNearest(seg, s1).distanceTo(s1), SegPointNearest(seg, e1).distanceTo(e1));
+    return std::min(NearestTo(seg, s1).distanceTo(s1), NearestTo(seg, e1).distanceTo(e1));
   }
   const AcGePoint2d ps = seg.startPoint(), pe = seg.endPoint();
   const LineCircleCrossings x = CrossLineWithCircle(ps, pe, c, r);
@@ -266,7 +257,7 @@ double AcGeCircArc2d::distanceTo(AcGeLineSeg2d& seg, const GkTolerance& tol) {
   const bool startInside = InsideEndCandidate(*this, ps, qS);
   const bool endInside = InsideEndCandidate(*this, pe, qE);
   if (startInside && endInside) return std::min(qS, qE);
-  return std::min({qS, qE, SegDistance(seg, s1), SegDistance(seg, e1)});
+  return std::min({qS, qE, DistanceFrom(seg, s1), DistanceFrom(seg, e1)});
 }
 
 AcGePoint2d AcGeCircArc2d::closestPointTo(AcGeCircArc2d& other, AcGePoint2d& onOther,
