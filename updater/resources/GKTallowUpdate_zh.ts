@@ -1,0 +1,49 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>GKTallowUpdateClass</name>
+    <message>
+        <source>GKTallowUpdate</source>
+        <translation>远程升级</translation>
+    </message>
+    <message>
+        <source>Progress:</source>
+        <translation>进度</translation>
+    </message>
+</context>
+<context>
+    <name>GKThreadDownLoad</name>
+    <message>
+        <source>checkStartTip</source>
+        <translation>开始检查主程序是否有更新，请稍后</translation>
+    </message>
+    <message>
+        <source>downStartTip</source>
+        <translation>开始下载待更新资源清单，请稍后</translation>
+    </message>
+    <message>
+        <source>compareList</source>
+        <translation>开始对比资源版本，请稍后</translation>
+    </message>
+    <message>
+        <source>downfile</source>
+        <translation>开始下载文件</translation>
+    </message>
+    <message>
+        <source>updatestart</source>
+        <translation>开始更新数据</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>maintitle</source>
+        <translation>远程升级</translation>
+    </message>
+    <message>
+        <source>progress</source>
+        <translation>进度</translation>
+    </message>
+</context>
+</TS>

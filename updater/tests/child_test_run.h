@@ -1,0 +1,78 @@
+// Runs one test of this executable again in a child process: in a PID
+// namespace and a session of its own (so a test that finds or stops
+// processes can never reach one outside it), and with its own environment
+// (so the system locale or the temporary folder can differ per test).
+//
+// Pattern:
+//   TEST(Suite, Name) {
+//     if (!testsupport::insideChildRun()) {
+//       EXPECT_CHILD_RUN_PASSES({{"LC_ALL", "zh_CN.UTF-8"}});
+//       return;
+//     }
+//     ... the test body, run in the child ...
+//   }
+#pragma once
+
+#include <QByteArray>
+#include <QFileInfo>
+#include <QList>
+#include <QPair>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+inline constexpr const char* kChildRunVariable = "GK_UPDATER_TEST_CHILD";
+
+inline bool insideChildRun() { return qEnvironmentVariableIsSet(kChildRunVariable); }
+
+struct ChildRunResult {
+  bool finished = false;  // false: did not start or did not end in time
+  int exitCode = -1;
+  QByteArray output;      // standard output and error, merged
+};
+
+using EnvList = QList<QPair<QString, QString>>;
+
+// Runs the current test in a child process with `env` added to this
+// process's environment, and waits for it (up to `limitMs`, a hang guard).
+inline ChildRunResult runCurrentTestInChild(const EnvList& env, int limitMs = 180000) {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const QString filter = QStringLiteral("--gtest_filter=%1.%2")
+                             .arg(QString::fromUtf8(info->test_suite_name()),
+                                  QString::fromUtf8(info->name()));
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QString::fromLatin1(kChildRunVariable), QStringLiteral("1"));
+  for (const auto& pair : env) environment.insert(pair.first, pair.second);
+
+  QProcess child;
+  child.setProcessEnvironment(environment);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+  child.start(QStringLiteral("unshare"), {"--pid", "--fork", "--mount-proc", "setsid", self, filter});
+  ChildRunResult result;
+  if (!child.waitForFinished(limitMs)) {
+    child.kill();
+    child.waitForFinished();
+  } else {
+    result.finished = child.exitStatus() == QProcess::NormalExit;
+    result.exitCode = child.exitCode();
+  }
+  result.output = child.readAll();
+  return result;
+}
+
+}  // namespace testsupport
+
+// Expects the current test, run again in a child process, to pass there.
+#define EXPECT_CHILD_RUN_PASSES(...)                                                 \
+  do {                                                                               \
+    const testsupport::ChildRunResult childRun =                                     \
+        testsupport::runCurrentTestInChild(testsupport::EnvList __VA_ARGS__);        \
+    EXPECT_TRUE(childRun.finished && childRun.exitCode == 0 &&                       \
+                childRun.output.contains("[  PASSED  ] 1 test"))                     \
+        << childRun.output.constData();                                              \
+  } while (false)
