@@ -1,0 +1,41 @@
+// The operating-system services the launcher needs, behind a few plain
+// functions. One implementation file per operating system is chosen by the
+// build (platform_posix.cpp today); the rest of the launcher calls only these.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace carrack {
+
+// A calendar date in local time (month 1-12, day 1-31).
+struct LocalDate {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+};
+
+namespace platform {
+
+// Folder of the running executable, without a trailing separator; empty when
+// the system cannot tell. No length limit.
+std::string programFolder();
+
+// Milliseconds of a monotonic clock that starts at boot (it keeps counting
+// while the machine sleeps, like the Windows tick counter).
+std::uint64_t millisecondsSinceBoot();
+
+// Today's date in the local time zone.
+LocalDate localDate();
+
+// True when anything (file or folder) exists at path.
+bool pathExists(const std::string& path);
+
+// Creates one folder level; false when it could not be created.
+bool createFolder(const std::string& path);
+
+// Separator between path components on this system.
+char pathSeparator();
+
+}  // namespace platform
+}  // namespace carrack
