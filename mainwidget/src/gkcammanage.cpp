@@ -1,0 +1,83 @@
+#include <gkmainwidget/gkcammanage.h>
+
+#include "auditwindow.h"
+#include "designaudit.h"
+#include "findingscsv.h"
+#include "logindialog.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// The main window, deleted when it closes or, at the latest, while the
+// application object is being destroyed (widgets must not outlive it).
+QPointer<GkAuditWindow>& mainWindow() {
+  static QPointer<GkAuditWindow> window;
+  return window;
+}
+
+void deleteMainWindow() { delete mainWindow().data(); }
+
+GkAuditWindow* showMainWindow(const QString& user) {
+  deleteMainWindow();
+  auto* window = new GkAuditWindow(user);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  mainWindow() = window;
+  qRemovePostRoutine(deleteMainWindow);
+  qAddPostRoutine(deleteMainWindow);
+  window->show();
+  return window;
+}
+
+void write(std::FILE* stream, const QString& text) {
+  const QByteArray bytes = text.toLocal8Bit();
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+  std::fflush(stream);
+}
+
+}  // namespace
+
+GkCamManage* GkCamManage::GetInstance() {
+  static GkCamManage instance;
+  return &instance;
+}
+
+bool GkCamManage::GetLoginWidget() {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    std::fputs("GkMainWidget: the login window needs a QApplication\n", stderr);
+    return false;
+  }
+  const QByteArray script = qgetenv("GK_LOGIN_SCRIPT");
+  QString user;
+  if (script == "cancel") {
+    return false;
+  } else if (script == "accept") {
+    user = QStringLiteral("script");
+  } else {
+    GkLoginDialog dialog;
+    if (dialog.exec() != QDialog::Accepted) return false;
+    user = dialog.userName();
+  }
+
+  GkAuditWindow* window = showMainWindow(user);
+  if (script == "accept") {
+    // Seen only once the caller runs the event loop; closing the last
+    // window then ends it.
+    QTimer::singleShot(0, window, [w = window] {
+      std::fputs("GkMainWidget: scripted login accepted; closing the main window\n", stderr);
+      w->close();
+    });
+  }
+  return true;
+}
+
+int GkCamManage::RunNoUI(QString designPath, QString tag) {
+  const AuditReport report = auditDesignFile(designPath);
+  if (report.readable) write(stdout, findingsCsv(report.design, report.result.findings));
+  write(stderr, auditSummary(tag, designPath, report) + QLatin1Char('\n'));
+  return report.exitCode();
+}

@@ -1,0 +1,156 @@
+#include "regionops.h"
+
+#include <engine/circarc2d.h>
+#include <engine/lineseg2d.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+AcGePoint2d toPoint(const DesignPoint& p) { return AcGePoint2d(p.x, p.y); }
+
+GkCurve2d* makeCurve(const DesignCurve& c) {
+  switch (c.kind) {
+    case DesignCurve::Kind::Line:
+      return new AcGeLineSeg2d(toPoint(c.from), toPoint(c.to));
+    case DesignCurve::Kind::Arc:
+      return new AcGeCircArc2d(toPoint(c.center), c.radius, c.startDeg * kRadiansPerDegree,
+                               c.endDeg * kRadiansPerDegree, c.ccw);
+    case DesignCurve::Kind::Circle:
+      break;
+  }
+  return new AcGeCircArc2d(toPoint(c.center), c.radius);
+}
+
+GkCompositeCurve2d* makeLoop(const DesignLoop& loop) {
+  auto composite = std::make_unique<GkCompositeCurve2d>();
+  for (const DesignCurve& c : loop) composite->append(makeCurve(c));
+  return composite.release();
+}
+
+std::vector<GkCompositeCurve2d*> loopsOf(const GkShape& shape) {
+  std::vector<GkCompositeCurve2d*> loops;
+  shape.GetCompCurveList(loops);
+  return loops;
+}
+
+// Twice the signed area swept by one member, from the integral of
+// x dy - y dx along it.
+double doubledSignedArea(GkCurve2d& member) {
+  const AcGePoint2d s = member.startPoint();
+  const AcGePoint2d e = member.endPoint();
+  if (member.GetCrvType() == kCrvLineSeg) return s.x * e.y - e.x * s.y;
+  if (member.GetCrvType() != kCrvArc) return 0.0;
+  auto& arc = static_cast<AcGeCircArc2d&>(member);
+  const AcGePoint2d c = arc.center();
+  const double r = arc.radius();
+  const double sweep = arc.isClockWise() ? -arc.GetArcSweepangle() : arc.GetArcSweepangle();
+  return c.x * (e.y - s.y) - c.y * (e.x - s.x) + r * r * sweep;
+}
+
+double curveLength(const DesignCurve& c) {
+  switch (c.kind) {
+    case DesignCurve::Kind::Line:
+      return std::hypot(c.to.x - c.from.x, c.to.y - c.from.y);
+    case DesignCurve::Kind::Circle:
+      return c.radius * 360.0 * kRadiansPerDegree;
+    case DesignCurve::Kind::Arc:
+      break;
+  }
+  double sweep = std::fmod(c.ccw ? c.endDeg - c.startDeg : c.startDeg - c.endDeg, 360.0);
+  if (sweep <= 0) sweep += 360.0;
+  return c.radius * sweep * kRadiansPerDegree;
+}
+
+}  // namespace
+
+std::unique_ptr<GkShape> makeShape(const DesignRegion& region) {
+  auto shape = std::make_unique<GkShape>();
+  shape->AppendCompCurve(makeLoop(region.outer));
+  for (const DesignLoop& hole : region.holes) shape->AppendCompCurve(makeLoop(hole));
+  return shape;
+}
+
+BoundaryGap boundaryGap(GkShape& a, GkShape& b) {
+  const GkTolerance tol;
+  BoundaryGap best{std::numeric_limits<double>::infinity(), AcGePoint2d(), AcGePoint2d()};
+  for (GkCompositeCurve2d* la : loopsOf(a)) {
+    for (GkCompositeCurve2d* lb : loopsOf(b)) {
+      AcGePoint2d onA, onB;
+      const double d = la->distanceToComposite(*lb, onA, onB, tol);
+      if (d < best.distance) best = BoundaryGap{d, onA, onB};
+    }
+  }
+  return best;
+}
+
+std::vector<GkBoundBox2d> memberBoxes(GkShape& shape) {
+  std::vector<GkBoundBox2d> boxes;
+  std::vector<GkCurve2d*> members;
+  for (GkCompositeCurve2d* loop : loopsOf(shape)) {
+    loop->GetCurveList(members);
+    for (GkCurve2d* m : members) boxes.push_back(m->GetBoundBox());
+  }
+  return boxes;
+}
+
+bool anyLoopInside(GkShape& loopsOfShape, GkShape& region) {
+  for (GkCompositeCurve2d* loop : loopsOf(loopsOfShape)) {
+    if (loop->GetCurveCnt() > 0 && region.IsPointIn(loop->GetAnyPoint())) return true;
+  }
+  return false;
+}
+
+bool anyLoopOutside(GkShape& loopsOfShape, GkShape& region) {
+  for (GkCompositeCurve2d* loop : loopsOf(loopsOfShape)) {
+    if (loop->GetCurveCnt() > 0 && !region.IsPointIn(loop->GetAnyPoint())) return true;
+  }
+  return false;
+}
+
+double loopArea(GkCompositeCurve2d& loop) {
+  std::vector<GkCurve2d*> members;
+  loop.GetCurveList(members);
+  double twice = 0.0;
+  for (GkCurve2d* m : members) twice += doubledSignedArea(*m);
+  return std::fabs(twice) * 0.5;
+}
+
+double shapeArea(GkShape& shape) {
+  const std::vector<GkCompositeCurve2d*> loops = loopsOf(shape);
+  double area = 0.0;
+  for (std::size_t i = 0; i < loops.size(); ++i) {
+    area += (i == 0 ? 1.0 : -1.0) * loopArea(*loops[i]);
+  }
+  return area;
+}
+
+double clippedArea(GkShape& a, GkShape& b, GkClipType op) {
+  std::vector<GkShape*> operands{&a, &b};
+  GkClipper clipper;
+  clipper.SetShapeList(operands);
+  std::vector<GkShape*> result;
+  try {
+    clipper.Execute({op}, result);
+  } catch (...) {  // the polygon library may throw on input it cannot handle
+    for (GkShape* s : result) delete s;
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  double area = 0.0;
+  for (GkShape* s : result) {
+    area += shapeArea(*s);
+    delete s;
+  }
+  return area;
+}
+
+double boundaryLength(const DesignRegion& region) {
+  double length = 0.0;
+  for (const DesignCurve& c : region.outer) length += curveLength(c);
+  for (const DesignLoop& hole : region.holes) {
+    for (const DesignCurve& c : hole) length += curveLength(c);
+  }
+  return length;
+}

@@ -1,0 +1,51 @@
+// Measurements on design regions built as engine shapes: construction from
+// the design model, the gap between two regions' boundaries, the loop
+// containment tests that decide overlap when boundaries are apart, exact
+// enclosed areas, and areas of boolean results through the region clipper.
+#pragma once
+
+#include "design.h"
+
+#include <engine/clipper.h>
+#include <engine/shape.h>
+
+#include <memory>
+#include <vector>
+
+// A new shape: the outer loop first, then the holes, members in file order.
+std::unique_ptr<GkShape> makeShape(const DesignRegion& region);
+
+// The closest pair between any loop of a and any loop of b (outer loops and
+// holes), a's point first. For regions that do not overlap this is the
+// distance between the regions.
+struct BoundaryGap {
+  double distance;
+  AcGePoint2d onA;
+  AcGePoint2d onB;
+};
+BoundaryGap boundaryGap(GkShape& a, GkShape& b);
+
+// The boxes of every member of every loop of the shape.
+std::vector<GkBoundBox2d> memberBoxes(GkShape& shape);
+
+// True when some loop of loopsOf has its test point (a point on the loop)
+// inside region, or, for anyLoopOutside, not inside it. Meaningful when the
+// two boundaries are apart: each loop then lies wholly on one side.
+bool anyLoopInside(GkShape& loopsOf, GkShape& region);
+bool anyLoopOutside(GkShape& loopsOf, GkShape& region);
+
+// Enclosed area of a closed loop of segments and arcs, computed exactly from
+// its members (Green's theorem; arcs contribute their circular segments).
+double loopArea(GkCompositeCurve2d& loop);
+
+// Area of a region: outer loop minus holes.
+double shapeArea(GkShape& shape);
+
+// Area of the region "a op b" computed by the region clipper. The clipper
+// works on a grid of 0.000254 units with arcs sampled to 0.00254 units, so
+// the result carries errors of that order times the boundary length. NaN
+// when the clipper throws.
+double clippedArea(GkShape& a, GkShape& b, GkClipType op);
+
+// Length of the region's boundary (outer loop and holes), from the design.
+double boundaryLength(const DesignRegion& region);

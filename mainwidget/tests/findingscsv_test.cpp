@@ -1,0 +1,66 @@
+// Output texts: CSV quoting and columns, and the one-line summary.
+#include "findingscsv.h"
+
+#include "design_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace build;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+Design twoFeatures() {
+  Design d = board(10, 0.2);
+  d.features.push_back(feature("U1,pad \"a\"", "GND", rect(1, 2, 1, 2)));
+  d.features.push_back(feature("U2", "VCC", rect(2.1, 3, 1, 2)));
+  return d;
+}
+
+}  // namespace
+
+TEST(CsvField, QuotesOnlyWhatNeedsIt) {
+  EXPECT_EQ(csvField("plain"), "plain");
+  EXPECT_EQ(csvField(""), "");
+  EXPECT_EQ(csvField("a,b"), "\"a,b\"");
+  EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+  EXPECT_EQ(csvField("two\nlines"), "\"two\nlines\"");
+  EXPECT_EQ(csvField("cr\r"), "\"cr\r\"");
+}
+
+TEST(FindingsCsv, HeaderAndOneLinePerFinding) {
+  const Design d = twoFeatures();
+  const AuditFinding clearance{FindingKind::Clearance, 0, 1, 0.1, true, 2, 1.5, 2.1, 1.5, kNaN};
+  const AuditFinding outside{FindingKind::Outside, 1, -1, kNaN, false, kNaN, kNaN, kNaN, kNaN, 0.25};
+  EXPECT_EQ(findingsCsv(d, {clearance, outside}),
+            "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area\n"
+            "clearance,\"U1,pad \"\"a\"\"\",GND,U2,VCC,0.100000,2.000000,1.500000,2.100000,1.500000,\n"
+            "outside,U2,VCC,board,,,,,,,0.250000\n");
+  EXPECT_EQ(findingsCsv(d, {}), "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area\n");
+}
+
+TEST(AuditSummary, CountsOrReason) {
+  AuditReport report;
+  report.readable = true;
+  report.design = twoFeatures();
+  report.result.findings.push_back(
+      {FindingKind::Short, 0, 1, 0.0, false, kNaN, kNaN, kNaN, kNaN, kNaN});
+  EXPECT_EQ(auditSummary("nightly", "b.json", report),
+            "audit \"nightly\": b.json: 2 features, 1 short, 0 clearance violations, 0 outside "
+            "the board");
+  report.design.features.pop_back();
+  report.result.findings.push_back(report.result.findings[0]);
+  report.result.findings[1].kind = FindingKind::Clearance;
+  EXPECT_EQ(auditSummary("t", "b.json", report),
+            "audit \"t\": b.json: 1 feature, 1 short, 1 clearance violation, 0 outside the board");
+
+  AuditReport bad;
+  bad.error = "not valid JSON (offset 3: x)";
+  EXPECT_EQ(auditSummary("t", "b.json", bad),
+            "audit \"t\": b.json: cannot read: not valid JSON (offset 3: x)");
+  // Outside text cannot break the summary into several lines.
+  EXPECT_EQ(auditSummary("a\nb", "c\r\nd", bad).count('\n'), 0);
+}

@@ -1,0 +1,127 @@
+// Region measurements: exact loop areas, region areas with holes, boundary
+// gaps, loop containment and clipped areas, on shapes worked out by hand.
+#include "regionops.h"
+
+#include <testsupport/geometry_asserts.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+// The clipper's grid (0.000254) and arc sampling (0.00254) bound its areas.
+constexpr double kClipAreaTol = 0.01;
+
+DesignCurve line(double x0, double y0, double x1, double y1) {
+  DesignCurve c;
+  c.kind = DesignCurve::Kind::Line;
+  c.from = {x0, y0};
+  c.to = {x1, y1};
+  return c;
+}
+
+DesignCurve arc(double cx, double cy, double r, double s, double e, bool ccw) {
+  DesignCurve c;
+  c.kind = DesignCurve::Kind::Arc;
+  c.center = {cx, cy};
+  c.radius = r;
+  c.startDeg = s;
+  c.endDeg = e;
+  c.ccw = ccw;
+  return c;
+}
+
+DesignLoop circle(double cx, double cy, double r) {
+  DesignCurve c;
+  c.kind = DesignCurve::Kind::Circle;
+  c.center = {cx, cy};
+  c.radius = r;
+  return {c};
+}
+
+DesignLoop rect(double x0, double x1, double y0, double y1) {
+  return {line(x0, y0, x1, y0), line(x1, y0, x1, y1), line(x1, y1, x0, y1), line(x0, y1, x0, y0)};
+}
+
+std::unique_ptr<GkShape> shape(const DesignLoop& outer, const std::vector<DesignLoop>& holes = {}) {
+  return makeShape(DesignRegion{outer, holes});
+}
+
+}  // namespace
+
+TEST(RegionArea, ExactForLinesArcsAndCircles) {
+  struct Row {
+    const char* name;
+    DesignLoop loop;
+    double area;
+  };
+  const std::vector<Row> rows = {
+      {"unit square", rect(0, 1, 0, 1), 1.0},
+      {"square, clockwise", {line(0, 0, 0, 2), line(0, 2, 2, 2), line(2, 2, 2, 0), line(2, 0, 0, 0)}, 4.0},
+      {"circle", circle(3, -4, 2), 4 * kPi},
+      {"half disc of radius 2", {line(0, -2, 0, 2), arc(0, 0, 2, 90, 270, true)}, 2 * kPi},
+      {"half disc, clockwise", {arc(0, 0, 2, 270, 90, false), line(0, 2, 0, -2)}, 2 * kPi},
+      {"two half circles", {arc(5, 5, 1, 0, 180, true), arc(5, 5, 1, 180, 360, true)}, kPi},
+      {"stadium 6 x 1", {line(0, -0.5, 6, -0.5), arc(6, 0, 0.5, -90, 90, true),
+                         line(6, 0.5, 0, 0.5), arc(0, 0, 0.5, 90, 270, true)}, 6 + kPi * 0.25},
+  };
+  for (const Row& r : rows) {
+    auto s = shape(r.loop);
+    EXPECT_NEAR(shapeArea(*s), r.area, 1e-9) << r.name;
+  }
+  auto ring = shape(circle(0, 0, 3), {circle(0, 0, 1), rect(-2.5, -2, -0.5, 0.5)});
+  EXPECT_NEAR(shapeArea(*ring), kPi * 9 - kPi - 0.5, 1e-9);
+}
+
+TEST(RegionGap, NearestPairAcrossOuterLoopsAndHoles) {
+  auto square = shape(rect(0, 4, 0, 4));
+  auto disc = shape(circle(7, 2, 1));
+  const BoundaryGap g = boundaryGap(*square, *disc);
+  EXPECT_NEAR(g.distance, 2.0, 1e-9);
+  EXPECT_POINT_NEAR(g.onA, AcGePoint2d(4, 2), 1e-9);
+  EXPECT_POINT_NEAR(g.onB, AcGePoint2d(6, 2), 1e-9);
+
+  // A disc inside a ring's hole: the hole's boundary is the near one.
+  auto ring = shape(circle(0, 0, 3), {circle(0, 0, 2)});
+  auto inner = shape(circle(0.5, 0, 1));
+  const BoundaryGap h = boundaryGap(*ring, *inner);
+  EXPECT_NEAR(h.distance, 0.5, 1e-9);
+  EXPECT_POINT_NEAR(h.onA, AcGePoint2d(2, 0), 1e-9);
+  EXPECT_POINT_NEAR(h.onB, AcGePoint2d(1.5, 0), 1e-9);
+}
+
+TEST(RegionContainment, LoopsOnOneSideOfTheOtherBoundary) {
+  auto ring = shape(circle(0, 0, 3), {circle(0, 0, 1)});
+  auto inHole = shape(circle(0, 0, 0.5));
+  auto inMaterial = shape(circle(2, 0, 0.5));
+  auto coversHole = shape(circle(0, 0, 2));
+  EXPECT_FALSE(anyLoopInside(*inHole, *ring));
+  EXPECT_TRUE(anyLoopOutside(*inHole, *ring));
+  EXPECT_TRUE(anyLoopInside(*inMaterial, *ring));
+  EXPECT_FALSE(anyLoopOutside(*inMaterial, *ring));
+  // The ring's hole loop lies inside the covering disc although the disc's
+  // own boundary lies in the ring's material.
+  EXPECT_TRUE(anyLoopInside(*ring, *coversHole));
+}
+
+TEST(ClippedArea, IntersectionAndDifferenceOfSimpleRegions) {
+  auto square = shape(rect(0, 2, 0, 2));
+  auto shifted = shape(rect(1, 3, 1, 3));
+  EXPECT_NEAR(clippedArea(*square, *shifted, kClipIntersection), 1.0, kClipAreaTol);
+  EXPECT_NEAR(clippedArea(*square, *shifted, kClipDifference), 3.0, kClipAreaTol);
+  auto halfIn = shape(circle(2, 1, 0.5));
+  EXPECT_NEAR(clippedArea(*square, *halfIn, kClipIntersection), kPi * 0.125, kClipAreaTol);
+  auto far = shape(rect(10, 11, 10, 11));
+  EXPECT_NEAR(clippedArea(*square, *far, kClipIntersection), 0.0, 1e-12);
+}
+
+TEST(BoundaryLength, SumsLinesArcsAndCircles) {
+  DesignRegion r{rect(0, 2, 0, 1), {circle(1, 0.5, 0.25)}};
+  EXPECT_NEAR(boundaryLength(r), 6.0 + 2 * kPi * 0.25, 1e-12);
+  DesignRegion d{{line(0, -2, 0, 2), arc(0, 0, 2, 90, 270, true)}, {}};
+  EXPECT_NEAR(boundaryLength(d), 4.0 + 2 * kPi, 1e-12);
+  DesignRegion cw{{arc(0, 0, 2, 270, 90, false), line(0, 2, 0, -2)}, {}};
+  EXPECT_NEAR(boundaryLength(cw), 4.0 + 2 * kPi, 1e-12);
+}
