@@ -94,9 +94,10 @@ AcGePoint2d AcGeLineSeg2d::closestPointTo(AcGeLineSeg2d& other, AcGePoint2d& onO
         bool found = false;
         if (!codes.anyEqual()) {
             common = segdetail::carrierCrossing(*this, other);
-            // Rounding can make nearly parallel carriers look like a proper
-            // crossing; a non-finite crossing falls back to the end points.
-            found = segdetail::isFinitePoint(common);
+            // Rounding can make (nearly) collinear segments look like a
+            // proper crossing; a crossing off the segments falls back to the
+            // end points.
+            found = segdetail::crossingLiesOnBoth(*this, other, common, tol);
         } else {
             // No end point accepted (near-collinear pair meeting only within
             // the box tolerance): fall back to the end points rather than

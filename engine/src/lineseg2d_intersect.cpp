@@ -4,6 +4,7 @@
 
 #include "lineseg2d_orient.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace segdetail {
@@ -55,9 +56,17 @@ AcGePoint2d carrierCrossing(const AcGeLineSeg2d& self, const AcGeLineSeg2d& othe
     return AcGePoint2d(x, y);
 }
 
-bool isFinitePoint(const AcGePoint2d& p)
+bool crossingLiesOnBoth(AcGeLineSeg2d& self, AcGeLineSeg2d& other, AcGePoint2d p,
+                        const GkTolerance& tol)
 {
-    return std::isfinite(p.x) && std::isfinite(p.y);
+    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+        return false;
+    double magnitude = 0.0;
+    for (const AcGePoint2d& e :
+         {self.startPoint(), self.endPoint(), other.startPoint(), other.endPoint()})
+        magnitude = std::max({magnitude, std::fabs(e.x), std::fabs(e.y)});
+    const double allowed = tol.EqualPoint() + 1e-12 * magnitude;
+    return self.distanceTo(p, tol) <= allowed && other.distanceTo(p, tol) <= allowed;
 }
 
 } // namespace segdetail
@@ -147,20 +156,6 @@ Contacts contactsWithinDefaultTolerance(AcGeLineSeg2d& self, AcGeLineSeg2d& othe
     return out;
 }
 
-// Is the carrier crossing p a sound answer? It must be finite; when the pair
-// is not a proper crossing it must also lie within tol.EqualPoint of both
-// segments (near-parallel carriers can cross far away from either segment).
-bool crossingIsUsable(AcGeLineSeg2d& self, AcGeLineSeg2d& other, AcGePoint2d p,
-                      bool properCrossing, const GkTolerance& tol)
-{
-    if (!segdetail::isFinitePoint(p))
-        return false;
-    if (properCrossing)
-        return true;
-    const double t = tol.EqualPoint();
-    return self.distanceTo(p, tol) <= t && other.distanceTo(p, tol) <= t;
-}
-
 } // namespace
 
 bool AcGeLineSeg2d::intersectWith(AcGeLineSeg2d& other, const GkTolerance& tol)
@@ -177,12 +172,11 @@ bool AcGeLineSeg2d::intersectWith(AcGeLineSeg2d& other, int& count, std::bitset<
         return false;
 
     Contacts found;
-    const bool proper = !codes.anyEqual();
-    if (!proper)
+    if (codes.anyEqual())
         found = contactsOnSegments(*this, other, codes);
     if (found.count == 0) {
         const AcGePoint2d x = segdetail::carrierCrossing(*this, other);
-        if (crossingIsUsable(*this, other, x, proper, tol)) {
+        if (segdetail::crossingLiesOnBoth(*this, other, x, tol)) {
             found.count = 1;
             found.p1 = x;
         } else {

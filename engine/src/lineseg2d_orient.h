@@ -39,7 +39,12 @@ bool passesRejectionTests(AcGeLineSeg2d& self, AcGeLineSeg2d& other, const GkTol
 // lines are parallel.
 AcGePoint2d carrierCrossing(const AcGeLineSeg2d& self, const AcGeLineSeg2d& other);
 
-// True when both coordinates are finite.
-bool isFinitePoint(const AcGePoint2d& p);
+// Is the carrier crossing p a sound common point of the two segments? It must
+// be finite and lie within tol.EqualPoint of both segments, plus a rounding
+// allowance of 1e-12 times the largest end-point coordinate. Nearly parallel
+// carriers (or collinear ones whose orientation codes rounding has split) give
+// crossings far from both segments, or none at all; those are refused.
+bool crossingLiesOnBoth(AcGeLineSeg2d& self, AcGeLineSeg2d& other, AcGePoint2d p,
+                        const GkTolerance& tol);
 
 } // namespace segdetail

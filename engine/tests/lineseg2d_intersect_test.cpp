@@ -206,6 +206,39 @@ TEST(LineSeg2dIntersectGuard, FarCarrierCrossingOfNearParallelPairIsNotReported)
     EXPECT_POINT_EQ(o.p1, P(-99, -99));
 }
 
+// b lies inside a on a's carrier line (up to rounding of its construction).
+// With coordinates near 50 the orientation values are about 1e-14, far above
+// EqualPoint^2 = 1e-16, and their signs split so that the pair passes for a
+// proper crossing; the closed-form crossing of the two almost identical
+// carriers then lands at about (-21.3, -14), 3.7 units from both segments.
+// Such a point is refused: the overlap is reported by its two end points.
+TEST(LineSeg2dIntersectGuard, RoundingSplitColinearOverlapIsNotAFarCrossing)
+{
+    AcGeLineSeg2d a(P(-54.288696277658879, -9.4657237964327177),
+                    P(27.207546633819682, -11.458994003603008));
+    AcGeLineSeg2d b(P(-33.289844116854482, -9.9793227661713519),
+                    P(17.517909686304399, -11.222000690098266));
+    // Precondition: the orientation codes really do straddle on both sides.
+    const double q = GkTolerance::GetSquareTol(GkTolerance()).EqualPoint();
+    ASSERT_GT(std::fabs(a.Mult(b.startPoint())), q);
+    ASSERT_LT(a.Mult(b.startPoint()) * a.Mult(b.endPoint()), 0.0);
+    ASSERT_LT(b.Mult(a.startPoint()) * b.Mult(a.endPoint()), 0.0);
+
+    int count = 0;
+    std::bitset<7> flags;
+    P p1, p2;
+    ASSERT_TRUE(a.intersectWith(b, count, flags, p1, p2, GkTolerance()));
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(flags, std::bitset<7>("0010001"));
+    EXPECT_POINT_EQ(p1, b.startPoint());
+    EXPECT_POINT_EQ(p2, b.endPoint());
+
+    P onOther;
+    const P onThis = a.closestPointTo(b, onOther, GkTolerance());
+    EXPECT_POINT_EQ(onThis, b.startPoint());
+    EXPECT_POINT_EQ(onOther, b.startPoint());
+}
+
 struct SinglePointCase {
     const char* name;
     P a0, a1, b0, b1;

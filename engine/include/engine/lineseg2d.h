@@ -57,7 +57,10 @@ public:
     AcGePoint2d closestPointTo(AcGeCircArc2d& arc, AcGePoint2d& onOther,
                                const GkTolerance& tol) override;
     // Point of this segment of the nearest pair; onOther receives the other
-    // segment's point. Meeting segments give their common point for both.
+    // segment's point. Meeting segments give their common point for both; when
+    // no common point can be named (no end point on the other segment under
+    // tol, or a carrier crossing off the segments) the nearest of the four
+    // end-point pairs (g_tol projections) answers.
     AcGePoint2d closestPointTo(AcGeLineSeg2d& other, AcGePoint2d& onOther,
                                const GkTolerance& tol) override;
     // Nearest point of the segment to p (axis-aligned segments snap to an end
@@ -128,10 +131,11 @@ public:
     // or 2 and flags name the end points reported:
     //   bit 0 p1 = other's start, 1 p1 = other's end, 2 p1 = this start,
     //   3 p1 = this end, 4 p2 = other's end, 5 p2 = this start, 6 p2 = this end.
-    // A proper crossing reports count 1 and no bit. Never reports a non-finite
-    // point: parallel carriers without an accepted end-point contact give false
-    // unless the segments share a point within g_tol.EqualPoint, which is then
-    // reported as an end-point contact.
+    // A proper crossing reports count 1 and no bit. Never reports a point off
+    // the segments: a carrier crossing that is not finite (parallel carriers)
+    // or not within EqualPoint of both segments (plus 1e-12 of the coordinates'
+    // magnitude for rounding) is dropped; end points within g_tol.EqualPoint of
+    // the other segment are then reported as end-point contacts, else false.
     bool intersectWith(AcGeLineSeg2d& other, int& count, std::bitset<7>& flags,
                        AcGePoint2d& p1, AcGePoint2d& p2, const GkTolerance& tol);
     // True with the point when the bitset form finds exactly one point; false
