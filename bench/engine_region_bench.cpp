@@ -1,0 +1,423 @@
+// Boolean operations on regions, each against ClipperLib alone on the same
+// integer paths, and point containment on a clipped board.
+//
+// For every clipping workload four figures are taken:
+//   Execute      GkClipper::Execute, the whole operation;
+//   ClipperLib   the ClipperLib passes alone (AddPaths and Execute, runs of
+//                equal types merged exactly as Execute merges them) on paths
+//                converted once beforehand;
+//   Sampling     the conversion of the operands into tagged integer paths;
+//   Rebuild      ClipperLib's result tree back into shapes with arcs.
+// The paths come from the library's own conversion (clipper_glue.h), so the
+// baseline works on exactly what Execute hands ClipperLib.
+//
+// Result checks are made once per workload, outside the timed loop, and
+// reported as counters: a benchmark that measured a wrong result shows it.
+#include "region_checks.h"
+#include "workloads.h"
+
+#include "clipper_glue.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using bench::ShapeSet;
+
+constexpr std::uint64_t kPadSeed = 0xb0a4d001;
+constexpr std::uint64_t kTrackSeed = 0x7fac0002;
+constexpr std::uint64_t kZoneSeed = 0x20e00003;
+constexpr std::uint64_t kPointSeed = 0x9014e004;
+
+enum class Kind { BoardMinusPads, TrackUnion, ZoneFill };
+
+// One ClipperLib pass as Execute runs it: the clip paths of a run of equal
+// types, all together.
+struct Pass {
+  ClipperLib::Paths clip;
+  GkClipType type = kClipUnion;
+};
+
+// Converts the operands the way Execute does: one PathBuilder for the call,
+// the subject from shape 0, one clip set per run of equal types.
+void BuildPaths(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& types,
+                ClipperLib::Paths& subject, std::vector<Pass>& passes) {
+  clipper_glue::PathBuilder builder;
+  subject.clear();
+  passes.clear();
+  builder.AddShape(shapes[0], subject);
+  std::size_t consumed = 0;
+  const std::size_t m = types.size();
+  for (std::size_t k = 0; k + 1 < m; ++k) {
+    if (types[k] == types[k + 1]) continue;
+    passes.emplace_back();
+    for (std::size_t s = consumed + 1; s <= k + 1; ++s) builder.AddShape(shapes[s], passes.back().clip);
+    passes.back().type = types[k];
+    consumed = k + 1;
+  }
+  passes.emplace_back();
+  for (std::size_t s = consumed + 1; s < shapes.size(); ++s) builder.AddShape(shapes[s], passes.back().clip);
+  passes.back().type = types[m - 1];
+}
+
+struct ClipWorkload {
+  ShapeSet shapes;
+  std::vector<bench::Pad> pads;  // board workload only, for the hole check
+  std::vector<GkClipType> types;
+  ClipperLib::Paths subject;
+  std::vector<Pass> passes;
+  double perimeter = 0.0;  // boundary length of the operands, for error bounds
+};
+
+void RunClipperLib(const ClipWorkload& w, ClipperLib::PolyTree& tree) {
+  ClipperLib::Paths current;
+  const ClipperLib::Paths* subject = &w.subject;
+  for (std::size_t p = 0; p < w.passes.size(); ++p) {
+    ClipperLib::Clipper clipper;
+    clipper.AddPaths(*subject, ClipperLib::ptSubject, true);
+    clipper.AddPaths(w.passes[p].clip, ClipperLib::ptClip, true);
+    const auto type = static_cast<ClipperLib::ClipType>(w.passes[p].type);
+    if (p + 1 == w.passes.size()) {
+      clipper.Execute(type, tree, ClipperLib::pftPositive, ClipperLib::pftPositive);
+    } else {
+      ClipperLib::Paths solution;
+      clipper.Execute(type, solution, ClipperLib::pftPositive, ClipperLib::pftPositive);
+      current.swap(solution);
+      subject = &current;
+    }
+  }
+}
+
+double TrackPerimeter(const bench::Track& t) {
+  const double length = std::hypot(t.to.x - t.from.x, t.to.y - t.from.y);
+  return 2.0 * length + 2.0 * 3.14159265358979323846 * t.halfWidth;
+}
+
+std::unique_ptr<ClipWorkload> MakeWorkload(Kind kind, int n) {
+  auto w = std::make_unique<ClipWorkload>();
+  switch (kind) {
+    case Kind::BoardMinusPads: {
+      w->pads = bench::MakePads(n, kPadSeed);
+      w->shapes.Add(bench::MakeBoard());
+      for (const bench::Pad& pad : w->pads) w->shapes.Add(bench::MakePadShape(pad));
+      w->types.assign(static_cast<std::size_t>(n), kClipDifference);
+      w->perimeter = bench::BoardAndPadsPerimeter(w->pads);
+      break;
+    }
+    case Kind::TrackUnion: {
+      for (const bench::Track& t : bench::MakeTracks(n, kTrackSeed)) {
+        w->shapes.Add(bench::MakeTrackShape(t));
+        w->perimeter += TrackPerimeter(t);
+      }
+      w->types.assign(static_cast<std::size_t>(n - 1), kClipUnion);
+      break;
+    }
+    case Kind::ZoneFill: {
+      // The zone minus n pads and n tracks: one run of 2n differences.
+      w->pads = bench::MakePads(n, kPadSeed);
+      w->shapes.Add(bench::MakeZone(kZoneSeed));
+      w->perimeter = bench::BoardAndPadsPerimeter(w->pads);
+      for (const bench::Pad& pad : w->pads) w->shapes.Add(bench::MakePadShape(pad));
+      for (const bench::Track& t : bench::MakeTracks(n, kTrackSeed)) {
+        w->shapes.Add(bench::MakeTrackShape(t));
+        w->perimeter += TrackPerimeter(t);
+      }
+      w->types.assign(w->shapes.owned.size() - 1, kClipDifference);
+      break;
+    }
+  }
+  BuildPaths(w->shapes.Pointers(), w->types, w->subject, w->passes);
+  return w;
+}
+
+// Workloads are built once per process (Google Benchmark calls each
+// benchmark function several times).
+ClipWorkload& Workload(Kind kind, int n) {
+  static std::map<std::pair<Kind, int>, std::unique_ptr<ClipWorkload>> cache;
+  auto& slot = cache[{kind, n}];
+  if (!slot) slot = MakeWorkload(kind, n);
+  return *slot;
+}
+
+void DestroyAll(std::vector<GkShape*>& shapes) {
+  for (GkShape* s : shapes) delete s;
+  shapes.clear();
+}
+
+// Checks on one Execute result, against the ClipperLib-alone result of the
+// same paths and, for the board, against the exact geometry.
+void ReportChecks(benchmark::State& state, Kind kind, ClipWorkload& w) {
+  GkClipper clipper;
+  std::vector<GkShape*> operands = w.shapes.Pointers();
+  clipper.SetShapeList(operands);
+  std::vector<GkShape*> result;
+  clipper.Execute(w.types, result);
+  const bench::AreaFigures f = bench::MeasureShapes(result);
+
+  ClipperLib::PolyTree tree;
+  RunClipperLib(w, tree);
+  double polygonArea = 0.0;
+  for (ClipperLib::PolyNode* node = tree.GetFirst(); node != nullptr; node = node->GetNext()) {
+    polygonArea += ClipperLib::Area(node->Contour);
+  }
+  polygonArea /= clipper_glue::kScale * clipper_glue::kScale;
+
+  // A boundary moves by at most the sampling tolerance plus half a grid
+  // diagonal; Area() at the same tolerance adds at most 2/3 of a chord
+  // sagitta per unit length. Two tolerances per unit of boundary covers both.
+  const double bound = 2.0 * bench::kSampleTol * w.perimeter;
+  state.counters["shapes"] = static_cast<double>(result.size());
+  state.counters["loops"] = f.loops;
+  state.counters["arcs"] = f.arcs;
+  state.counters["segments"] = f.segments;
+  state.counters["rings_match"] = f.loops == tree.Total() ? 1 : 0;
+  state.counters["orientation_ok"] = f.orientationOk ? 1 : 0;
+  state.counters["area"] = f.exact;
+  state.counters["area_vs_clipperlib"] = f.exact - polygonArea;
+  state.counters["area_bound"] = bound;
+  bool ok = f.loops == tree.Total() && f.orientationOk &&
+            std::fabs(f.exact - polygonArea) <= bound;
+  if (kind == Kind::BoardMinusPads) {
+    double exact = bench::BoardArea();
+    for (const bench::Pad& pad : w.pads) exact -= 3.14159265358979323846 * pad.radius * pad.radius;
+    // Centre and radius of a rebuilt circle: within two grid steps.
+    const bench::PadCheck pc = bench::CheckPadHoles(result, w.pads, 2.0 * bench::kGrid);
+    state.counters["area_err"] = f.sampled - exact;        // through Area at 0.00254
+    state.counters["area_err_arcs"] = f.exact - exact;     // from the rebuilt arcs
+    state.counters["holes"] = pc.holes;
+    state.counters["full_circle_holes"] = pc.fullCircleHoles;
+    state.counters["pads_matched"] = pc.matched;
+    state.counters["max_centre_err"] = pc.maxCentreError;
+    state.counters["max_radius_err"] = pc.maxRadiusError;
+    ok = ok && pc.ok && std::fabs(f.sampled - exact) <= bound;
+  }
+  state.counters["check_ok"] = ok ? 1 : 0;
+  DestroyAll(result);
+}
+
+template <Kind kind>
+void BM_Execute(benchmark::State& state) {
+  ClipWorkload& w = Workload(kind, static_cast<int>(state.range(0)));
+  GkClipper clipper;
+  std::vector<GkShape*> operands = w.shapes.Pointers();
+  clipper.SetShapeList(operands);
+  std::vector<GkShape*> result;
+  for (auto _ : state) {
+    clipper.Execute(w.types, result);
+    state.PauseTiming();
+    DestroyAll(result);
+    state.ResumeTiming();
+  }
+  ReportChecks(state, kind, w);
+}
+
+template <Kind kind>
+void BM_ClipperLib(benchmark::State& state) {
+  ClipWorkload& w = Workload(kind, static_cast<int>(state.range(0)));
+  ClipperLib::PolyTree tree;
+  for (auto _ : state) {
+    RunClipperLib(w, tree);
+  }
+  state.counters["rings"] = tree.Total();
+}
+
+template <Kind kind>
+void BM_Sampling(benchmark::State& state) {
+  ClipWorkload& w = Workload(kind, static_cast<int>(state.range(0)));
+  const std::vector<GkShape*> operands = w.shapes.Pointers();
+  ClipperLib::Paths subject;
+  std::vector<Pass> passes;
+  for (auto _ : state) {
+    BuildPaths(operands, w.types, subject, passes);
+  }
+  std::size_t points = subject.size();
+  for (const ClipperLib::Path& p : subject) points += p.size();
+  for (const Pass& pass : passes)
+    for (const ClipperLib::Path& p : pass.clip) points += p.size();
+  state.counters["points"] = static_cast<double>(points);
+}
+
+template <Kind kind>
+void BM_Rebuild(benchmark::State& state) {
+  ClipWorkload& w = Workload(kind, static_cast<int>(state.range(0)));
+  ClipperLib::PolyTree tree;
+  RunClipperLib(w, tree);
+  std::vector<GkShape*> result;
+  for (auto _ : state) {
+    clipper_glue::TreeToShapes(tree, result);
+    state.PauseTiming();
+    DestroyAll(result);
+    state.ResumeTiming();
+  }
+}
+
+// The 10,000 cases take a second or more per call: a few iterations suffice.
+void Sizes(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond)->Arg(100)->Arg(1000)->Arg(10000);
+}
+
+BENCHMARK_TEMPLATE(BM_Execute, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Execute");
+BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/ClipperLib");
+BENCHMARK_TEMPLATE(BM_Sampling, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Sampling");
+BENCHMARK_TEMPLATE(BM_Rebuild, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Rebuild");
+BENCHMARK_TEMPLATE(BM_Execute, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Execute");
+BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/ClipperLib");
+BENCHMARK_TEMPLATE(BM_Sampling, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Sampling");
+BENCHMARK_TEMPLATE(BM_Rebuild, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Rebuild");
+BENCHMARK_TEMPLATE(BM_Execute, Kind::ZoneFill)->Unit(benchmark::kMillisecond)->Arg(1000)->Name("ZoneFill/Execute");
+BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::ZoneFill)->Unit(benchmark::kMillisecond)->Arg(1000)->Name("ZoneFill/ClipperLib");
+BENCHMARK_TEMPLATE(BM_Sampling, Kind::ZoneFill)->Unit(benchmark::kMillisecond)->Arg(1000)->Name("ZoneFill/Sampling");
+BENCHMARK_TEMPLATE(BM_Rebuild, Kind::ZoneFill)->Unit(benchmark::kMillisecond)->Arg(1000)->Name("ZoneFill/Rebuild");
+
+// ---- point in region ----
+
+constexpr int kPointCount = 1000000;
+constexpr int kPointPads = 1000;
+// Points closer than this to a boundary may fall either way on the sampled,
+// grid-snapped region: twice the clipper's sampling tolerance.
+constexpr double kBoundaryBand = 2.0 * bench::kSampleTol;
+
+struct PointWorkload {
+  ShapeSet region;  // the board minus 1,000 pads, as Execute returned it
+  std::vector<AcGePoint2d> points;
+  std::vector<signed char> expected;  // oracle: 1 in, 0 out, -1 near a boundary
+};
+
+PointWorkload& ThePointWorkload() {
+  static std::unique_ptr<PointWorkload> pw;
+  if (pw) return *pw;
+  pw = std::make_unique<PointWorkload>();
+  ClipWorkload& w = Workload(Kind::BoardMinusPads, kPointPads);
+  GkClipper clipper;
+  std::vector<GkShape*> operands = w.shapes.Pointers();
+  clipper.SetShapeList(operands);
+  std::vector<GkShape*> result;
+  clipper.Execute(w.types, result);
+  for (GkShape* s : result) pw->region.Add(s);
+  bench::Rng rng(kPointSeed);
+  const bench::BoardMinusPadsOracle oracle(w.pads, kBoundaryBand);
+  pw->points.reserve(kPointCount);
+  pw->expected.reserve(kPointCount);
+  for (int k = 0; k < kPointCount; ++k) {
+    const AcGePoint2d p(rng.Uniform(-1.0, bench::kBoardWidth + 1.0),
+                        rng.Uniform(-1.0, bench::kBoardHeight + 1.0));
+    pw->points.push_back(p);
+    pw->expected.push_back(static_cast<signed char>(oracle.Classify(p)));
+  }
+  return *pw;
+}
+
+void ReportAgreement(benchmark::State& state, const PointWorkload& pw,
+                     const std::vector<signed char>& answers) {
+  std::int64_t wrong = 0;
+  std::int64_t banded = 0;
+  std::int64_t inside = 0;
+  for (std::size_t k = 0; k < answers.size(); ++k) {
+    if (answers[k] == 1) ++inside;
+    if (pw.expected[k] < 0) {
+      ++banded;
+    } else if (pw.expected[k] != answers[k]) {
+      ++wrong;
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kPointCount);
+  state.counters["inside"] = static_cast<double>(inside);
+  state.counters["near_boundary"] = static_cast<double>(banded);
+  state.counters["wrong"] = static_cast<double>(wrong);
+  state.counters["check_ok"] = wrong == 0 ? 1 : 0;
+}
+
+void BM_PointInShape(benchmark::State& state) {
+  PointWorkload& pw = ThePointWorkload();
+  const std::vector<GkShape*> region = pw.region.Pointers();
+  std::vector<signed char> answers(pw.points.size());
+  for (auto _ : state) {
+    for (std::size_t k = 0; k < pw.points.size(); ++k) {
+      signed char in = 0;
+      for (GkShape* s : region) {
+        if (s->IsPointIn(pw.points[k])) {
+          in = 1;
+          break;
+        }
+      }
+      answers[k] = in;
+    }
+  }
+  ReportAgreement(state, pw, answers);
+}
+
+// The same question answered by ClipperLib's PointInPolygon on the region's
+// integer paths, structured like GkShape::IsPointIn: box of the outer ring,
+// the outer ring, then each hole behind its own box test.
+struct IntRing {
+  ClipperLib::Path path;
+  ClipperLib::cInt minX, minY, maxX, maxY;
+};
+
+std::vector<std::vector<IntRing>> RegionRings(const std::vector<GkShape*>& region) {
+  std::vector<std::vector<IntRing>> out;
+  clipper_glue::PathBuilder builder;
+  for (GkShape* s : region) {
+    ClipperLib::Paths paths;
+    builder.AddShape(s, paths);
+    out.emplace_back();
+    for (ClipperLib::Path& p : paths) {
+      IntRing ring{std::move(p), 0, 0, 0, 0};
+      ring.minX = ring.maxX = ring.path.front().X;
+      ring.minY = ring.maxY = ring.path.front().Y;
+      for (const ClipperLib::IntPoint& q : ring.path) {
+        ring.minX = std::min(ring.minX, q.X);
+        ring.maxX = std::max(ring.maxX, q.X);
+        ring.minY = std::min(ring.minY, q.Y);
+        ring.maxY = std::max(ring.maxY, q.Y);
+      }
+      out.back().push_back(std::move(ring));
+    }
+  }
+  return out;
+}
+
+bool InRingBox(const IntRing& r, const ClipperLib::IntPoint& p) {
+  return p.X >= r.minX && p.X <= r.maxX && p.Y >= r.minY && p.Y <= r.maxY;
+}
+
+void BM_PointInPathsClipperLib(benchmark::State& state) {
+  PointWorkload& pw = ThePointWorkload();
+  const std::vector<std::vector<IntRing>> rings = RegionRings(pw.region.Pointers());
+  std::vector<signed char> answers(pw.points.size());
+  for (auto _ : state) {
+    for (std::size_t k = 0; k < pw.points.size(); ++k) {
+      const ClipperLib::IntPoint p(clipper_glue::ToInt(pw.points[k].x),
+                                   clipper_glue::ToInt(pw.points[k].y));
+      signed char in = 0;
+      for (const std::vector<IntRing>& shape : rings) {
+        if (!InRingBox(shape[0], p) || ClipperLib::PointInPolygon(p, shape[0].path) == 0) continue;
+        bool inHole = false;
+        for (std::size_t h = 1; h < shape.size() && !inHole; ++h) {
+          inHole = InRingBox(shape[h], p) && ClipperLib::PointInPolygon(p, shape[h].path) != 0;
+        }
+        if (!inHole) {
+          in = 1;
+          break;
+        }
+      }
+      answers[k] = in;
+    }
+  }
+  ReportAgreement(state, pw, answers);
+}
+
+BENCHMARK(BM_PointInShape)->Name("PointInRegion/IsPointIn")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PointInPathsClipperLib)
+    ->Name("PointInRegion/ClipperLib")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+}  // namespace
