@@ -229,13 +229,11 @@ bool AcGeLineSeg2d::isPerpendicularTo(const AcGeLineSeg2d& other, const GkTolera
 
 bool AcGeLineSeg2d::isColinearTo(const AcGeLineSeg2d& other, const GkTolerance& tol) const
 {
-    const GkTolerance sq = GkTolerance::GetSquareTol(tol);
-    if (sq.EqualPoint() > other.length())
+    // Not parallel (by isParallelTo, whose cross product is the same value
+    // however its factors are ordered): not collinear.
+    if (!isParallelTo(other, tol))
         return false;
-    const AcGeVector2d d = direction();
     const AcGeVector2d o = other.direction();
-    if (std::fabs(d.x * o.y - d.y * o.x) > sq.EqualVector())
-        return false;
     const AcGePoint2d& s = startPt;
     const AcGePoint2d& e = endPt;
     const AcGePoint2d so = other.startPt;

@@ -28,10 +28,11 @@ struct PairCodes {
     }
 };
 
-// Runs, in order and stopping at the first rejection: R1 the box overlap
-// (EqualPoint, refreshing both box caches), R2 other wholly on one side of
-// this segment, R3 this segment wholly on one side of other. Returns false on
-// a rejection; on true all four codes are filled.
+// Runs three rejection tests, in order and stopping at the first that
+// rejects: the boxes do not overlap (EqualPoint, refreshing both box caches);
+// other lies wholly on one side of this segment (o1 == o2, not CMP_EQUAL);
+// this segment lies wholly on one side of other (o3 == o4, not CMP_EQUAL).
+// Returns false on a rejection; on true all four codes are filled.
 bool passesRejectionTests(AcGeLineSeg2d& self, AcGeLineSeg2d& other, const GkTolerance& tol,
                           PairCodes& codes);
 
