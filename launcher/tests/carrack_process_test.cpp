@@ -62,15 +62,29 @@ void expectRecord(const std::string& line, const std::string& tag, const BatchRu
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+// Interactive mode with the login dialog answered by the given script.
+CarrackRun runWithLogin(const CarrackFolder& f, const char* script) {
+  QProcessEnvironment env = f.baseEnvironment();
+  env.insert("GK_LOGIN_SCRIPT", script);
+  return f.run({}, env);
+}
+
+// No display and no platform chosen, as on a bare server.
+QProcessEnvironment withoutDisplay(const CarrackFolder& f) {
+  QProcessEnvironment env = f.baseEnvironment();
+  env.remove("QT_QPA_PLATFORM");
+  env.remove("DISPLAY");
+  env.remove("WAYLAND_DISPLAY");
+  return env;
+}
+
 }  // namespace
 
 TEST(CarrackInteractive, RefusedLoginExitsZeroWithoutEventLoopOrLog) {
   CarrackFolder f;
-  QProcessEnvironment env = f.baseEnvironment();
-  env.insert("GK_LOGIN_SCRIPT", "cancel");
   // Nothing would ever end an event loop here: a launcher that entered one
   // would hang and fail the run.
-  const CarrackRun r = f.run({}, env);
+  const CarrackRun r = runWithLogin(f, "cancel");
   ASSERT_TRUE(r.finished) << r.err.toStdString();
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_TRUE(r.out.isEmpty());
@@ -79,23 +93,20 @@ TEST(CarrackInteractive, RefusedLoginExitsZeroWithoutEventLoopOrLog) {
 
 TEST(CarrackInteractive, AcceptedLoginRunsTheEventLoop) {
   CarrackFolder f;
-  QProcessEnvironment env = f.baseEnvironment();
-  env.insert("GK_LOGIN_SCRIPT", "accept");
-  const CarrackRun r = f.run({}, env);
+  const CarrackRun r = runWithLogin(f, "accept");
   ASSERT_TRUE(r.finished) << r.err.toStdString();
   EXPECT_EQ(r.exitCode, 0);
-  // Printed by the main window from the event loop only.
-  EXPECT_TRUE(r.err.contains("closing the main window")) << r.err.toStdString();
+  // Printed from the event loop only, with the window's title (application
+  // name and version) and the size of the window icon it inherited.
+  EXPECT_TRUE(r.err.contains("closing the main window \"Carrack 1.0.0.4 - board design audit - "
+                             "script\" (icon 200x200)"))
+      << r.err.toStdString();
   EXPECT_FALSE(std::filesystem::exists(f.auditLogFolder()));
 }
 
 TEST(CarrackInteractive, WithoutAnyDisplayItSaysSoInsteadOfWaiting) {
   CarrackFolder f;
-  QProcessEnvironment env = f.baseEnvironment();
-  env.remove("QT_QPA_PLATFORM");
-  env.remove("DISPLAY");
-  env.remove("WAYLAND_DISPLAY");
-  const CarrackRun r = f.run({}, env);
+  const CarrackRun r = f.run({}, withoutDisplay(f));
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.err.contains("no display")) << r.err.toStdString();
@@ -225,11 +236,7 @@ TEST(CarrackBatch, AnUnfinishedRecordIsContinuedOnItsLine) {
 
 TEST(CarrackBatch, RunsWithoutAnyDisplay) {
   CarrackFolder f;
-  QProcessEnvironment env = f.baseEnvironment();
-  env.remove("QT_QPA_PLATFORM");
-  env.remove("DISPLAY");
-  env.remove("WAYLAND_DISPLAY");
-  const CarrackRun r = f.run({q(samplePath("violations.json")), "headless"}, env);
+  const CarrackRun r = f.run({q(samplePath("violations.json")), "headless"}, withoutDisplay(f));
   ASSERT_TRUE(r.finished) << r.err.toStdString();
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(std::filesystem::exists(f.logFile(todayText())));

@@ -19,7 +19,9 @@ GkAuditWindow::GkAuditWindow(const QString& userName, QWidget* parent)
       m_model(new GkFindingsModel(this)),
       m_table(new QTableView(this)),
       m_summary(new QLabel(tr("Open a design file to audit it (File > Open design)."), this)) {
-  setWindowTitle(tr("Carrack - board design audit - %1").arg(userName));
+  setWindowTitle(tr("%1 %2 - board design audit - %3")
+                     .arg(QCoreApplication::applicationName(),
+                          QCoreApplication::applicationVersion(), userName));
 
   QMenu* file = menuBar()->addMenu(tr("&File"));
   QAction* open = file->addAction(tr("&Open design..."), this, &GkAuditWindow::chooseDesign);

@@ -6,6 +6,7 @@
 #include "logindialog.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPointer>
 #include <QTimer>
 
@@ -68,7 +69,12 @@ bool GkCamManage::GetLoginWidget() {
     // Seen only once the caller runs the event loop; closing the last
     // window then ends it.
     QTimer::singleShot(0, window, [w = window] {
-      std::fputs("GkMainWidget: scripted login accepted; closing the main window\n", stderr);
+      const QSize icon = w->windowIcon().actualSize(QSize(512, 512));
+      write(stderr, QStringLiteral("GkMainWidget: scripted login accepted; closing the main "
+                                   "window \"%1\" (icon %2x%3)\n")
+                        .arg(w->windowTitle())
+                        .arg(icon.width())
+                        .arg(icon.height()));
       w->close();
     });
   }
