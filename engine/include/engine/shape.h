@@ -1,0 +1,88 @@
+// Containers above the composite curve:
+// - GkShape, a planar region: one outer boundary loop (entry 0) and any
+//   number of hole loops, each a GkCompositeCurve2d. It is what GkClipper
+//   takes in and hands back, and it answers point containment.
+// - GkPolyline2d, a vertex holder that reports the curve type kCrvPolyline.
+//   It implements none of the curve operations, so it is abstract and only
+//   usable as a base.
+//
+// A shape owns its loops and destroys them; copying a shape makes a deep copy.
+// The shape neither checks nor changes the orientation of its loops; shapes
+// made by GkClipper have a counter-clockwise outer loop and clockwise holes.
+// Islands inside a hole are shapes of their own, not part of the shape that
+// has the hole. Queries refresh the box cache, so one shape is not queried
+// from two threads at once.
+#pragma once
+
+#include <engine/boundbox2d.h>
+#include <engine/compositecurve2d.h>
+#include <engine/curve2d.h>
+#include <engine/engine_export.h>
+#include <engine/point2d.h>
+
+#include <vector>
+
+class ENGINE_EXPORT GkShape {
+public:
+  // No loops, empty box, out of date.
+  GkShape();
+  // Deep copies: every loop (and so every member curve) is copied.
+  GkShape(const GkShape& src);
+  GkShape& operator=(const GkShape& src);
+  // Destroys every loop, the outer one included.
+  virtual ~GkShape();
+
+  // Appends the loop (the first appended is the outer boundary) and takes
+  // ownership; marks the box out of date. A null pointer is stored as an
+  // empty loop, so the roles of the later loops stay as the caller meant.
+  void AppendCompCurve(GkCompositeCurve2d* loop);
+  // Replaces the loop list by the given pointers (the argument is not
+  // changed) and takes ownership of them, null entries becoming empty loops.
+  // The loops held before are NOT destroyed: they pass back to the caller.
+  // Marks the box out of date.
+  void SetCurveList(std::vector<GkCompositeCurve2d*>& loops);
+  // Clears loops and fills it with the loop pointers in order; the shape keeps
+  // ownership.
+  void GetCompCurveList(std::vector<GkCompositeCurve2d*>& loops) const;
+
+  // Box of the outer loop (holes do not contribute), cached; the empty box
+  // without loops.
+  GkBoundBox2d GetBoundBox();
+  // True when pt is inside the outer loop and inside no hole, each decided by
+  // the loop's IsPointIn; false outside the box by more than g_tol.EqualPoint.
+  bool IsPointIn(const AcGePoint2d& pt);
+
+private:
+  void DestroyLoops();
+
+  GkBoundBox2d cachedBox;
+  bool boxOutOfDate = true;
+  std::vector<GkCompositeCurve2d*> m_loops;
+};
+
+class ENGINE_EXPORT GkPolyline2d : public GkCurve2d {
+public:
+  // No vertices; empty box, out of date.
+  GkPolyline2d();
+  // Copies pts as the vertices, in order.
+  explicit GkPolyline2d(const std::vector<AcGePoint2d>& pts);
+  // No vertices: neither argument is read (no conversion from a curve is
+  // defined).
+  GkPolyline2d(const GkCurve2d& crv, double tol);
+  // Copies the vertices; the box cache starts empty and out of date.
+  GkPolyline2d(const GkPolyline2d& src);
+  // Copies the box cache, its flag and the vertices.
+  GkPolyline2d& operator=(const GkPolyline2d& src);
+  ~GkPolyline2d() override;
+
+  // kCrvPolyline. A plain member: it does not override the interface's
+  // GetCrvType() const, which stays for a derived class to implement.
+  GkCurveType GetCrvType();
+  using GkCurve2d::GetCrvType;
+
+  // The vertices in order.
+  const std::vector<AcGePoint2d>& GetVertices() const { return m_vertices; }
+
+private:
+  std::vector<AcGePoint2d> m_vertices;
+};

@@ -1,0 +1,251 @@
+// GkCompositeCurve2d: ownership, the curve interface answered member by
+// member, the box cache, sampling of the whole chain, and the loop sinks.
+// The loop-only queries (containment, orientation, area, composite
+// distances) live in compositecurve2d_loop.cpp.
+#include <engine/compositecurve2d.h>
+
+#include <engine/circarc2d.h>
+#include <engine/lineseg2d.h>
+
+#include "compositecurve2d_walk.h"
+
+#include <algorithm>
+#include <utility>
+
+// ---- loop sinks ----
+
+GetLoopSample::GetLoopSample(std::vector<AcGePoint2d>* list) : m_list(list) {}
+
+void GetLoopSample::AddPoint(const AcGePoint2d& pt) {
+  if (!m_seen) {
+    m_seen = true;
+    return;
+  }
+  m_list->push_back(pt);
+}
+
+GetLoopSamplePoint::GetLoopSamplePoint(GkSamplePoint* sink) : m_sink(sink) {}
+
+void GetLoopSamplePoint::AddPoint(const AcGePoint2d& pt) {
+  if (!m_seen) {
+    m_seen = true;
+    return;
+  }
+  m_sink->AddPoint(pt);
+}
+
+GetLoopSampleXY::GetLoopSampleXY(GkSampleXY* sink) : m_sink(sink) {}
+
+void GetLoopSampleXY::AddXY(const double& x, const double& y) {
+  if (!m_seen) {
+    m_seen = true;
+    return;
+  }
+  m_sink->AddXY(x, y);
+}
+
+GetAreaSampleXY::GetAreaSampleXY(double sum, double prevX, double prevY)
+    : m_sum(sum), m_prevX(prevX), m_prevY(prevY) {}
+
+void GetAreaSampleXY::AddXY(const double& x, const double& y) {
+  if (!m_seen) {
+    m_seen = true;
+    return;
+  }
+  m_sum += (m_prevX + x) * (y - m_prevY);
+  m_prevX = x;
+  m_prevY = y;
+}
+
+// ---- construction and ownership ----
+
+GkCompositeCurve2d::GkCompositeCurve2d() = default;
+
+GkCompositeCurve2d::GkCompositeCurve2d(const GkCompositeCurve2d& src) : GkCurve2d(src) {
+  m_members.reserve(src.m_members.size());
+  for (GkCurve2d* member : src.m_members) m_members.push_back(member->Clone());
+}
+
+GkCompositeCurve2d& GkCompositeCurve2d::operator=(const GkCompositeCurve2d& src) {
+  if (this == &src) return *this;
+  // Clone first so that a throwing Clone leaves this composite untouched.
+  std::vector<GkCurve2d*> copies;
+  copies.reserve(src.m_members.size());
+  for (GkCurve2d* member : src.m_members) copies.push_back(member->Clone());
+  DestroyMembers();
+  m_members = std::move(copies);
+  GkCurve2d::operator=(src);
+  return *this;
+}
+
+GkCompositeCurve2d::~GkCompositeCurve2d() { DestroyMembers(); }
+
+void GkCompositeCurve2d::DestroyMembers() {
+  for (GkCurve2d* member : m_members) delete member;
+  m_members.clear();
+}
+
+void GkCompositeCurve2d::append(GkCurve2d* crv) {
+  if (crv == nullptr) return;
+  m_members.push_back(crv);
+  boxOutOfDate = true;
+}
+
+void GkCompositeCurve2d::SetCurveList(std::vector<GkCurve2d*>& crvs) {
+  std::vector<GkCurve2d*> members;
+  members.reserve(crvs.size());
+  for (GkCurve2d* crv : crvs) {
+    if (crv != nullptr) members.push_back(crv);
+  }
+  m_members = std::move(members);
+  boxOutOfDate = true;
+}
+
+void GkCompositeCurve2d::GetCurveList(std::vector<GkCurve2d*>& crvs) const { crvs = m_members; }
+
+int GkCompositeCurve2d::GetCurveCnt() const { return static_cast<int>(m_members.size()); }
+
+// ---- curve interface: minimum over members ----
+
+GkCurveType GkCompositeCurve2d::GetCrvType() const { return kCrvComposite; }
+
+double GkCompositeCurve2d::distanceTo(AcGeCircArc2d& arc, const GkTolerance& tol) {
+  return composite_walk::MinOverMembers(m_members, tol.EqualPoint(),
+                                        [&arc](GkCurve2d& m, AcGePoint2d&, AcGePoint2d&) {
+                                          return m.distanceTo(arc, GkGeoLib::g_tol);
+                                        })
+      .Distance();
+}
+
+double GkCompositeCurve2d::distanceTo(AcGeLineSeg2d& seg, const GkTolerance& tol) {
+  return composite_walk::MinOverMembers(m_members, tol.EqualPoint(),
+                                        [&seg](GkCurve2d& m, AcGePoint2d&, AcGePoint2d&) {
+                                          return m.distanceTo(seg, GkGeoLib::g_tol);
+                                        })
+      .Distance();
+}
+
+double GkCompositeCurve2d::distanceTo(AcGePoint2d& pt, const GkTolerance& tol) {
+  return composite_walk::MinOverMembers(m_members, tol.EqualPoint(),
+                                        [&pt](GkCurve2d& m, AcGePoint2d&, AcGePoint2d&) {
+                                          return m.distanceTo(pt, GkGeoLib::g_tol);
+                                        })
+      .Distance();
+}
+
+AcGePoint2d GkCompositeCurve2d::closestPointTo(AcGeCircArc2d& arc, AcGePoint2d& other,
+                                               const GkTolerance& tol) {
+  AcGePoint2d onThis;
+  distanceToArc(arc, onThis, other, tol);
+  return onThis;
+}
+
+AcGePoint2d GkCompositeCurve2d::closestPointTo(AcGeLineSeg2d& seg, AcGePoint2d& other,
+                                               const GkTolerance& tol) {
+  AcGePoint2d onThis;
+  distanceToSeg(seg, onThis, other, tol);
+  return onThis;
+}
+
+AcGePoint2d GkCompositeCurve2d::closestPointTo(AcGePoint2d& pt, const GkTolerance& tol) {
+  return composite_walk::MinOverMembers(m_members, tol.EqualPoint(),
+                                        [&pt](GkCurve2d& m, AcGePoint2d& onThis, AcGePoint2d&) {
+                                          onThis = m.closestPointTo(pt, GkGeoLib::g_tol);
+                                          return onThis.distanceTo(pt);
+                                        })
+      .onThis;
+}
+
+double GkCompositeCurve2d::distanceToSeg(AcGeLineSeg2d& seg, AcGePoint2d& onThis,
+                                         AcGePoint2d& onOther, const GkTolerance& tol) {
+  const composite_walk::Best best = composite_walk::MinOverMembers(
+      m_members, tol.EqualPoint(), [&seg](GkCurve2d& m, AcGePoint2d& a, AcGePoint2d& b) {
+        return m.distanceToSeg(seg, a, b, GkGeoLib::g_tol);
+      });
+  best.WritePair(onThis, onOther);
+  return best.Distance();
+}
+
+double GkCompositeCurve2d::distanceToArc(AcGeCircArc2d& arc, AcGePoint2d& onThis,
+                                         AcGePoint2d& onOther, const GkTolerance& tol) {
+  const composite_walk::Best best = composite_walk::MinOverMembers(
+      m_members, tol.EqualPoint(), [&arc](GkCurve2d& m, AcGePoint2d& a, AcGePoint2d& b) {
+        return m.distanceToArc(arc, a, b, GkGeoLib::g_tol);
+      });
+  best.WritePair(onThis, onOther);
+  return best.Distance();
+}
+
+// ---- box, clone, points, flip ----
+
+GkBoundBox2d GkCompositeCurve2d::GetBoundBox() {
+  if (!boxOutOfDate) return cachedBox;
+  boxOutOfDate = false;
+  cachedBox = GkBoundBox2d();
+  for (GkCurve2d* member : m_members) {
+    const GkBoundBox2d b = member->GetBoundBox();
+    if (b.minX <= cachedBox.minX) cachedBox.minX = b.minX;
+    if (b.maxX >= cachedBox.maxX) cachedBox.maxX = b.maxX;
+    if (b.minY <= cachedBox.minY) cachedBox.minY = b.minY;
+    if (b.maxY >= cachedBox.maxY) cachedBox.maxY = b.maxY;
+  }
+  return cachedBox;
+}
+
+GkCurve2d* GkCompositeCurve2d::Clone() {
+  auto* copy = new GkCompositeCurve2d();
+  copy->m_members.resize(m_members.size(), nullptr);
+  for (std::size_t i = 0; i < m_members.size(); ++i) copy->m_members[i] = m_members[i]->Clone();
+  copy->cachedBox = cachedBox;
+  return copy;
+}
+
+AcGePoint2d GkCompositeCurve2d::GetAnyPoint() const {
+  return m_members.empty() ? AcGePoint2d() : m_members.front()->GetAnyPoint();
+}
+
+AcGePoint2d GkCompositeCurve2d::startPoint() const {
+  return m_members.empty() ? AcGePoint2d() : m_members.front()->startPoint();
+}
+
+AcGePoint2d GkCompositeCurve2d::endPoint() const {
+  return m_members.empty() ? AcGePoint2d() : m_members.back()->endPoint();
+}
+
+AcGePoint2d GkCompositeCurve2d::midPoint() const { return AcGePoint2d(); }
+
+void GkCompositeCurve2d::Flip() {
+  std::reverse(m_members.begin(), m_members.end());
+  for (GkCurve2d* member : m_members) member->Flip();
+}
+
+// ---- sampling of the whole chain ----
+
+void GkCompositeCurve2d::getSamplePoints(GkSamplePoint& sink, const double& tol) {
+  if (m_members.empty()) return;
+  sink.AddPoint(m_members.front()->startPoint());
+  for (GkCurve2d* member : m_members) {
+    GetLoopSamplePoint dropFirst(&sink);
+    member->getSamplePoints(dropFirst, tol);
+  }
+}
+
+void GkCompositeCurve2d::GetSamplePointXY(GkSampleXY& sink, const double& tol) {
+  if (m_members.empty()) return;
+  const AcGePoint2d start = m_members.front()->startPoint();
+  sink.AddXY(start.x, start.y);
+  for (GkCurve2d* member : m_members) {
+    GetLoopSampleXY dropFirst(&sink);
+    member->GetSamplePointXY(dropFirst, tol);
+  }
+}
+
+void GkCompositeCurve2d::GetSampleBuffer(std::vector<AcGePoint2d>& pts, const double& tol) {
+  pts.clear();
+  if (m_members.empty()) return;
+  pts.push_back(m_members.front()->startPoint());
+  for (GkCurve2d* member : m_members) {
+    GetLoopSample dropFirst(&pts);
+    member->getSamplePoints(dropFirst, tol);
+  }
+}

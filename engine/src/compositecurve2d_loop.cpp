@@ -1,0 +1,187 @@
+// GkCompositeCurve2d loop queries: point containment by a crossing count
+// along a horizontal ray, orientation and area from the trapezoid sum of the
+// sampled loop, and distances between two composites.
+#include <engine/compositecurve2d.h>
+
+#include <engine/circarc2d.h>
+#include <engine/lineseg2d.h>
+
+#include "compositecurve2d_walk.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kThreeHalfPi = 4.71238898038469;
+// Intersection angles this close (radians) to an arc end snap to that end.
+constexpr double kEndSnapAngle = 1e-7;
+// Chord tolerance used by Orientation(): coarse, only the sign matters.
+constexpr double kOrientationSampleTol = 0.1;
+
+// Appends a unless the list already holds an angle within t of it; the
+// check runs against the first `checked` entries only.
+void AppendDistinctAngle(std::vector<double>& angles, std::size_t checked, double a, double t) {
+  for (std::size_t i = 0; i < checked; ++i) {
+    if (std::fabs(angles[i] - a) <= t) return;
+  }
+  angles.push_back(a);
+}
+
+}  // namespace
+
+// ---- point in loop ----
+
+bool GkCompositeCurve2d::IsIntersectValid(const AcGePoint2d& a, const AcGePoint2d& b,
+                                          const AcGePoint2d& p) const {
+  const double t = GkGeoLib::g_tol.EqualPoint();
+  const bool aAbove = a.y - p.y > t;
+  const bool bAbove = b.y - p.y > t;
+  if (aAbove == bAbove) return false;
+  return p.x < a.x + (b.x - a.x) * (p.y - a.y) / (b.y - a.y);
+}
+
+void GkCompositeCurve2d::ToggleArcCrossings(AcGeCircArc2d& arc, AcGeLineSeg2d& ray,
+                                            const AcGePoint2d& p, bool& parity) const {
+  const double t = GkGeoLib::g_tol.EqualPoint();
+  int count = 0;
+  AcGePoint2d p1;
+  AcGePoint2d p2;
+  if (!arc.intersectWith(ray, count, p1, p2, GkGeoLib::g_tol)) return;
+
+  // Angles from F (where the arc begins read counter-clockwise) to D (where it
+  // ends), cut at the top and bottom of the circle and at the crossings, so
+  // that every chord between neighbours runs monotonically in y.
+  std::vector<double> angles;
+  double f = 0.0;
+  double d = kTwoPi;
+  if (arc.IsCircle()) {
+    angles = {0.0, kHalfPi, kPi, kThreeHalfPi, kTwoPi};
+  } else {
+    // Normalising is the identity for the angles the arc's setters store; it
+    // only guards angles stored raw through setAngles.
+    const double s = GkMath::CorrectAngle(arc.startAng());
+    const double e = GkMath::CorrectAngle(arc.endAng());
+    f = arc.isClockWise() ? e : s;
+    d = arc.isClockWise() ? s : e;
+    for (const double v : {kHalfPi, kThreeHalfPi}) {
+      if (arc.IsAngleBetween(v, GkGeoLib::g_tol) && std::fabs(f - v) > t && std::fabs(d - v) > t)
+        angles.push_back(f - v > t ? v + kTwoPi : v);
+    }
+    // Equal ends read as a full turn when the arc itself says so.
+    if (f > d || (f == d && arc.GetArcSweepangle() > kPi)) d += kTwoPi;
+    angles.push_back(f);
+    angles.push_back(d);
+  }
+
+  const std::size_t before = angles.size();
+  const AcGePoint2d centre = arc.center();
+  const AcGePoint2d hits[2] = {p1, p2};
+  for (int k = 0; k < count && k < 2; ++k) {
+    double a = (hits[k] - centre).angle();
+    if (GkMath::GetAngleDifferenceU(a, f) < kEndSnapAngle) a = f;
+    if (GkMath::GetAngleDifferenceU(a, d) < kEndSnapAngle) a = d;
+    if (f - a > t) a += kTwoPi;
+    AppendDistinctAngle(angles, before, a, t);
+  }
+
+  std::sort(angles.begin(), angles.end());
+  const double r = arc.radius();
+  AcGePoint2d prev(centre.x + r * std::cos(angles[0]), centre.y + r * std::sin(angles[0]));
+  for (std::size_t i = 1; i < angles.size(); ++i) {
+    const AcGePoint2d next(centre.x + r * std::cos(angles[i]), centre.y + r * std::sin(angles[i]));
+    if (IsIntersectValid(prev, next, p)) parity = !parity;
+    prev = next;
+  }
+}
+
+bool GkCompositeCurve2d::IsPointIn(const AcGePoint2d& pt) {
+  const double t = GkGeoLib::g_tol.EqualPoint();
+  const GkBoundBox2d box = GetBoundBox();
+  if (pt.x < box.minX - t || pt.x > box.maxX + t || pt.y < box.minY - t || pt.y > box.maxY + t)
+    return false;
+
+  // The ray reaches one drawing unit past the box on both sides.
+  AcGeLineSeg2d ray(AcGePoint2d(box.minX - 1.0, pt.y), AcGePoint2d(box.maxX + 1.0, pt.y));
+  bool parity = false;
+  for (GkCurve2d* member : m_members) {
+    const GkBoundBox2d mb = member->GetBoundBox();
+    if (!(mb.maxX >= pt.x - t && mb.maxY > pt.y && mb.minY <= pt.y + t)) continue;
+    const GkCurveType type = member->GetCrvType();
+    if (type == kCrvLineSeg) {
+      if (IsIntersectValid(member->startPoint(), member->endPoint(), pt)) parity = !parity;
+    } else if (type == kCrvArc) {
+      if (auto* arc = dynamic_cast<AcGeCircArc2d*>(member)) ToggleArcCrossings(*arc, ray, pt, parity);
+    }
+  }
+  return parity;
+}
+
+// ---- orientation and area ----
+
+double GkCompositeCurve2d::SampledAreaSum(const double& sampleTol) {
+  const AcGePoint2d start = m_members.front()->startPoint();
+  double sum = 0.0;
+  double prevX = start.x;
+  double prevY = start.y;
+  for (GkCurve2d* member : m_members) {
+    GetAreaSampleXY sink(sum, prevX, prevY);
+    member->GetSamplePointXY(sink, sampleTol);
+    sum = sink.Sum();
+    prevX = sink.PrevX();
+    prevY = sink.PrevY();
+  }
+  return sum;
+}
+
+bool GkCompositeCurve2d::Orientation() {
+  if (m_members.size() < 3) return false;
+  return SampledAreaSum(kOrientationSampleTol) > 0.0;
+}
+
+double GkCompositeCurve2d::Area(const double& sampleTol) {
+  if (m_members.size() < 3) return 0.0;
+  return std::fabs(SampledAreaSum(sampleTol)) * 0.5;
+}
+
+// ---- composite to composite ----
+
+namespace {
+
+// Hands one member of a composite to the other composite with the roles
+// exchanged: a receives the point on the member, b the point on `other`.
+// Members that are neither segments nor arcs answer +inf and are skipped.
+double MemberToComposite(GkCompositeCurve2d& other, GkCurve2d& member, AcGePoint2d& a,
+                         AcGePoint2d& b, const GkTolerance& tol) {
+  const GkCurveType type = member.GetCrvType();
+  if (type == kCrvArc) {
+    if (auto* arc = dynamic_cast<AcGeCircArc2d*>(&member))
+      return other.distanceToArc(*arc, b, a, tol);
+  } else if (type == kCrvLineSeg) {
+    if (auto* seg = dynamic_cast<AcGeLineSeg2d*>(&member))
+      return other.distanceToSeg(*seg, b, a, tol);
+  }
+  return std::numeric_limits<double>::infinity();
+}
+
+}  // namespace
+
+double GkCompositeCurve2d::distanceToComposite(GkCompositeCurve2d& other, AcGePoint2d& onThis,
+                                               AcGePoint2d& onOther, const GkTolerance& tol) {
+  const composite_walk::Best best = composite_walk::MinOverMembers(
+      m_members, tol.EqualPoint(), [&other, &tol](GkCurve2d& m, AcGePoint2d& a, AcGePoint2d& b) {
+        return MemberToComposite(other, m, a, b, tol);
+      });
+  best.WritePair(onThis, onOther);
+  return best.Distance();
+}
+
+AcGePoint2d GkCompositeCurve2d::closestPointTo(GkCompositeCurve2d& other, AcGePoint2d& onOther,
+                                               const GkTolerance& tol) {
+  AcGePoint2d onThis;
+  distanceToComposite(other, onThis, onOther, tol);
+  return onThis;
+}

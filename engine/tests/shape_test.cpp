@@ -1,0 +1,205 @@
+// GkShape (region with holes: ownership, box, containment) and GkPolyline2d.
+#include <engine/circarc2d.h>
+#include <engine/lineseg2d.h>
+#include <engine/shape.h>
+
+#include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using testsupport::MakeShape;
+using testsupport::RectLoop;
+
+namespace {
+
+// Square 0..10 with a square hole 4..6.
+std::unique_ptr<GkShape> SquareWithHole() {
+  return std::unique_ptr<GkShape>(MakeShape(RectLoop(0, 0, 10, 10), {RectLoop(4, 4, 6, 6, false)}));
+}
+
+}  // namespace
+
+TEST(Shape, ContainmentWithAHole) {
+  auto shape = SquareWithHole();
+  struct Case {
+    std::string name;
+    AcGePoint2d p;
+    bool inside;
+  };
+  const std::vector<Case> cases{{"inHole", {5, 5}, false},
+                                {"inRegion", {2, 2}, true},
+                                {"outside", {11, 5}, false},
+                                {"betweenHoleAndEdge", {8, 5}, true},
+                                {"leftOfHole", {3.9, 5}, true},
+                                {"farBelow", {5, -5}, false}};
+  for (const Case& c : cases) EXPECT_EQ(shape->IsPointIn(c.p), c.inside) << c.name;
+}
+
+TEST(Shape, RemovingTheHoleThroughSetCurveList) {
+  auto shape = SquareWithHole();
+  std::vector<GkCompositeCurve2d*> loops;
+  shape->GetCompCurveList(loops);
+  ASSERT_EQ(loops.size(), 2u);
+  std::unique_ptr<GkCompositeCurve2d> hole(loops[1]);  // passes back to us
+  std::vector<GkCompositeCurve2d*> outerOnly{loops[0]};
+  shape->SetCurveList(outerOnly);
+  EXPECT_EQ(outerOnly.size(), 1u);
+  EXPECT_TRUE(shape->IsPointIn(AcGePoint2d(5, 5)));
+  EXPECT_EQ(hole->GetCurveCnt(), 4) << "the replaced hole is still alive";
+}
+
+TEST(Shape, BoxIsTheOuterLoopsAndFollowsAppends) {
+  GkShape shape;
+  EXPECT_FALSE(shape.GetBoundBox().IsValid());
+  shape.AppendCompCurve(RectLoop(1, 2, 3, 4));
+  GkBoundBox2d box = shape.GetBoundBox();
+  EXPECT_EQ(box.minX, 1.0);
+  EXPECT_EQ(box.maxX, 3.0);
+  EXPECT_EQ(box.minY, 2.0);
+  EXPECT_EQ(box.maxY, 4.0);
+  // A "hole" reaching beyond the outer loop still does not widen the box.
+  shape.AppendCompCurve(RectLoop(0, 0, 9, 9, false));
+  box = shape.GetBoundBox();
+  EXPECT_EQ(box.minX, 1.0);
+  EXPECT_EQ(box.maxX, 3.0);
+}
+
+TEST(Shape, EmptyShapesContainNothing) {
+  GkShape empty;
+  EXPECT_FALSE(empty.IsPointIn(AcGePoint2d(0, 0)));
+  GkShape emptyOuter;
+  emptyOuter.AppendCompCurve(new GkCompositeCurve2d());
+  EXPECT_FALSE(emptyOuter.IsPointIn(AcGePoint2d(0, 0)));
+  EXPECT_FALSE(emptyOuter.GetBoundBox().IsValid());
+}
+
+TEST(Shape, NullLoopsKeepTheirPlace) {
+  GkShape shape;
+  shape.AppendCompCurve(nullptr);
+  shape.AppendCompCurve(RectLoop(0, 0, 1, 1));
+  std::vector<GkCompositeCurve2d*> loops;
+  shape.GetCompCurveList(loops);
+  ASSERT_EQ(loops.size(), 2u);
+  ASSERT_NE(loops[0], nullptr);
+  EXPECT_EQ(loops[0]->GetCurveCnt(), 0) << "a null outer loop is an empty outer loop";
+  EXPECT_FALSE(shape.IsPointIn(AcGePoint2d(0.5, 0.5)));
+
+  std::vector<GkCompositeCurve2d*> withNullHole{RectLoop(0, 0, 10, 10), nullptr};
+  shape.SetCurveList(withNullHole);
+  EXPECT_TRUE(shape.IsPointIn(AcGePoint2d(0.5, 0.5)));
+  for (GkCompositeCurve2d* old : loops) delete old;
+}
+
+TEST(Shape, CopiesAreDeep) {
+  auto shape = SquareWithHole();
+  GkShape copy(*shape);
+  GkShape assigned;
+  assigned.AppendCompCurve(RectLoop(0, 0, 1, 1));
+  assigned = *shape;
+  std::vector<GkCompositeCurve2d*> src, a, b;
+  shape->GetCompCurveList(src);
+  copy.GetCompCurveList(a);
+  assigned.GetCompCurveList(b);
+  ASSERT_EQ(a.size(), 2u);
+  ASSERT_EQ(b.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_NE(a[i], src[i]);
+    EXPECT_NE(b[i], src[i]);
+  }
+  shape.reset();  // the copies must not depend on the source's loops
+  EXPECT_FALSE(copy.IsPointIn(AcGePoint2d(5, 5)));
+  EXPECT_TRUE(copy.IsPointIn(AcGePoint2d(2, 2)));
+  EXPECT_TRUE(assigned.IsPointIn(AcGePoint2d(2, 2)));
+  assigned = assigned;
+  EXPECT_TRUE(assigned.IsPointIn(AcGePoint2d(2, 2)));
+}
+
+TEST(Shape, ArcBoundariesAndRings) {
+  std::unique_ptr<GkShape> ring(testsupport::RingShape({0, 0}, 5.0, 2.0));
+  struct Case {
+    AcGePoint2d p;
+    bool inside;
+  };
+  for (Case c : std::vector<Case>{{{0, 0}, false},
+                                  {{3, 0}, true},
+                                  {{0, -4.99}, true},
+                                  {{0, 1.99}, false},
+                                  {{3.6, 3.6}, false},
+                                  {{3.5, 3.5}, true}})
+    EXPECT_EQ(ring->IsPointIn(c.p), c.inside) << c.p.x << ", " << c.p.y;
+}
+
+// ---- GkPolyline2d: abstract, so exercised through a minimal subclass ----
+
+namespace {
+
+class TestPolyline : public GkPolyline2d {
+public:
+  using GkPolyline2d::GkPolyline2d;
+  GkCurveType GetCrvType() const override { return kCrvPolyline; }
+  using GkPolyline2d::GetCrvType;
+  double distanceTo(AcGeCircArc2d&, const GkTolerance&) override { return 0; }
+  double distanceTo(AcGeLineSeg2d&, const GkTolerance&) override { return 0; }
+  double distanceTo(AcGePoint2d&, const GkTolerance&) override { return 0; }
+  AcGePoint2d closestPointTo(AcGeCircArc2d&, AcGePoint2d&, const GkTolerance&) override {
+    return {};
+  }
+  AcGePoint2d closestPointTo(AcGeLineSeg2d&, AcGePoint2d&, const GkTolerance&) override {
+    return {};
+  }
+  AcGePoint2d closestPointTo(AcGePoint2d&, const GkTolerance&) override { return {}; }
+  double distanceToSeg(AcGeLineSeg2d&, AcGePoint2d&, AcGePoint2d&, const GkTolerance&) override {
+    return 0;
+  }
+  double distanceToArc(AcGeCircArc2d&, AcGePoint2d&, AcGePoint2d&, const GkTolerance&) override {
+    return 0;
+  }
+  GkBoundBox2d GetBoundBox() override { return cachedBox; }
+  GkCurve2d* Clone() override { return new TestPolyline(*this); }
+  AcGePoint2d GetAnyPoint() const override { return {}; }
+  AcGePoint2d startPoint() const override { return {}; }
+  AcGePoint2d endPoint() const override { return {}; }
+  AcGePoint2d midPoint() const override { return {}; }
+  void Flip() override {}
+  void getSamplePoints(GkSamplePoint&, const double&) override {}
+  void GetSamplePointXY(GkSampleXY&, const double&) override {}
+  void GetSampleBuffer(std::vector<AcGePoint2d>&, const double&) override {}
+  bool BoxOutOfDate() const { return boxOutOfDate; }
+  void SetBox(const GkBoundBox2d& b) {
+    cachedBox = b;
+    boxOutOfDate = false;
+  }
+};
+
+}  // namespace
+
+TEST(Polyline2d, VerticesTypeAndCopies) {
+  const std::vector<AcGePoint2d> pts{{0, 0}, {3, 1}, {2, 5}};
+  TestPolyline poly(pts);
+  ASSERT_EQ(poly.GetVertices().size(), 3u);
+  for (std::size_t i = 0; i < pts.size(); ++i) EXPECT_POINT_EQ(poly.GetVertices()[i], pts[i]);
+  GkPolyline2d& base = poly;
+  EXPECT_EQ(base.GetCrvType(), kCrvPolyline);
+  EXPECT_EQ(static_cast<int>(base.GetCrvType()), 3);
+
+  AcGeLineSeg2d seg(AcGePoint2d(0, 0), AcGePoint2d(1, 1));
+  TestPolyline fromCurve(seg, 0.1);
+  EXPECT_TRUE(fromCurve.GetVertices().empty());
+  TestPolyline none;
+  EXPECT_TRUE(none.GetVertices().empty());
+
+  poly.SetBox(GkBoundBox2d(0, 3, 0, 5));
+  TestPolyline copied(poly);
+  EXPECT_EQ(copied.GetVertices().size(), 3u);
+  EXPECT_TRUE(copied.BoxOutOfDate()) << "the copy constructor starts a fresh cache";
+  TestPolyline assigned;
+  assigned = poly;
+  EXPECT_EQ(assigned.GetVertices().size(), 3u);
+  EXPECT_FALSE(assigned.BoxOutOfDate()) << "assignment copies the cache";
+  EXPECT_EQ(assigned.GetBoundBox().maxY, 5.0);
+}
