@@ -9,3 +9,6 @@
 #include <engine/curve2d.h>
 #include <engine/lineseg2d.h>
 #include <engine/circarc2d.h>
+#include <engine/compositecurve2d.h>
+#include <engine/shape.h>
+#include <engine/clipper.h>

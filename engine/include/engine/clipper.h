@@ -1,0 +1,66 @@
+// GkClipper: boolean operations (intersection, union, difference,
+// exclusive-or) between regions given as GkShape objects whose boundaries
+// are chains of line segments and circular arcs. Arcs survive the operation
+// as true arcs.
+//
+// How: every loop becomes an integer polygon on a grid of 0.000254 drawing
+// units, arcs sampled with a chord tolerance of 0.00254 and every arc point
+// tagged with its source arc. The polygon arithmetic runs with the positive
+// fill rule (outer loops are made counter-clockwise, holes clockwise).
+// Wherever a run of equally tagged points survives, the result gets an arc
+// through three of its points; everything else comes back as line segments.
+//
+// Coordinates must stay within about +-1e15 drawing units and be finite;
+// otherwise Execute returns no shapes. Accuracy: boundaries move by at most
+// the sampling tolerance plus half a grid diagonal (about 0.0027 units).
+#pragma once
+
+#include <engine/engine_export.h>
+#include <engine/shape.h>
+
+#include <vector>
+
+// The operation between the running result and the next shape. The values
+// are those of the polygon library's own clip types.
+enum GkClipType {
+  kClipIntersection = 0,
+  kClipUnion = 1,
+  kClipDifference = 2,
+  kClipXor = 3
+};
+
+class ENGINE_EXPORT GkClipper {
+public:
+  // No shapes.
+  GkClipper();
+  // Copy the list of shape pointers; the shapes are never owned.
+  GkClipper(const GkClipper& src);
+  GkClipper& operator=(const GkClipper& src);
+  // Releases the list only; the shapes stay the caller's.
+  ~GkClipper();
+
+  // Replaces the operand list by the given pointers (the argument is not
+  // changed). A null entry counts as an empty shape.
+  void SetShapeList(std::vector<GkShape*>& shapes);
+  // Clears shapes and fills it with the operand pointers in order.
+  void GetShapeList(std::vector<GkShape*>& shapes) const;
+
+  // Computes shape0 types[0] shape1 types[1] shape2 ..., left to right.
+  // Consecutive equal types run as one operation with the union of their
+  // shapes (so [kClipIntersection, kClipIntersection] on A, B, C gives
+  // A n (B u C)). With one shape and no types the result is that shape's
+  // region normalised by a union.
+  // - No shapes: returns at once, result untouched.
+  // - Otherwise result is cleared first (the shapes it held are not
+  //   destroyed), then receives new shapes that the caller owns: each outer
+  //   ring with its holes, and every island inside a hole as a shape of its
+  //   own, after the shape that has the hole.
+  // - types.size() != shapes - 1, an unknown type, a non-finite or
+  //   out-of-range coordinate, or a failure of the polygon arithmetic: result
+  //   stays empty.
+  // The input shapes are never changed.
+  void Execute(const std::vector<GkClipType>& types, std::vector<GkShape*>& result) const;
+
+private:
+  std::vector<GkShape*> m_shapes;
+};

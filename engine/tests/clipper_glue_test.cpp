@@ -1,0 +1,387 @@
+// The private glue between shapes and ClipperLib: grid rounding, the arc
+// sink, loops to tagged paths, and result rings back to segments and arcs.
+#include "clipper_glue.h"
+
+#include <engine/circarc2d.h>
+#include <engine/lineseg2d.h>
+
+#include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+#include <vector>
+
+using ClipperLib::cInt;
+using ClipperLib::IntPoint;
+using ClipperLib::Path;
+using clipper_glue::kScale;
+using clipper_glue::kTagBase;
+using testsupport::kPi;
+
+namespace {
+
+// One grid unit in drawing units, and half its diagonal: the most a point
+// moves when put on the grid.
+constexpr double kGrid = 0.000254;
+constexpr double kHalfDiagonal = kGrid * 0.7071067811865476;
+
+cInt StepOf(const IntPoint& p) { return p.Z % kTagBase; }
+
+// Path points on a circle of radius r (integer units) about the origin, at
+// the given angles in degrees, all tagged with key 1 and the largest
+// coordinate step between consecutive points.
+Path CirclePoints(double r, const std::vector<double>& degrees) {
+  Path path;
+  for (double d : degrees) {
+    const double a = d * kPi / 180.0;
+    path.emplace_back(std::llround(r * std::cos(a)), std::llround(r * std::sin(a)), 0);
+  }
+  return path;
+}
+
+void TagRun(Path& path, std::size_t from, std::size_t to, cInt key) {
+  cInt step = 0;
+  for (std::size_t i = from + 1; i < to; ++i) {
+    step = std::max(step, std::abs(path[i].X - path[i - 1].X));
+    step = std::max(step, std::abs(path[i].Y - path[i - 1].Y));
+  }
+  for (std::size_t i = from; i < to; ++i) path[i].Z = key * kTagBase + step;
+}
+
+std::vector<double> Degrees(double from, double to, double step) {
+  std::vector<double> out;
+  for (double d = from; d <= to + 1e-9; d += step) out.push_back(d);
+  return out;
+}
+
+struct Members {
+  std::vector<AcGeLineSeg2d*> segs;
+  std::vector<AcGeCircArc2d*> arcs;
+  std::vector<GkCurve2d*> all;
+};
+
+Members Split(GkCompositeCurve2d& loop) {
+  Members m;
+  loop.GetCurveList(m.all);
+  for (GkCurve2d* c : m.all) {
+    if (auto* a = dynamic_cast<AcGeCircArc2d*>(c)) m.arcs.push_back(a);
+    if (auto* s = dynamic_cast<AcGeLineSeg2d*>(c)) m.segs.push_back(s);
+  }
+  return m;
+}
+
+// Consecutive members join within the grid, and the last closes on the first.
+void ExpectClosedChain(const Members& m) {
+  for (std::size_t i = 0; i < m.all.size(); ++i) {
+    const GkCurve2d* next = m.all[(i + 1) % m.all.size()];
+    EXPECT_POINT_NEAR(m.all[i]->endPoint(), next->startPoint(), 1e-9) << "joint after " << i;
+  }
+}
+
+}  // namespace
+
+// ---- grid rounding ----
+
+TEST(ClipperGlue, GridRoundingHalvesAwayFromZero) {
+  struct Case {
+    double v;
+    cInt expected;
+  };
+  const std::vector<Case> cases{{0.000635, 3},       {-0.000635, -3},     {0.0, 0},
+                                {1.0, 3937},         {-1.0, -3937},
+                                // 0.49999999999999994 + 0.5 rounds up to 1.0 in doubles.
+                                {0.000127, 1},
+                                {-0.000126, 0},      {545460.0, 2147480315},
+                                // Beyond the old 32-bit range: computed in 64 bits.
+                                {1.0e6, 3937007874}, {-1.0e6, -3937007874}};
+  for (const Case& c : cases) EXPECT_EQ(clipper_glue::ToInt(c.v), c.expected) << c.v;
+  EXPECT_EQ(clipper_glue::ToInt(std::nan("")), clipper_glue::kOutOfRange);
+  EXPECT_EQ(clipper_glue::ToInt(1e300), clipper_glue::kOutOfRange);
+  EXPECT_EQ(clipper_glue::ToInt(-INFINITY), clipper_glue::kOutOfRange);
+  EXPECT_DOUBLE_EQ(clipper_glue::FromInt(3937), 3937 / kScale);
+}
+
+// ---- the arc sink ----
+
+TEST(ClipperGlue, ArcSinkWritesOrDropsTheFirstPoint) {
+  Path path;
+  ClipperArcSample first(&path, true, 0.0, 9.0, 9.0);
+  first.AddXY(0.0, 0.0);
+  first.AddXY(1.0, 0.0);
+  first.AddXY(1.0, 1.0);
+  ASSERT_EQ(path.size(), 3u);
+  EXPECT_EQ(path[1].X, 3937);
+  EXPECT_EQ(path[2].Y, 3937);
+  for (const IntPoint& p : path) EXPECT_EQ(p.Z, 0);
+  // (1 + 0)(0 - 0) + (1 + 1)(0 - 1): the previous point is the first one.
+  EXPECT_EQ(first.sum, -2.0);
+  EXPECT_EQ(first.step, 3937);
+
+  ClipperArcSample next(&path, false, 5.0, 1.0, 1.0);
+  next.AddXY(7.0, 7.0);  // dropped, the previous point stays (1, 1)
+  next.AddXY(0.5, 1.0);
+  ASSERT_EQ(path.size(), 4u);
+  EXPECT_EQ(next.sum, 5.0 + (0.5 + 1.0) * (1.0 - 1.0));
+  EXPECT_EQ(next.prevX, 0.5);
+  EXPECT_EQ(next.step, clipper_glue::ToInt(1.0) - clipper_glue::ToInt(0.5));
+}
+
+// ---- loops to paths ----
+
+TEST(ClipperGlue, PolygonLoopsAreOrientedByRole) {
+  struct Case {
+    const char* name;
+    bool ccwLoop;
+    bool outer;
+  };
+  for (Case c : {Case{"ccwOuter", true, true}, Case{"cwOuter", false, true},
+                 Case{"ccwHole", true, false}, Case{"cwHole", false, false}}) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<GkCompositeCurve2d> sq(testsupport::RectLoop(0, 0, 1, 2, c.ccwLoop));
+    clipper_glue::PathBuilder builder;
+    Path path;
+    builder.LoopToPath(*sq, c.outer, path);
+    ASSERT_EQ(path.size(), 4u) << "each vertex once, no closing repeat";
+    EXPECT_EQ(ClipperLib::Orientation(path), c.outer);
+    EXPECT_DOUBLE_EQ(std::fabs(ClipperLib::Area(path)), 3937.0 * 7874.0);
+    for (const IntPoint& p : path) EXPECT_EQ(p.Z, 0);
+    EXPECT_TRUE(builder.Valid());
+  }
+}
+
+TEST(ClipperGlue, SingleArcLoopBecomesAFullCircleWithoutTouchingTheArc) {
+  for (bool outer : {true, false}) {
+    auto* arc = new AcGeCircArc2d(AcGePoint2d(1, 2), 3.0, 0.5, 2.0, false);
+    GkCompositeCurve2d loop;
+    loop.append(arc);
+    clipper_glue::PathBuilder builder;
+    Path path;
+    builder.LoopToPath(loop, outer, path);
+    EXPECT_FALSE(arc->IsCircle());
+    EXPECT_EQ(arc->startAng(), 0.5);
+    EXPECT_EQ(arc->endAng(), 2.0);
+    EXPECT_TRUE(arc->isClockWise());
+
+    const int a = GkMath::GetArcBreakCount(3.0, kPi / 4, clipper_glue::kSampleTol);
+    ASSERT_EQ(path.size(), static_cast<std::size_t>(8 * a - 8));
+    EXPECT_EQ(ClipperLib::Orientation(path), outer);
+    const cInt tag = path[0].Z;
+    EXPECT_GE(tag / kTagBase, 1);
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      ASSERT_EQ(path[i].Z, tag);
+      const IntPoint& next = path[(i + 1) % path.size()];
+      EXPECT_LE(std::abs(next.X - path[i].X), StepOf(path[i]));
+      EXPECT_LE(std::abs(next.Y - path[i].Y), StepOf(path[i]));
+      const double r = std::hypot(path[i].X / kScale - 1, path[i].Y / kScale - 2);
+      EXPECT_NEAR(r, 3.0, kHalfDiagonal);
+    }
+  }
+}
+
+TEST(ClipperGlue, SingleNonArcLoopGivesAnEmptyPath) {
+  GkCompositeCurve2d loop;
+  loop.append(new AcGeLineSeg2d(AcGePoint2d(0, 0), AcGePoint2d(1, 0)));
+  clipper_glue::PathBuilder builder;
+  Path path;
+  builder.LoopToPath(loop, true, path);
+  EXPECT_TRUE(path.empty());
+}
+
+TEST(ClipperGlue, ArcStartVerticesCarryTheArcsTag) {
+  std::unique_ptr<GkCompositeCurve2d> loop(testsupport::RoundedRectLoop(0, 0, 8, 5, 1.5));
+  clipper_glue::PathBuilder builder;
+  Path path;
+  builder.LoopToPath(*loop, true, path);
+  // Every vertex is an arc point: each segment ends where the next arc starts.
+  std::set<cInt> tags;
+  std::size_t changes = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    ASSERT_NE(path[i].Z, 0) << i;
+    tags.insert(path[i].Z);
+    if (path[i].Z != path[(i + 1) % path.size()].Z) ++changes;
+  }
+  EXPECT_EQ(tags.size(), 4u);
+  EXPECT_EQ(changes, 4u) << "each arc's points form one contiguous run";
+  EXPECT_TRUE(ClipperLib::Orientation(path));
+  EXPECT_NEAR(ClipperLib::Area(path) / (kScale * kScale), 40.0 - (4.0 - kPi) * 2.25, 0.01);
+}
+
+TEST(ClipperGlue, LoopStartingWithAnArcHasNoClosingRepeat) {
+  // Two half circles: the shared vertex at angle pi carries the later arc's
+  // tag, and the end of the second (the first arc's start) is not repeated.
+  GkCompositeCurve2d loop;
+  loop.append(new AcGeCircArc2d(AcGePoint2d(0, 0), 1.0, 0.0, kPi, true));
+  loop.append(new AcGeCircArc2d(AcGePoint2d(0, 0), 1.0, kPi, 2 * kPi, true));
+  clipper_glue::PathBuilder builder;
+  Path path;
+  builder.LoopToPath(loop, true, path);
+  const std::size_t n = static_cast<std::size_t>(
+      GkMath::GetArcBreakCount(1.0, kPi, clipper_glue::kSampleTol));
+  ASSERT_EQ(path.size(), 2 * n - 2);
+  EXPECT_NE(path.front(), path.back());
+  EXPECT_EQ(path[0].X, 3937);
+  EXPECT_EQ(path[0].Y, 0);
+  EXPECT_EQ(path[n - 1].X, -3937);
+  EXPECT_NE(path[n - 2].Z, path[n - 1].Z);
+  EXPECT_EQ(path[n - 1].Z, path[n].Z) << "the joint belongs to the later arc";
+}
+
+TEST(ClipperGlue, LargeArcsAreSampledFinerToKeepTheStepBelowTheTagBase) {
+  // At the usual tolerance a radius of 2000 gives chords of about 6.4 units
+  // (25,000 grid units), too wide for the tag.
+  GkCompositeCurve2d loop;
+  loop.append(new AcGeLineSeg2d(AcGePoint2d(0, 0), AcGePoint2d(2000, 0)));
+  loop.append(new AcGeCircArc2d(AcGePoint2d(0, 0), 2000.0, 0.0, kPi / 2, true));
+  loop.append(new AcGeLineSeg2d(AcGePoint2d(0, 2000), AcGePoint2d(0, 0)));
+  clipper_glue::PathBuilder builder;
+  Path path;
+  builder.LoopToPath(loop, true, path);
+  std::size_t tagged = 0;
+  for (std::size_t i = 0; i + 1 < path.size(); ++i) {
+    if (path[i].Z == 0 || path[i + 1].Z != path[i].Z) continue;
+    ++tagged;
+    ASSERT_LT(StepOf(path[i]), kTagBase);
+    EXPECT_LE(std::abs(path[i + 1].X - path[i].X), StepOf(path[i]));
+    EXPECT_LE(std::abs(path[i + 1].Y - path[i].Y), StepOf(path[i]));
+  }
+  EXPECT_GT(tagged, 1000u);
+  std::unique_ptr<GkCompositeCurve2d> back(clipper_glue::PathToComposite(path));
+  Members m = Split(*back);
+  ASSERT_EQ(m.arcs.size(), 1u);
+  EXPECT_NEAR(m.arcs[0]->radius(), 2000.0, 1e-3);
+}
+
+TEST(ClipperGlue, NonFiniteCoordinatesMakeTheBuilderInvalid) {
+  std::unique_ptr<GkCompositeCurve2d> sq(testsupport::RectLoop(0, 0, std::nan(""), 1));
+  clipper_glue::PathBuilder builder;
+  Path path;
+  builder.LoopToPath(*sq, true, path);
+  EXPECT_FALSE(builder.Valid());
+}
+
+// ---- rings back to loops ----
+
+TEST(ClipperGlue, UntaggedRingGivesSegments) {
+  const Path path{{0, 0, 0}, {100, 0, 0}, {100, 50, 0}, {0, 50, 0}};
+  std::unique_ptr<GkCompositeCurve2d> loop(clipper_glue::PathToComposite(path));
+  Members m = Split(*loop);
+  EXPECT_EQ(m.segs.size(), 4u);
+  EXPECT_TRUE(m.arcs.empty());
+  ExpectClosedChain(m);
+  EXPECT_POINT_EQ(m.all[3]->endPoint(), AcGePoint2d(0, 0));
+  EXPECT_EQ(clipper_glue::PathToComposite(Path()), nullptr);
+}
+
+TEST(ClipperGlue, WholeTaggedRingIsOneFullCircle) {
+  for (bool ccw : {true, false}) {
+    Path path = CirclePoints(10000, Degrees(0, 350, 10));
+    if (!ccw) std::reverse(path.begin(), path.end());
+    TagRun(path, 0, path.size(), 1);
+    std::unique_ptr<GkCompositeCurve2d> loop(clipper_glue::PathToComposite(path));
+    Members m = Split(*loop);
+    ASSERT_EQ(m.all.size(), 1u);
+    ASSERT_EQ(m.arcs.size(), 1u);
+    EXPECT_TRUE(m.arcs[0]->IsCircle());
+    EXPECT_EQ(m.arcs[0]->isClockWise(), !ccw);
+    EXPECT_POINT_NEAR(m.arcs[0]->center(), AcGePoint2d(0, 0), 2 * kHalfDiagonal);
+    EXPECT_NEAR(m.arcs[0]->radius(), 10000 / kScale, 2 * kHalfDiagonal);
+  }
+}
+
+TEST(ClipperGlue, RunWrappingThroughTheRingStartIsOneArc) {
+  // Half circle from 0 to 180 degrees closed through a plain vertex just
+  // below its diameter, read from every possible start point.
+  Path half = CirclePoints(10000, Degrees(0, 180, 10));
+  TagRun(half, 0, half.size(), 3);
+  half.emplace_back(0, -20, 0);
+  const double r = 10000 / kScale;
+  const double area = kPi * r * r / 2 + r * 20 / kScale;
+  // A run's first or last chord may come back straight (short runs at the
+  // start): at most two 10-degree chords' bulge.
+  const double chordBulge = r * r / 2 * (kPi / 18 - std::sin(kPi / 18));
+  for (std::size_t k = 0; k < half.size(); ++k) {
+    SCOPED_TRACE(k);
+    Path path(half.begin() + k, half.end());
+    path.insert(path.end(), half.begin(), half.begin() + k);
+    std::unique_ptr<GkCompositeCurve2d> loop(clipper_glue::PathToComposite(path));
+    Members m = Split(*loop);
+    ASSERT_EQ(m.arcs.size(), 1u);
+    ExpectClosedChain(m);
+    EXPECT_FALSE(m.arcs[0]->isClockWise());
+    EXPECT_POINT_NEAR(m.arcs[0]->center(), AcGePoint2d(0, 0), 4 * kHalfDiagonal);
+    EXPECT_GE(m.arcs[0]->GetArcSweepangle(), kPi - 2 * kPi / 18 - 1e-9);
+    EXPECT_NEAR(testsupport::SignedLoopArea(*loop), area, 2 * chordBulge + 0.001);
+    if (k <= 16) {
+      // At least three run points from P0 on: the pieces before and after
+      // P0 make one arc over the whole half circle.
+      EXPECT_POINT_NEAR(m.arcs[0]->startPoint(), AcGePoint2d(r, 0), 1e-9);
+      EXPECT_POINT_NEAR(m.arcs[0]->endPoint(), AcGePoint2d(-r, 0), 1e-9);
+    }
+  }
+}
+
+TEST(ClipperGlue, JumpInsideARunEndsTheArc) {
+  // 0..60 and 120..180 degrees of one tagged arc, the middle cut away, then
+  // closed through two plain vertices below.
+  Path path = CirclePoints(10000, Degrees(0, 180, 10));
+  TagRun(path, 0, path.size(), 2);
+  path.erase(path.begin() + 7, path.begin() + 12);
+  path.emplace_back(-10000, -5000, 0);
+  path.emplace_back(10000, -5000, 0);
+  std::unique_ptr<GkCompositeCurve2d> loop(clipper_glue::PathToComposite(path));
+  Members m = Split(*loop);
+  ASSERT_EQ(m.arcs.size(), 2u);
+  ExpectClosedChain(m);
+  for (AcGeCircArc2d* arc : m.arcs)
+    EXPECT_FALSE(arc->IsAngleBetween(kPi / 2, GkGeoLib::g_tol)) << "no arc spans the cut";
+}
+
+TEST(ClipperGlue, JumpAtTheWrapIsNotBridgedByAnArc) {
+  // As above, but read from just after the cut: the last run wraps into P0
+  // across the cut, which must come back as a chord, not as an arc.
+  Path arc = CirclePoints(10000, Degrees(0, 180, 10));
+  TagRun(arc, 0, arc.size(), 2);
+  Path path(arc.begin() + 12, arc.end());  // 120..180
+  path.emplace_back(-10000, -5000, 0);
+  path.emplace_back(10000, -5000, 0);
+  path.insert(path.end(), arc.begin(), arc.begin() + 7);  // 0..60
+  std::unique_ptr<GkCompositeCurve2d> loop(clipper_glue::PathToComposite(path));
+  Members m = Split(*loop);
+  ASSERT_EQ(m.arcs.size(), 2u);
+  ExpectClosedChain(m);
+  for (AcGeCircArc2d* a : m.arcs)
+    EXPECT_FALSE(a->IsAngleBetween(kPi / 2, GkGeoLib::g_tol)) << "no arc spans the cut";
+  // The region: two circular sectors' worth of arc plus straight parts; its
+  // area is that of the sampled polygon up to the arcs' bulge.
+  double polygon = 0.0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const IntPoint& a = path[i];
+    const IntPoint& b = path[(i + 1) % path.size()];
+    polygon += (static_cast<double>(a.X) * b.Y - static_cast<double>(b.X) * a.Y) * 0.5;
+  }
+  polygon /= kScale * kScale;
+  const double r = 10000 / kScale;
+  const double bulge = 2 * (kPi / 3 * r * r / 2 - 6 * 0.5 * r * r * std::sin(kPi / 18));
+  // 0.01 covers the three-point fit through grid points; bridging the cut
+  // with an arc would add the 60-degree segment, about 0.58.
+  EXPECT_NEAR(testsupport::SignedLoopArea(*loop), polygon + bulge, 0.01);
+}
+
+TEST(ClipperGlue, ShortAndCollinearRunsComeBackAsSegments) {
+  // Tagged runs of one point, two points, and three collinear points.
+  const Path path{{0, 0, 10001},      {1000, 0, 0},       {1000, 500, 20500},
+                  {1000, 1000, 20500}, {500, 1000, 30500}, {0, 1000, 30500},
+                  {-500, 1000, 30500}};
+  std::unique_ptr<GkCompositeCurve2d> loop(clipper_glue::PathToComposite(path));
+  Members m = Split(*loop);
+  EXPECT_TRUE(m.arcs.empty());
+  EXPECT_EQ(m.segs.size(), path.size());
+  ExpectClosedChain(m);
+  for (AcGeLineSeg2d* s : m.segs) {
+    EXPECT_TRUE(std::isfinite(s->startPoint().x) && std::isfinite(s->endPoint().y));
+  }
+}
