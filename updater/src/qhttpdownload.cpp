@@ -49,7 +49,9 @@ int QHttpDownLoad::downLoadFile(const QString& url, const QString& localPath) {
 
   const QString folder = QFileInfo(localPath).absolutePath();
   if (!QDir(folder).exists()) QDir().mkpath(folder);
-  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+  // Unbuffered: each arrival goes straight to the file, and a refused write
+  // is seen at once.
+  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
     finished = true;
     return kFileError;
   }
@@ -96,7 +98,7 @@ void QHttpDownLoad::waitFinished() {
 }
 
 void QHttpDownLoad::readContent() {
-  if (reply == nullptr || file == nullptr) return;
+  if (reply == nullptr || file == nullptr || !reply->isOpen()) return;
   if (idleTimer != nullptr && !finished) idleTimer->start(inactivityLimitMs);
   const QByteArray data = reply->readAll();
   if (data.isEmpty() || writeFailed) return;
