@@ -13,9 +13,11 @@
 
 namespace {
 
-// `relative` below `folder`, in native form.
+// `relative` below `folder`, in native form, with one separator between.
 QString joinPath(const QString& folder, const QString& relative) {
-  return QDir::toNativeSeparators(QDir::fromNativeSeparators(folder) + QLatin1Char('/') + relative);
+  QString path = QDir::fromNativeSeparators(folder);
+  if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+  return QDir::toNativeSeparators(path + relative);
 }
 
 const UpdateSettings& settings() { return *UpdateSettings::instance(); }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QPair>
@@ -39,7 +40,10 @@ using EnvList = QList<QPair<QString, QString>>;
 
 // Runs the current test in a child process with `env` added to this
 // process's environment, and waits for it (up to `limitMs`, a hang guard).
-inline ChildRunResult runCurrentTestInChild(const EnvList& env, int limitMs = 180000) {
+// With `runFromFolder`, the child is a copy of this executable placed in that
+// folder, so that the folder is the child's application folder.
+inline ChildRunResult runCurrentTestInChild(const EnvList& env, const QString& runFromFolder = QString(),
+                                            int limitMs = 180000) {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   const QString filter = QStringLiteral("--gtest_filter=%1.%2")
                              .arg(QString::fromUtf8(info->test_suite_name()),
@@ -51,7 +55,12 @@ inline ChildRunResult runCurrentTestInChild(const EnvList& env, int limitMs = 18
   QProcess child;
   child.setProcessEnvironment(environment);
   child.setProcessChannelMode(QProcess::MergedChannels);
-  const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+  QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+  if (!runFromFolder.isEmpty()) {
+    const QString copy = runFromFolder + QLatin1Char('/') + QFileInfo(self).fileName();
+    if (!QFile::copy(self, copy)) return ChildRunResult();
+    self = copy;
+  }
   child.start(QStringLiteral("unshare"), {"--pid", "--fork", "--mount-proc", "setsid", self, filter});
   ChildRunResult result;
   if (!child.waitForFinished(limitMs)) {
@@ -67,12 +76,15 @@ inline ChildRunResult runCurrentTestInChild(const EnvList& env, int limitMs = 18
 
 }  // namespace testsupport
 
+// Expects a child run to have passed its one test.
+#define EXPECT_CHILD_PASSED(run)                                                                  \
+  EXPECT_TRUE((run).finished && (run).exitCode == 0 && (run).output.contains("[  PASSED  ] 1 test")) \
+      << (run).output.constData()
+
 // Expects the current test, run again in a child process, to pass there.
-#define EXPECT_CHILD_RUN_PASSES(...)                                                 \
-  do {                                                                               \
-    const testsupport::ChildRunResult childRun =                                     \
-        testsupport::runCurrentTestInChild(testsupport::EnvList __VA_ARGS__);        \
-    EXPECT_TRUE(childRun.finished && childRun.exitCode == 0 &&                       \
-                childRun.output.contains("[  PASSED  ] 1 test"))                     \
-        << childRun.output.constData();                                              \
+#define EXPECT_CHILD_RUN_PASSES(...)                                                    \
+  do {                                                                                  \
+    const testsupport::ChildRunResult childRun =                                        \
+        testsupport::runCurrentTestInChild(testsupport::EnvList __VA_ARGS__);           \
+    EXPECT_CHILD_PASSED(childRun);                                                      \
   } while (false)

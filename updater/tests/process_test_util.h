@@ -12,6 +12,27 @@
 
 namespace testsupport {
 
+// Sets an environment variable for the lifetime of the object, then puts
+// back what was there.
+class ScopedEnv {
+public:
+  ScopedEnv(const char* name, const QString& value)
+      : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+    qputenv(name, QFile::encodeName(value));
+  }
+  ~ScopedEnv() {
+    if (had_) qputenv(name_, old_);
+    else qunsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+  const char* name_;
+  QByteArray old_;
+  bool had_;
+};
+
 // Writes `text` to `path` (replacing it) and makes the file executable.
 inline bool writeExecutable(const QString& path, const QByteArray& text) {
   QFile file(path);

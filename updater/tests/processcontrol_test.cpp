@@ -24,21 +24,6 @@ using testsupport::writeExecutable;
 
 namespace {
 
-// Points QDir::tempPath() at a folder for the lifetime of the object.
-class ScopedTempPath {
-public:
-  explicit ScopedTempPath(const QString& dir) : old_(qgetenv("TMPDIR")) {
-    qputenv("TMPDIR", QFile::encodeName(dir));
-  }
-  ~ScopedTempPath() {
-    if (old_.isEmpty()) qunsetenv("TMPDIR");
-    else qputenv("TMPDIR", old_);
-  }
-
-private:
-  QByteArray old_;
-};
-
 // A child process that is stopped and reaped when the object goes.
 class Child {
 public:
@@ -105,7 +90,7 @@ TEST_F(ProcessControlTest, HandOverReplacesTheCopyKeepsItExecutableAndStartsItWi
 }
 
 TEST_F(ProcessControlTest, SingleInstanceLockIsExclusiveAndNotInheritedByStartedPrograms) {
-  ScopedTempPath scoped(dir);
+  testsupport::ScopedEnv tmpdir("TMPDIR", dir);
   EXPECT_EQ(singleInstanceLockPath(), dir + "/GKBriselUpdate.exe.lock");
   EXPECT_TRUE(checkSingleInstance());
   EXPECT_TRUE(QFileInfo::exists(singleInstanceLockPath()));
@@ -122,7 +107,7 @@ TEST_F(ProcessControlTest, SingleInstanceLockIsExclusiveAndNotInheritedByStarted
 }
 
 TEST_F(ProcessControlTest, SingleInstanceLockOfAKilledHolderIsReleased) {
-  ScopedTempPath scoped(dir);
+  testsupport::ScopedEnv tmpdir("TMPDIR", dir);
   const QString holder =
       "import fcntl, sys, time\n"
       "f = open(sys.argv[1], 'w')\n"

@@ -1,0 +1,159 @@
+// The update worker in this process: its path rules, its transfers with
+// progress forwarding, and a window closed while a transfer runs. Whole
+// updates run end to end in update_endtoend_test.cpp.
+#include "gkthreaddownload.h"
+
+#include "child_test_run.h"
+#include "gktallowupdate.h"
+#include "loopback_servers.h"
+#include "process_test_util.h"
+#include "qt_test_app.h"
+#include "startup.h"
+#include "test_installation.h"
+#include "testsupport/temp_dir.h"
+#include "updatesettings.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTimer>
+#include <QVector>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+
+using testsupport::readFile;
+using testsupport::waitUntil;
+
+namespace {
+
+QString folderOf(const testsupport::TempDir& dir) { return QString::fromStdString(dir.str()); }
+
+}  // namespace
+
+TEST(UpdateWorkerPaths, WorkingFolderLiesUnderTheSystemTemporaryFolder) {
+  testsupport::TempDir tmp;
+  testsupport::ScopedEnv tmpdir("TMPDIR", folderOf(tmp));
+  EXPECT_EQ(GKThreadDownLoad::workDirFor("GkUpdate"), folderOf(tmp) + "/tmpUpdata/GkUpdate/");
+}
+
+TEST(UpdateWorkerPaths, OnlyPathsThatStayBelowTheFoldersAreSafe) {
+  const std::pair<const char*, bool> rows[] = {
+      {"a.txt", true},
+      {"bin/x.dll", true},
+      {"bin\\x.dll", true},
+      {"./a.txt", true},
+      {"a..b/c.txt", true},
+      {"", false},
+      {"../a.txt", false},
+      {"bin/../../a.txt", false},
+      {"bin\\..\\..\\a.txt", false},
+      {"/etc/passwd", false},
+      {"\\Windows\\x.dll", false},
+      {"C:/Windows/x.dll", false},
+      {"C:x.dll", false},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(GKThreadDownLoad::isSafeItemPath(QString::fromUtf8(row.first)), row.second) << row.first;
+  EXPECT_EQ(GKThreadDownLoad::localItemPath("bin\\sub\\x.dll"), "bin/sub/x.dll");
+}
+
+TEST(UpdateWorkerPaths, ArchiveItemsAreFoundByZipAnywhereInThePathIgnoringCase) {
+  const std::pair<const char*, bool> rows[] = {
+      {"setup.zip", true},   {"Data/Model.ZIP", true}, {"pack.Zip.part", true},
+      {"zips/a.dll", false}, {"zip", false},           {"a.7z", false},
+  };
+  for (const auto& row : rows) {
+    UpdateItem item;
+    item.path = QString::fromUtf8(row.first);
+    EXPECT_EQ(GKThreadDownLoad::isArchiveItem(item), row.second) << row.first;
+  }
+}
+
+class UpdateWorkerFetch : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_NE(testsupport::qtTestApp(), nullptr);
+    ASSERT_TRUE(QDir().mkpath(dir + "/served"));
+    ASSERT_TRUE(testsupport::writeFile(dir + "/served/pack.bin", QByteArray(200000, 'x')));
+    server = std::make_unique<testsupport::StockHttpServer>(dir + "/served");
+    ASSERT_NE(server->port(), 0);
+    QObject::connect(&worker, &GKThreadDownLoad::onDownLoadProgress,
+                     [this](const QString& name, double progress) { reports.append({name, progress}); });
+  }
+  testsupport::TempDir tmp;
+  const QString dir = folderOf(tmp);
+  std::unique_ptr<testsupport::StockHttpServer> server;
+  GKThreadDownLoad worker;
+  QVector<std::pair<QString, double>> reports;
+};
+
+TEST_F(UpdateWorkerFetch, FetchFileStoresTheFileAndForwardsItsProgress) {
+  EXPECT_TRUE(worker.fetchFile(server->url("pack.bin"), dir + "/got/pack.bin"));
+  QCoreApplication::processEvents();  // the forwarded reports are queued
+  EXPECT_EQ(readFile(dir + "/got/pack.bin"), QByteArray(200000, 'x'));
+  ASSERT_GE(reports.size(), 2);
+  EXPECT_EQ(reports.front(), std::make_pair(QString("pack.bin"), 0.0));
+  EXPECT_EQ(reports.back(), std::make_pair(QString("pack.bin"), 100.0));
+  for (int i = 1; i < reports.size(); ++i) EXPECT_GE(reports[i].second, reports[i - 1].second);
+}
+
+TEST_F(UpdateWorkerFetch, FetchFileFailsForAMissingFileOrAnUnwritableTarget) {
+  EXPECT_FALSE(worker.fetchFile(server->url("missing.bin"), dir + "/got/missing.bin"));
+  ASSERT_TRUE(testsupport::writeFile(dir + "/plainfile", "x"));
+  EXPECT_FALSE(worker.fetchFile(server->url("pack.bin"), dir + "/plainfile/pack.bin"));
+}
+
+// Closing the window while the list transfer runs: the transfer completes,
+// no further transfer starts, nothing is installed, and the application is
+// started again before the window closes. Runs from a copy of this program
+// in a throw-away folder, which is then the application folder.
+TEST(UpdateWorkerStop, ClosingTheWindowLetsTheTransferFinishThenOnlyRestarts) {
+  if (!testsupport::insideChildRun()) {
+    testsupport::TempDir install;
+    const QString folder = folderOf(install);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(GK_RECORDING_APP_EXE), folder + "/BoardAudit"));
+    const testsupport::ChildRunResult run =
+        testsupport::runCurrentTestInChild({{"TMPDIR", folder}, {"LC_ALL", "C.UTF-8"}}, folder);
+    EXPECT_CHILD_PASSED(run);
+    return;
+  }
+  ASSERT_NE(testsupport::qtTestApp(), nullptr);
+  prepareApplication();
+  const QString appDir = QCoreApplication::applicationDirPath();
+  const QByteArray list =
+      testsupport::TestInstallation::listXml({{"a.txt", "2", "", 0}, {"b.txt", "2", "", 0}});
+
+  testsupport::FaultServer server;
+  testsupport::FaultServer::Script script;
+  script.body = list;
+  script.firstPart = 20;
+  script.ending = testsupport::FaultServer::Ending::Hold;
+  server.setScript(script);
+
+  UpdateSettings& s = *UpdateSettings::instance();
+  s = UpdateSettings();
+  s.httpListURL = server.url("");
+  s.ListFileName = "filelist.xml";
+  s.newListFileName = UpdateSettings::deriveNewListFileName(s.ListFileName);
+  s.LocatTempDir = "work";
+  s.Application = "BoardAudit";
+
+  GKTallowUpdate window;
+  window.show();
+  ASSERT_TRUE(waitUntil([&] { return !server.lastRequest().isEmpty(); })) << "the list transfer began";
+  QTimer::singleShot(200, &server, [&] { server.release(); });
+  EXPECT_TRUE(window.close());
+
+  EXPECT_TRUE(window.worker()->isFinished());
+  EXPECT_EQ(readFile(GKThreadDownLoad::workDirFor("work") + "filelist_new.xml"), list)
+      << "the running transfer completed";
+  EXPECT_EQ(server.connections(), 1) << "no further transfer was started";
+  EXPECT_FALSE(QFileInfo::exists(appDir + "/a.txt"));
+  EXPECT_FALSE(QFileInfo::exists(appDir + "/filelist.xml")) << "no list installed";
+  EXPECT_EQ(window.findChild<QLabel*>("labelTip")->text(), "Start downloading files,please wait")
+      << "status texts sent after the close request still arrive";
+  EXPECT_TRUE(waitUntil([&] { return readFile(appDir + "/starts.log") == "start\n"; }, 20000))
+      << "the application was started again";
+}

@@ -1,0 +1,203 @@
+// A throw-away installation for end-to-end tests of the updater program:
+//   <root>/app/            GKBriselUpdate, the application "BoardAudit" (a
+//                          small program that logs its starts and stops to
+//                          starts.log beside itself), updata.ini, local list
+//   <root>/server/update/  the update folder served over HTTP
+//   <root>/tmp/            the system temporary folder of the updater (TMPDIR)
+// UpdaterRun runs the updater there inside a PID namespace and a session of
+// its own, so the processes it finds and stops are only those of the test.
+#pragma once
+
+#include "process_test_util.h"
+#include "testsupport/temp_dir.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace testsupport {
+
+// One entry of an update list as the tests write it.
+struct ListItem {
+  QString path;
+  QString ver;
+  QString md5;  // empty: no md5 attribute
+  int type = 0;
+};
+
+inline QString md5Of(const QByteArray& data) {
+  return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex());
+}
+
+class TestInstallation {
+public:
+  static constexpr const char* kApplication = "BoardAudit";
+
+  TestInstallation()
+      : root(QString::fromStdString(dir_.str())),
+        appDir(root + "/app"),
+        updateDir(root + "/server/update"),
+        tmpDir(root + "/tmp") {
+    QDir().mkpath(appDir);
+    QDir().mkpath(updateDir);
+    QDir().mkpath(tmpDir);
+    ready_ = QFile::copy(QStringLiteral(GK_UPDATER_EXE), appDir + "/GKBriselUpdate") &&
+             QFile::copy(QStringLiteral(GK_RECORDING_APP_EXE), appDir + "/" + kApplication);
+  }
+
+  bool ready() const { return ready_; }
+
+  // The working folder for a LocatTempDir value.
+  QString workDir(const QString& localTempDir) const {
+    return tmpDir + "/tmpUpdata/" + localTempDir + "/";
+  }
+
+  bool writeIni(const QByteArray& text) const { return writeFile(appDir + "/updata.ini", text); }
+
+  // updata.ini for an HTTP update from `baseUrl`.
+  bool writeHttpIni(const QString& baseUrl, int connectcount, const QString& listName = "filelist.xml",
+                    const QString& localTempDir = "work") const {
+    return writeIni(QStringLiteral("[config]\ndownmode=0\nconnectcount=%1\nListFileName=%2\n"
+                                   "LocatTempDir=%3\n[APPLICATION]\nApplication=%4\n"
+                                   "[UPDATEINFO]\nhttpListURL=%5\n")
+                        .arg(connectcount)
+                        .arg(listName, localTempDir, QString::fromLatin1(kApplication), baseUrl)
+                        .toUtf8());
+  }
+
+  static QByteArray listXml(const QVector<ListItem>& items) {
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<update>\n  <files>\n";
+    for (const ListItem& item : items) {
+      xml += "    <file path=\"" + item.path.toUtf8() + "\" ver=\"" + item.ver.toUtf8() + "\"";
+      if (!item.md5.isEmpty()) xml += " md5=\"" + item.md5.toUtf8() + "\"";
+      xml += " type=\"" + QByteArray::number(item.type) + "\"/>\n";
+    }
+    return xml + "  </files>\n</update>\n";
+  }
+
+  bool putApp(const QString& relative, const QByteArray& data) const {
+    return putFile(appDir + "/" + relative, data);
+  }
+  bool putServer(const QString& relative, const QByteArray& data) const {
+    return putFile(updateDir + "/" + relative, data);
+  }
+  QByteArray app(const QString& relative) const { return readFile(appDir + "/" + relative); }
+
+  // The application's start and stop records, in order.
+  QStringList appLog() const {
+    return QString::fromUtf8(readFile(appDir + "/starts.log")).split('\n', Qt::SkipEmptyParts);
+  }
+
+private:
+  static bool putFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return writeFile(path, data);
+  }
+
+  TempDir dir_;
+  bool ready_ = false;
+
+public:
+  const QString root;
+  const QString appDir;
+  const QString updateDir;
+  const QString tmpDir;
+};
+
+// One run of the updater in the installation, in a PID namespace of its own.
+// The namespace (with everything the updater started in it) ends when the
+// object goes, or at release().
+class UpdaterRun {
+public:
+  enum class App { Running, NotRunning };
+  enum class Instances { One, Two };
+
+  // Starts the application first when asked (and waits for its first start
+  // record), then the updater with `arguments`. With Instances::Two a first
+  // updater runs in the background and a second one, with the same
+  // arguments, starts at startSecond().
+  UpdaterRun(const TestInstallation& installation, const QStringList& arguments,
+             App app = App::Running, Instances instances = Instances::One)
+      : root_(installation.root) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", installation.tmpDir);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("LC_ALL", "C.UTF-8");
+    process_.setProcessEnvironment(env);
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    QStringList args = {"--pid", "--fork", "--mount-proc", "setsid", "sh", "-c", script(), "sh", root_,
+                        app == App::Running ? "1" : "0", instances == Instances::Two ? "1" : "0"};
+    process_.start("unshare", args + arguments);
+    process_.waitForStarted();
+  }
+  ~UpdaterRun() { release(); }
+  UpdaterRun(const UpdaterRun&) = delete;
+  UpdaterRun& operator=(const UpdaterRun&) = delete;
+
+  // Exit code of the (first) updater; -1000 when it did not end in time.
+  int exitCode(int limitMs = 120000) const { return readCode("updater.rc", limitMs); }
+  // Exit code of the second updater (Instances::Two).
+  int secondExitCode(int limitMs = 120000) const { return readCode("second.rc", limitMs); }
+  void startSecond() const { writeFile(root_ + "/go-second", "go"); }
+  // Command lines of GKBriselUpdate_Old processes seen right after the
+  // updater ended.
+  QByteArray handedOver() const { return readFile(root_ + "/handed-over.txt"); }
+
+  // Ends the namespace and everything in it.
+  void release() {
+    if (process_.state() == QProcess::NotRunning) return;
+    writeFile(root_ + "/release", "go");
+    if (!process_.waitForFinished(30000)) {
+      process_.kill();  // our own child, by its handle
+      process_.waitForFinished();
+    }
+  }
+  QByteArray output() { return process_.readAll(); }
+
+private:
+  int readCode(const char* name, int limitMs) const {
+    const QString path = root_ + "/" + name;
+    if (!waitUntil([&] { return QFileInfo::exists(path); }, limitMs)) return -1000;
+    return readFile(path).trimmed().toInt();
+  }
+
+  // The namespace's first process: $1 root, $2 application running, $3 two
+  // updaters; the rest are the updater's arguments.
+  static QString script() {
+    return QStringLiteral(R"sh(
+root=$1; app_running=$2; two=$3; shift 3
+wait_for() { i=0; while [ ! -e "$1" ] && [ $i -lt 12000 ]; do i=$((i+1)); sleep 0.01; done; }
+record() { echo "$2" > "$root/$1.tmp"; mv "$root/$1.tmp" "$root/$1"; }
+if [ "$app_running" = 1 ]; then
+  "$root/app/BoardAudit" &
+  i=0
+  while ! grep -q '^start' "$root/app/starts.log" 2>/dev/null && [ $i -lt 3000 ]; do i=$((i+1)); sleep 0.01; done
+fi
+if [ "$two" = 1 ]; then
+  "$root/app/GKBriselUpdate" "$@" &
+  wait_for "$root/go-second"
+  "$root/app/GKBriselUpdate" "$@"; record second.rc $?
+else
+  "$root/app/GKBriselUpdate" "$@"; code=$?
+  for p in /proc/[0-9]*; do
+    c=$(tr '\0' ' ' < "$p/cmdline" 2>/dev/null)
+    case "$c" in *GKBriselUpdate_Old*) echo "$c" >> "$root/handed-over.txt";; esac
+  done
+  record updater.rc $code
+fi
+wait_for "$root/release"
+)sh");
+  }
+
+  QString root_;
+  QProcess process_;
+};
+
+}  // namespace testsupport
