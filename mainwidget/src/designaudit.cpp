@@ -87,9 +87,16 @@ private:
       outside = anyLoopOutside(feature, *m_board) || anyLoopInside(*m_board, feature);
       if (outside) area = clippedArea(feature, *m_board, kClipDifference);
     } else {
-      area = clippedArea(feature, *m_board, kClipDifference);
-      const double noise = kOutsideBand * boundaryLength(m_design.features[i].region);
-      outside = std::isnan(area) || area > noise;  // undecided counts as a finding
+      bool ok = true;
+      area = 0.0;
+      for (const RegionPart& part : clippedParts(feature, *m_board, kClipDifference, ok)) {
+        area += part.area;
+        outside = outside || part.area > kOutsideBand * part.boundary;
+      }
+      if (!ok) {  // undecided counts as a finding
+        area = kNaN;
+        outside = true;
+      }
     }
     if (outside) {
       AuditFinding f = finding(FindingKind::Outside, i, -1);

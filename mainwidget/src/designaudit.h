@@ -16,7 +16,8 @@ namespace auditrules {
 constexpr double kContactTol = 1e-6;
 // Where a feature's boundary touches the board's, the outside part is
 // measured by the region clipper, whose arc sampling tolerance is 0.00254:
-// an outside area up to that band along the feature's boundary is noise.
+// a part whose mean width (twice its area over its boundary length) stays
+// within twice that band is sampling noise, not a violation.
 constexpr double kOutsideBand = 0.00254;
 }  // namespace auditrules
 

@@ -50,20 +50,6 @@ double doubledSignedArea(GkCurve2d& member) {
   return c.x * (e.y - s.y) - c.y * (e.x - s.x) + r * r * sweep;
 }
 
-double curveLength(const DesignCurve& c) {
-  switch (c.kind) {
-    case DesignCurve::Kind::Line:
-      return std::hypot(c.to.x - c.from.x, c.to.y - c.from.y);
-    case DesignCurve::Kind::Circle:
-      return c.radius * 360.0 * kRadiansPerDegree;
-    case DesignCurve::Kind::Arc:
-      break;
-  }
-  double sweep = std::fmod(c.ccw ? c.endDeg - c.startDeg : c.startDeg - c.endDeg, 360.0);
-  if (sweep <= 0) sweep += 360.0;
-  return c.radius * sweep * kRadiansPerDegree;
-}
-
 }  // namespace
 
 std::unique_ptr<GkShape> makeShape(const DesignRegion& region) {
@@ -127,30 +113,43 @@ double shapeArea(GkShape& shape) {
   return area;
 }
 
-double clippedArea(GkShape& a, GkShape& b, GkClipType op) {
+double loopLength(GkCompositeCurve2d& loop) {
+  std::vector<GkCurve2d*> members;
+  loop.GetCurveList(members);
+  double length = 0.0;
+  for (GkCurve2d* m : members) {
+    if (m->GetCrvType() == kCrvLineSeg) length += static_cast<AcGeLineSeg2d*>(m)->length();
+    if (m->GetCrvType() == kCrvArc) length += static_cast<AcGeCircArc2d*>(m)->GetArcLength();
+  }
+  return length;
+}
+
+std::vector<RegionPart> clippedParts(GkShape& a, GkShape& b, GkClipType op, bool& ok) {
   std::vector<GkShape*> operands{&a, &b};
   GkClipper clipper;
   clipper.SetShapeList(operands);
   std::vector<GkShape*> result;
+  ok = true;
   try {
     clipper.Execute({op}, result);
   } catch (...) {  // the polygon library may throw on input it cannot handle
-    for (GkShape* s : result) delete s;
-    return std::numeric_limits<double>::quiet_NaN();
+    ok = false;
   }
-  double area = 0.0;
+  std::vector<RegionPart> parts;
   for (GkShape* s : result) {
-    area += shapeArea(*s);
+    if (ok) {
+      double boundary = 0.0;
+      for (GkCompositeCurve2d* loop : loopsOf(*s)) boundary += loopLength(*loop);
+      parts.push_back(RegionPart{shapeArea(*s), boundary});
+    }
     delete s;
   }
-  return area;
+  return parts;
 }
 
-double boundaryLength(const DesignRegion& region) {
-  double length = 0.0;
-  for (const DesignCurve& c : region.outer) length += curveLength(c);
-  for (const DesignLoop& hole : region.holes) {
-    for (const DesignCurve& c : hole) length += curveLength(c);
-  }
-  return length;
+double clippedArea(GkShape& a, GkShape& b, GkClipType op) {
+  bool ok = true;
+  double area = 0.0;
+  for (const RegionPart& p : clippedParts(a, b, op, ok)) area += p.area;
+  return ok ? area : std::numeric_limits<double>::quiet_NaN();
 }

@@ -41,11 +41,21 @@ double loopArea(GkCompositeCurve2d& loop);
 // Area of a region: outer loop minus holes.
 double shapeArea(GkShape& shape);
 
-// Area of the region "a op b" computed by the region clipper. The clipper
-// works on a grid of 0.000254 units with arcs sampled to 0.00254 units, so
-// the result carries errors of that order times the boundary length. NaN
-// when the clipper throws.
-double clippedArea(GkShape& a, GkShape& b, GkClipType op);
+// Length of a loop: its segments and arcs added up.
+double loopLength(GkCompositeCurve2d& loop);
 
-// Length of the region's boundary (outer loop and holes), from the design.
-double boundaryLength(const DesignRegion& region);
+// One region of a clipper result: its area and the length of its boundary
+// (outer loop and holes).
+struct RegionPart {
+  double area;
+  double boundary;
+};
+
+// The regions of "a op b" computed by the region clipper. The clipper works
+// on a grid of 0.000254 units with arcs sampled to 0.00254 units, so areas
+// carry errors of that order times the boundary length. ok is false when
+// the clipper throws (the list is then empty).
+std::vector<RegionPart> clippedParts(GkShape& a, GkShape& b, GkClipType op, bool& ok);
+
+// Total area of clippedParts; NaN when the clipper throws.
+double clippedArea(GkShape& a, GkShape& b, GkClipType op);

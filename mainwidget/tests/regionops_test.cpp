@@ -117,11 +117,30 @@ TEST(ClippedArea, IntersectionAndDifferenceOfSimpleRegions) {
   EXPECT_NEAR(clippedArea(*square, *far, kClipIntersection), 0.0, 1e-12);
 }
 
-TEST(BoundaryLength, SumsLinesArcsAndCircles) {
-  DesignRegion r{rect(0, 2, 0, 1), {circle(1, 0.5, 0.25)}};
-  EXPECT_NEAR(boundaryLength(r), 6.0 + 2 * kPi * 0.25, 1e-12);
-  DesignRegion d{{line(0, -2, 0, 2), arc(0, 0, 2, 90, 270, true)}, {}};
-  EXPECT_NEAR(boundaryLength(d), 4.0 + 2 * kPi, 1e-12);
-  DesignRegion cw{{arc(0, 0, 2, 270, 90, false), line(0, 2, 0, -2)}, {}};
-  EXPECT_NEAR(boundaryLength(cw), 4.0 + 2 * kPi, 1e-12);
+TEST(LoopLength, SumsSegmentsArcsAndCircles) {
+  auto s = shape(rect(0, 2, 0, 1), {circle(1, 0.5, 0.25)});
+  std::vector<GkCompositeCurve2d*> loops;
+  s->GetCompCurveList(loops);
+  ASSERT_EQ(loops.size(), 2u);
+  EXPECT_NEAR(loopLength(*loops[0]), 6.0, 1e-12);
+  EXPECT_NEAR(loopLength(*loops[1]), 2 * kPi * 0.25, 1e-12);
+  auto d = shape({line(0, -2, 0, 2), arc(0, 0, 2, 90, 270, true)});
+  d->GetCompCurveList(loops);
+  EXPECT_NEAR(loopLength(*loops[0]), 4.0 + 2 * kPi, 1e-12);
+}
+
+TEST(ClippedParts, EachRegionWithItsAreaAndBoundary) {
+  // A bar across a square leaves two pieces sticking out on either side.
+  auto square = shape(rect(0, 4, 0, 4));
+  auto bar = shape(rect(-1, 5, 1, 2));
+  bool ok = false;
+  const std::vector<RegionPart> parts = clippedParts(*bar, *square, kClipDifference, ok);
+  EXPECT_TRUE(ok);
+  ASSERT_EQ(parts.size(), 2u);
+  for (const RegionPart& p : parts) {
+    EXPECT_NEAR(p.area, 1.0, kClipAreaTol);
+    EXPECT_NEAR(p.boundary, 4.0, kClipAreaTol);
+  }
+  EXPECT_TRUE(clippedParts(*square, *square, kClipDifference, ok).empty());
+  EXPECT_TRUE(ok);
 }

@@ -4,6 +4,7 @@
 // consistent.
 #include "designaudit.h"
 #include "designreader.h"
+#include "regionops.h"
 
 #include "design_builder.h"
 #include "samples.h"
@@ -93,7 +94,69 @@ void expectConsistent(const Design& d, const AuditResult& r) {
   }
 }
 
+// A simple (never self-crossing) loop: a circle, a triangle of some area, or
+// an arc closed by its chord.
+DesignLoop randomSimpleLoop(std::mt19937& rng) {
+  for (;;) {
+    DesignLoop loop = randomLoop(rng);
+    if (loop.size() == 2 && loop[1].kind == DesignCurve::Kind::Line) return loop;
+    if (loop.size() == 1) return loop;
+    if (loop.size() == 3 && loop[0].kind == DesignCurve::Kind::Line) {
+      const DesignPoint a = loop[0].from, b = loop[1].from, c = loop[2].from;
+      if (std::fabs((b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y)) > 0.2) return loop;
+    }
+  }
+}
+
 }  // namespace
+
+// Cross-check against the region clipper on simple regions: an overlap of
+// real area is always reported as a short, a short found by containment
+// overlaps by the smaller region's whole area, and a part of real area off
+// the board is always reported as outside.
+TEST(Robustness, ShortsAndOutsideAgreeWithClippedAreas) {
+  std::mt19937 rng(4242);
+  constexpr double kRealArea = 0.01;  // well above the clipper's noise here
+  for (int round = 0; round < 60; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    Design d = board(18, 0.1);
+    for (int i = 0; i < 6; ++i) {
+      d.features.push_back(feature("F" + std::to_string(i), "N" + std::to_string(i),
+                                   randomSimpleLoop(rng)));
+    }
+    const AuditResult r = auditDesign(d);
+    std::vector<std::unique_ptr<GkShape>> shapes;
+    for (const DesignFeature& f : d.features) shapes.push_back(makeShape(f.region));
+    auto boardShape = makeShape(d.board);
+    auto found = [&](FindingKind kind, int i, int j) -> const AuditFinding* {
+      for (const AuditFinding& f : r.findings) {
+        if (f.kind == kind && f.feature == i && f.other == j) return &f;
+      }
+      return nullptr;
+    };
+    for (int i = 0; i < 6; ++i) {
+      for (int j = i + 1; j < 6; ++j) {
+        const double overlap = clippedArea(*shapes[i], *shapes[j], kClipIntersection);
+        const AuditFinding* s = found(FindingKind::Short, i, j);
+        if (overlap > kRealArea) {
+          EXPECT_NE(s, nullptr) << i << "/" << j << " overlap " << overlap;
+        }
+        if (s != nullptr && !s->hasPoints) {  // one lies inside the other
+          const double smaller = std::min(shapeArea(*shapes[i]), shapeArea(*shapes[j]));
+          EXPECT_NEAR(overlap, smaller, kRealArea) << i << "/" << j;
+        }
+      }
+      const double off = clippedArea(*shapes[i], *boardShape, kClipDifference);
+      const AuditFinding* out = found(FindingKind::Outside, i, -1);
+      if (off > kRealArea) {
+        EXPECT_NE(out, nullptr) << i << " off the board " << off;
+      }
+      if (out != nullptr) {
+        EXPECT_GT(off, 0.0) << i;
+      }
+    }
+  }
+}
 
 TEST(Robustness, RandomGeometryAuditsConsistently) {
   std::mt19937 rng(7151);
