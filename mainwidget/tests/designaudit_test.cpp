@@ -194,3 +194,37 @@ TEST(AuditReport, ExitCodesForReadableAndUnreadableDesigns) {
   EXPECT_EQ(missing.exitCode(), 2);
   EXPECT_FALSE(missing.error.isEmpty());
 }
+
+// A slice of the board's rounded corner lies exactly on the corner arc: the
+// clipper samples the two arcs differently, and the slivers between them are
+// noise, not a part outside the board. A slice one hundredth larger is out.
+TEST(DesignAudit, FlushAgainstARoundedCornerIsInside) {
+  auto corner = [](double r) {
+    DesignCurve a;
+    a.kind = DesignCurve::Kind::Arc;
+    a.center = {2, 2};
+    a.radius = r;
+    a.startDeg = 200;
+    a.endDeg = 250;
+    const DesignPoint s = a.startPoint(), e = a.endPoint();
+    return DesignLoop{line(2, 2, s.x, s.y), a, line(e.x, e.y, 2, 2)};
+  };
+  Design d = board(10, 0.1);
+  DesignCurve boardCorner;
+  boardCorner.kind = DesignCurve::Kind::Arc;
+  boardCorner.center = {2, 2};
+  boardCorner.radius = 2;
+  boardCorner.startDeg = 180;
+  boardCorner.endDeg = 270;
+  d.board.outer = {line(2, 0, 10, 0), line(10, 0, 10, 10), line(10, 10, 0, 10), line(0, 10, 0, 2),
+                   boardCorner};
+  d.features.push_back(feature("flush", "A", corner(2.0)));
+  EXPECT_TRUE(auditDesign(d).findings.empty());
+
+  d.features[0].region.outer = corner(2.02);
+  const AuditResult r = auditDesign(d);
+  ASSERT_EQ(r.findings.size(), 1u);
+  EXPECT_EQ(r.findings[0].kind, FindingKind::Outside);
+  // The ring sector between radii 2 and 2.02 over 50 degrees.
+  EXPECT_NEAR(r.findings[0].area, (2.02 * 2.02 - 4.0) / 2 * (50 * kPi / 180), kClipAreaTol);
+}
