@@ -26,7 +26,10 @@ const UpdateSettings& settings() { return *UpdateSettings::instance(); }
 
 GKThreadDownLoad::GKThreadDownLoad(QObject* parent) : QThread(parent) {}
 
-void GKThreadDownLoad::setStop(bool stop) { stopFlag.store(stop); }
+void GKThreadDownLoad::setStop(bool stop) {
+  stopAsked.store(stop);
+  stopFlag.store(stop);
+}
 
 void GKThreadDownLoad::downLoadProgress(QString name, double progress) {
   emit onDownLoadProgress(name, progress);

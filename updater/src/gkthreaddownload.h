@@ -24,6 +24,7 @@ public:
 
   // Sets the stop request. Safe from any thread; the worker looks at it
   // between transfer attempts and between items, never inside a transfer.
+  // A request made before run() begins is kept, not cleared by its start.
   void setStop(bool stop);
 
   // One transfer attempt of `url` into `target`, blocking the calling thread
@@ -74,9 +75,10 @@ private:
   void stopApplication();
   void restartApplication(const QString& appDir);
   void quitProgram();
-  bool stopRequested() const { return stopFlag.load(); }
+  bool stopRequested() const { return stopFlag.load() || stopAsked.load(); }
 
   UpdateList localList;
-  std::atomic<bool> stopFlag{true};
+  std::atomic<bool> stopFlag{true};   // true until run() begins, and on request
+  std::atomic<bool> stopAsked{false};  // the last setStop; run() never clears it
   bool finishedByInstaller = false;
 };

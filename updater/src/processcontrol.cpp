@@ -2,6 +2,8 @@
 // and the event-processing wait.
 #include "processcontrol.h"
 
+#include "fileops.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -23,7 +25,7 @@ QString selfCopyPath(const QString& exePath) {
 
 void handOverToSelfCopy(const QString& exePath) {
   const QString copy = selfCopyPath(exePath);
-  if (QFileInfo::exists(copy)) QFile::remove(copy);
+  if (fileExists(copy)) QFile::remove(copy);
   // QFile::copy carries the permissions over, so the copy stays executable.
   QFile::copy(exePath, copy);
   startProgram(copy, StartElevatedWhereAvailable, QStringLiteral("old"));

@@ -157,3 +157,27 @@ TEST(UpdateWorkerStop, ClosingTheWindowLetsTheTransferFinishThenOnlyRestarts) {
   EXPECT_TRUE(waitUntil([&] { return readFile(appDir + "/starts.log") == "start\n"; }, 20000))
       << "the application was started again";
 }
+
+// A stop requested between start() and the first step of run() is kept: no
+// transfer is made, and the worker goes straight to the restart.
+TEST(UpdateWorkerStop, StopRequestedBeforeTheWorkerRunsIsKept) {
+  if (!testsupport::insideChildRun()) {
+    EXPECT_CHILD_RUN_PASSES({});
+    return;
+  }
+  ASSERT_NE(testsupport::qtTestApp(), nullptr);
+  testsupport::FaultServer server;
+  UpdateSettings& s = *UpdateSettings::instance();
+  s = UpdateSettings();
+  s.httpListURL = server.url("");
+  s.connectcount = 3;
+  s.ListFileName = "filelist.xml";
+  s.newListFileName = UpdateSettings::deriveNewListFileName(s.ListFileName);
+
+  GKThreadDownLoad worker;
+  worker.setStop(true);
+  worker.start();
+  ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(server.connections(), 0);
+}
