@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, build-bench/) and runs every workload: the
+# geometry library against ClipperLib alone, the downloader against curl and
+# the archive extraction against Info-ZIP unzip. Prints one table; the JSON
+# of every run and the table (Markdown) stay in build-bench/bench-results/.
+# Never part of the test run. Takes a few minutes on two cores.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+bash scripts/setup.sh
+
+build=build-bench
+results="$build/bench-results"
+jobs=$(nproc)
+
+echo "== build (Release, GK_BUILD_BENCH=ON)"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DGK_BUILD_TESTS=OFF -DGK_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j"$jobs" --target engine_member_bench engine_region_bench updater_bench_driver
+
+mkdir -p "$results"
+echo "== member queries and sampling"
+"$build/bench/engine_member_bench" --benchmark_min_time=0.3 \
+  --benchmark_out="$results/members.json" --benchmark_out_format=json
+echo "== regions: clipping against ClipperLib alone, point containment"
+"$build/bench/engine_region_bench" \
+  --benchmark_out="$results/regions.json" --benchmark_out_format=json
+echo "== updater: download against curl, unzipTo against Info-ZIP unzip"
+python3 bench/updater_bench.py --driver "$build/bench/updater_bench_driver" \
+  --work "$build/bench-work" --out "$results/updater.json" >/dev/null
+
+echo "== results"
+python3 bench/report.py --members "$results/members.json" --regions "$results/regions.json" \
+  --updater "$results/updater.json" --markdown "$results/results.md"
