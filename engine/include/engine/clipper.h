@@ -21,8 +21,10 @@
 #include <vector>
 
 // The operation between the running result and the next shape. The values
-// are those of the polygon library's own clip types.
-enum GkClipType {
+// are those of the polygon library's own clip types. The underlying type is
+// fixed so that any int converts to it with a defined value: Execute rejects
+// values other than these four.
+enum GkClipType : int {
   kClipIntersection = 0,
   kClipUnion = 1,
   kClipDifference = 2,

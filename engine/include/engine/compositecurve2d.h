@@ -85,7 +85,8 @@ class ENGINE_EXPORT GkCompositeCurve2d : public GkCurve2d {
 public:
   // No members, empty box, out of date.
   GkCompositeCurve2d();
-  // Deep copies: every member of src is cloned; the copy's box is out of date.
+  // Deep copies: every member of src is cloned; the box cache is copied as it
+  // stands (the geometry is the same).
   GkCompositeCurve2d(const GkCompositeCurve2d& src);
   GkCompositeCurve2d& operator=(const GkCompositeCurve2d& src);
   // Destroys every member.
