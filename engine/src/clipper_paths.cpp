@@ -100,30 +100,42 @@ void PathBuilder::CheckRange(const ClipperLib::Path& path) {
 // tags path[tagFrom..] with the arc's key and step. With emitFirst clear the
 // arc's start is not written again: it is path.back(), the previous member's
 // end, and tagFrom points at it, so the arc's start vertex carries its tag.
+// An arc that would need more than kMaxRefinedPoints goes in untagged, sampled
+// at kSampleTol.
 void PathBuilder::AppendArc(AcGeCircArc2d& arc, bool emitFirst, std::size_t tagFrom, double& sum,
                             AcGePoint2d& prev, ClipperLib::Path& path) {
   const std::size_t base = path.size();
+  auto sample = [&](double tol) {
+    path.resize(base);
+    ClipperArcSample sink(&path, emitFirst, sum, prev.x, prev.y);
+    arc.GetSamplePointXY(sink, tol);
+    return sink;
+  };
+  auto takeBack = [&](const ClipperArcSample& sink, ClipperLib::cInt tag) {
+    sum = sink.sum;
+    prev.set(sink.prevX, sink.prevY);
+    Tag(path, tagFrom, tag);
+  };
+
   double tol = kSampleTol;
   ClipperLib::cInt lastStep = -1;
   for (;;) {
-    ClipperArcSample sink(&path, emitFirst, sum, prev.x, prev.y);
-    arc.GetSamplePointXY(sink, tol);
-    const bool tagged = sink.step < kTagBase;
-    const double finer = tol * kRefineFactor;
-    const double sweep = arc.IsCircle() ? 6.283185307179586 : arc.GetArcSweepangle();
-    const bool canRefine = (lastStep < 0 || sink.step < lastStep) &&
-                           GkMath::GetArcBreakCount(arc.radius(), sweep, finer) <= kMaxRefinedPoints;
-    if (tagged || !canRefine) {
-      sum = sink.sum;
-      prev.set(sink.prevX, sink.prevY);
-      Tag(path, tagFrom, tagged ? m_nextKey * kTagBase + sink.step : 0);
-      if (tagged) ++m_nextKey;
+    const ClipperArcSample sink = sample(tol);
+    if (sink.step < kTagBase) {
+      takeBack(sink, m_nextKey * kTagBase + sink.step);
+      ++m_nextKey;
       return;
     }
+    // Halving the chord must help (it cannot across a gap in the loop) and
+    // stay within the point budget.
+    const bool shrinking = lastStep < 0 || sink.step < lastStep;
+    tol *= kRefineFactor;
+    if (!shrinking ||
+        GkMath::GetArcBreakCount(arc.radius(), arc.GetArcSweepangle(), tol) > kMaxRefinedPoints)
+      break;
     lastStep = sink.step;
-    path.resize(base);
-    tol = finer;
   }
+  takeBack(sample(kSampleTol), 0);
 }
 
 void PathBuilder::LoopToPath(GkCompositeCurve2d& loop, bool outer, ClipperLib::Path& path) {

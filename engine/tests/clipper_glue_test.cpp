@@ -255,6 +255,24 @@ TEST(ClipperGlue, LargeArcsAreSampledFinerToKeepTheStepBelowTheTagBase) {
   EXPECT_NEAR(m.arcs[0]->radius(), 2000.0, 1e-3);
 }
 
+TEST(ClipperGlue, ArcsTooLargeToTagGoInAsPlainVertices) {
+  // A circle of radius 1e6 would need millions of points to keep its step
+  // below the tag base: it is sampled at the usual tolerance, untagged.
+  const double r = 1.0e6;
+  std::unique_ptr<GkCompositeCurve2d> loop(testsupport::CircleLoop({0, 0}, r));
+  clipper_glue::PathBuilder builder;
+  Path path;
+  builder.LoopToPath(*loop, true, path);
+  EXPECT_TRUE(builder.Valid());
+  const int a = GkMath::GetArcBreakCount(r, kPi / 4, clipper_glue::kSampleTol);
+  ASSERT_EQ(path.size(), static_cast<std::size_t>(8 * a - 8));
+  for (const IntPoint& p : path) ASSERT_EQ(p.Z, 0);
+  std::unique_ptr<GkCompositeCurve2d> back(clipper_glue::PathToComposite(path));
+  Members m = Split(*back);
+  EXPECT_TRUE(m.arcs.empty());
+  EXPECT_EQ(m.segs.size(), path.size());
+}
+
 TEST(ClipperGlue, NonFiniteCoordinatesMakeTheBuilderInvalid) {
   std::unique_ptr<GkCompositeCurve2d> sq(testsupport::RectLoop(0, 0, std::nan(""), 1));
   clipper_glue::PathBuilder builder;
