@@ -23,6 +23,8 @@
 #include <vector>
 
 using testsupport::kPi;
+using testsupport::ArcsOf;
+using testsupport::LoopsOf;
 
 namespace {
 
@@ -123,23 +125,6 @@ GkShape* RandomShape(Random& rnd, std::string& name) {
   }
 }
 
-std::vector<GkCompositeCurve2d*> Loops(GkShape& s) {
-  std::vector<GkCompositeCurve2d*> loops;
-  s.GetCompCurveList(loops);
-  return loops;
-}
-
-std::vector<AcGeCircArc2d*> ArcsOf(GkShape& s) {
-  std::vector<AcGeCircArc2d*> arcs;
-  for (GkCompositeCurve2d* loop : Loops(s)) {
-    std::vector<GkCurve2d*> members;
-    loop->GetCurveList(members);
-    for (GkCurve2d* m : members)
-      if (auto* a = dynamic_cast<AcGeCircArc2d*>(m)) arcs.push_back(a);
-  }
-  return arcs;
-}
-
 // Grid error of the centre or radius of an arc rebuilt through its first,
 // middle and last run points, each within kEps of the source circle. With h
 // half the angle those points span, the radius moves by at most
@@ -200,7 +185,7 @@ TEST_P(RandomPair, AreaIdentitiesContainmentAndRebuiltArcs) {
   const GkTolerance gtol;
   auto clear = [&](AcGePoint2d p) {
     for (GkShape* s : operands)
-      for (GkCompositeCurve2d* loop : Loops(*s))
+      for (GkCompositeCurve2d* loop : LoopsOf(*s))
         if (loop->distanceTo(p, gtol) < kClearance) return false;
     return true;
   };
@@ -277,7 +262,7 @@ TEST(ClipperProperty, RunOfEqualTypesUsesTheUnionOfItsShapes) {
         AcGePoint2d p(rnd.U(-0.5, 10.5), rnd.U(-0.5, 10.5));
         bool clear = true;
         for (GkShape* s : three)
-          for (GkCompositeCurve2d* loop : Loops(*s))
+          for (GkCompositeCurve2d* loop : LoopsOf(*s))
             clear = clear && loop->distanceTo(p, gtol) >= kClearance;
         if (!clear) continue;
         const bool expected = op.combine(a->IsPointIn(p), b->IsPointIn(p) || c->IsPointIn(p));

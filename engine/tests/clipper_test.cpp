@@ -15,6 +15,8 @@
 #include <vector>
 
 using testsupport::CircleLoop;
+using testsupport::ArcsOf;
+using testsupport::LoopsOf;
 using testsupport::kPi;
 using testsupport::MakeShape;
 using testsupport::RectLoop;
@@ -64,25 +66,10 @@ struct ClipRun {
   }
 };
 
-std::vector<GkCompositeCurve2d*> Loops(GkShape& shape) {
-  std::vector<GkCompositeCurve2d*> loops;
-  shape.GetCompCurveList(loops);
-  return loops;
-}
-
-std::vector<AcGeCircArc2d*> Arcs(GkCompositeCurve2d& loop) {
-  std::vector<GkCurve2d*> members;
-  loop.GetCurveList(members);
-  std::vector<AcGeCircArc2d*> arcs;
-  for (GkCurve2d* m : members)
-    if (auto* a = dynamic_cast<AcGeCircArc2d*>(m)) arcs.push_back(a);
-  return arcs;
-}
-
 // Outer loops run counter-clockwise, holes clockwise, as the clipper makes
 // them; every loop closes.
 void ExpectWellFormed(GkShape& shape) {
-  const auto loops = Loops(shape);
+  const auto loops = LoopsOf(shape);
   ASSERT_FALSE(loops.empty());
   for (std::size_t i = 0; i < loops.size(); ++i) {
     const double a = testsupport::SignedLoopArea(*loops[i]);
@@ -103,10 +90,10 @@ TEST(Clipper, OverlappingSquaresUniteIntoOneLoopOfSegments) {
   auto& result = run.Execute({kClipUnion});
   ASSERT_EQ(result.size(), 1u);
   ExpectWellFormed(*result[0]);
-  const auto loops = Loops(*result[0]);
+  const auto loops = LoopsOf(*result[0]);
   ASSERT_EQ(loops.size(), 1u);
   EXPECT_EQ(loops[0]->GetCurveCnt(), 8);
-  EXPECT_TRUE(Arcs(*loops[0]).empty());
+  EXPECT_TRUE(ArcsOf(*loops[0]).empty());
   EXPECT_NEAR(ShapeArea(*result[0]), 175.0, kGridShift * Perimeter(result));
 }
 
@@ -144,11 +131,11 @@ TEST(Clipper, SquareMinusConcentricCircleHasAFullCircleHole) {
   auto& result = run.Execute({kClipDifference});
   ASSERT_EQ(result.size(), 1u);
   ExpectWellFormed(*result[0]);
-  const auto loops = Loops(*result[0]);
+  const auto loops = LoopsOf(*result[0]);
   ASSERT_EQ(loops.size(), 2u);
   EXPECT_EQ(loops[0]->GetCurveCnt(), 4);
   ASSERT_EQ(loops[1]->GetCurveCnt(), 1);
-  const auto arcs = Arcs(*loops[1]);
+  const auto arcs = ArcsOf(*loops[1]);
   ASSERT_EQ(arcs.size(), 1u);
   EXPECT_TRUE(arcs[0]->IsCircle());
   EXPECT_TRUE(arcs[0]->isClockWise()) << "a hole runs clockwise";
@@ -168,11 +155,11 @@ TEST(Clipper, CircleCuttingOneEdgeLeavesOneRebuiltArc) {
   auto& result = run.Execute({kClipDifference});
   ASSERT_EQ(result.size(), 1u);
   ExpectWellFormed(*result[0]);
-  const auto loops = Loops(*result[0]);
+  const auto loops = LoopsOf(*result[0]);
   ASSERT_EQ(loops.size(), 1u);
   std::vector<GkCurve2d*> members;
   loops[0]->GetCurveList(members);
-  const auto arcs = Arcs(*loops[0]);
+  const auto arcs = ArcsOf(*loops[0]);
   ASSERT_EQ(arcs.size(), 1u);
   EXPECT_TRUE(arcs[0]->isClockWise()) << "the bite is concave in a counter-clockwise loop";
   EXPECT_POINT_NEAR(arcs[0]->center(), c, 10 * kGrid);
@@ -219,12 +206,12 @@ TEST(Clipper, RingsAndDiscs) {
     run.Add(testsupport::RingShape({0, 0}, 4.0, 2.0)).Add(MakeShape(CircleLoop({0, 0}, 3.0)));
     auto& result = run.Execute({c.type});
     ASSERT_EQ(result.size(), c.shapes);
-    EXPECT_EQ(Loops(*result[0]).size(), c.loopsOfFirst);
+    EXPECT_EQ(LoopsOf(*result[0]).size(), c.loopsOfFirst);
     EXPECT_NEAR(TotalArea(result), c.area, kGridShift * Perimeter(result));
     for (GkShape* s : result) {
       ExpectWellFormed(*s);
-      for (GkCompositeCurve2d* loop : Loops(*s)) {
-        const auto arcs = Arcs(*loop);
+      for (GkCompositeCurve2d* loop : LoopsOf(*s)) {
+        const auto arcs = ArcsOf(*loop);
         ASSERT_EQ(arcs.size(), 1u) << "every boundary is a whole circle";
         EXPECT_TRUE(arcs[0]->IsCircle());
         EXPECT_POINT_NEAR(arcs[0]->center(), AcGePoint2d(0, 0), kGrid);
@@ -253,8 +240,8 @@ TEST(Clipper, RunOfDifferencesEqualsTwoPasses) {
 
   ASSERT_EQ(one.size(), 1u);
   ASSERT_EQ(two.size(), 1u);
-  EXPECT_EQ(Loops(*one[0]).size(), 3u);
-  EXPECT_EQ(Loops(*two[0]).size(), 3u);
+  EXPECT_EQ(LoopsOf(*one[0]).size(), 3u);
+  EXPECT_EQ(LoopsOf(*two[0]).size(), 3u);
   EXPECT_NEAR(ShapeArea(*one[0]), ShapeArea(*two[0]), kGridShift * Perimeter(one));
   EXPECT_NEAR(ShapeArea(*one[0]), 400 - 9 * kPi - (12 * 4 + 4 * kPi), kGridShift * Perimeter(one));
 }
@@ -279,7 +266,7 @@ TEST(Clipper, MixedOperationsRunLeftToRight) {
       .Add(MakeShape(CircleLoop({10, 5}, 2.0)));
   auto& result = run.Execute({kClipUnion, kClipDifference});
   ASSERT_EQ(result.size(), 1u);
-  const auto loops = Loops(*result[0]);
+  const auto loops = LoopsOf(*result[0]);
   ASSERT_EQ(loops.size(), 2u);
   EXPECT_NEAR(ShapeArea(*result[0]), 200 - 4 * kPi, kGridShift * Perimeter(result));
 }
@@ -291,9 +278,9 @@ TEST(Clipper, IslandsInsideHolesBecomeShapesOfTheirOwn) {
   run.Add(MakeShape(RectLoop(0, 0, 30, 30))).Add(testsupport::RingShape({15, 15}, 10.0, 5.0));
   auto& result = run.Execute({kClipDifference});
   ASSERT_EQ(result.size(), 2u);
-  EXPECT_EQ(Loops(*result[0]).size(), 2u) << "the shape with the hole comes first";
-  ASSERT_EQ(Loops(*result[1]).size(), 1u);
-  const auto island = Arcs(*Loops(*result[1])[0]);
+  EXPECT_EQ(LoopsOf(*result[0]).size(), 2u) << "the shape with the hole comes first";
+  ASSERT_EQ(LoopsOf(*result[1]).size(), 1u);
+  const auto island = ArcsOf(*LoopsOf(*result[1])[0]);
   ASSERT_EQ(island.size(), 1u);
   EXPECT_NEAR(island[0]->radius(), 5.0, kGrid);
   EXPECT_FALSE(island[0]->isClockWise());
@@ -311,7 +298,7 @@ TEST(Clipper, NestedIslandsComeInDepthFirstOrder) {
   ASSERT_EQ(result.size(), 3u);
   const double expectedOuter[3] = {10.0, 6.0, 2.0};
   for (std::size_t i = 0; i < 3; ++i) {
-    const auto arcs = Arcs(*Loops(*result[i])[0]);
+    const auto arcs = ArcsOf(*LoopsOf(*result[i])[0]);
     ASSERT_EQ(arcs.size(), 1u);
     EXPECT_NEAR(arcs[0]->radius(), expectedOuter[i], kGrid) << i;
   }
@@ -373,7 +360,7 @@ TEST(Clipper, OneShapeWithoutTypesIsNormalisedByAUnion) {
   auto& result = run.Execute({});
   ASSERT_EQ(result.size(), 1u);
   ExpectWellFormed(*result[0]);
-  EXPECT_EQ(Loops(*result[0]).size(), 2u);
+  EXPECT_EQ(LoopsOf(*result[0]).size(), 2u);
   EXPECT_NEAR(ShapeArea(*result[0]), 96.0, kGridShift * Perimeter(result));
   EXPECT_NE(result[0], run.inputs[0].get()) << "a copy, owned by the caller";
 }
@@ -393,7 +380,7 @@ TEST(Clipper, SingleArcOuterLoopIsReadAsItsFullCircleAndLeftUntouched) {
   EXPECT_NEAR(TotalArea(result), 1.0 + kPi * 2.25, kGridShift * Perimeter(result));
   bool foundCircle = false;
   for (GkShape* s : result) {
-    for (AcGeCircArc2d* a : Arcs(*Loops(*s)[0])) {
+    for (AcGeCircArc2d* a : ArcsOf(*LoopsOf(*s)[0])) {
       foundCircle = true;
       EXPECT_TRUE(a->IsCircle());
       EXPECT_FALSE(a->isClockWise());
@@ -442,7 +429,7 @@ TEST(Clipper, ArcsOfUntouchedLoopsComeBackAsTheSameArcs) {
   ASSERT_EQ(result.size(), 2u);
   std::size_t corners = 0;
   for (GkShape* s : result) {
-    for (AcGeCircArc2d* a : Arcs(*Loops(*s)[0])) {
+    for (AcGeCircArc2d* a : ArcsOf(*LoopsOf(*s)[0])) {
       ++corners;
       EXPECT_FALSE(a->isClockWise());
       EXPECT_NEAR(a->radius(), 1.5, 20 * kGrid);

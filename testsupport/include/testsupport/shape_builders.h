@@ -83,6 +83,33 @@ inline GkShape* RingShape(const AcGePoint2d& c, double rOuter, double rInner) {
   return MakeShape(CircleLoop(c, rOuter, true), {CircleLoop(c, rInner, false)});
 }
 
+// The loops of a shape, in order (the shape keeps ownership).
+inline std::vector<GkCompositeCurve2d*> LoopsOf(GkShape& shape) {
+  std::vector<GkCompositeCurve2d*> loops;
+  shape.GetCompCurveList(loops);
+  return loops;
+}
+
+// The arc members of a loop, in order (the loop keeps ownership).
+inline std::vector<AcGeCircArc2d*> ArcsOf(GkCompositeCurve2d& loop) {
+  std::vector<GkCurve2d*> members;
+  loop.GetCurveList(members);
+  std::vector<AcGeCircArc2d*> arcs;
+  for (GkCurve2d* m : members)
+    if (auto* a = dynamic_cast<AcGeCircArc2d*>(m)) arcs.push_back(a);
+  return arcs;
+}
+
+// The arc members of every loop of a shape.
+inline std::vector<AcGeCircArc2d*> ArcsOf(GkShape& shape) {
+  std::vector<AcGeCircArc2d*> arcs;
+  for (GkCompositeCurve2d* loop : LoopsOf(shape)) {
+    const std::vector<AcGeCircArc2d*> own = ArcsOf(*loop);
+    arcs.insert(arcs.end(), own.begin(), own.end());
+  }
+  return arcs;
+}
+
 // Signed area of the loop sampled with chord tolerance tol (shoelace):
 // positive counter-clockwise. Works for loops of any member count.
 inline double SignedLoopArea(GkCompositeCurve2d& loop, double tol = 1e-4) {
@@ -105,8 +132,7 @@ inline double LoopPerimeter(GkCompositeCurve2d& loop, double tol = 1e-4) {
 
 // Area of the region: |outer| minus every |hole|.
 inline double ShapeArea(GkShape& shape, double tol = 1e-4) {
-  std::vector<GkCompositeCurve2d*> loops;
-  shape.GetCompCurveList(loops);
+  const std::vector<GkCompositeCurve2d*> loops = LoopsOf(shape);
   double area = 0.0;
   for (std::size_t i = 0; i < loops.size(); ++i) {
     const double a = std::fabs(SignedLoopArea(*loops[i], tol));
@@ -123,10 +149,8 @@ inline double TotalArea(const std::vector<GkShape*>& shapes, double tol = 1e-4) 
 
 // Sum of the perimeters of every loop of the shape.
 inline double ShapePerimeter(GkShape& shape, double tol = 1e-4) {
-  std::vector<GkCompositeCurve2d*> loops;
-  shape.GetCompCurveList(loops);
   double len = 0.0;
-  for (GkCompositeCurve2d* loop : loops) len += LoopPerimeter(*loop, tol);
+  for (GkCompositeCurve2d* loop : LoopsOf(shape)) len += LoopPerimeter(*loop, tol);
   return len;
 }
 
