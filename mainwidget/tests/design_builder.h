@@ -18,6 +18,17 @@ inline DesignCurve line(double x0, double y0, double x1, double y1) {
   return c;
 }
 
+inline DesignCurve arc(double cx, double cy, double r, double startDeg, double endDeg, bool ccw) {
+  DesignCurve c;
+  c.kind = DesignCurve::Kind::Arc;
+  c.center = {cx, cy};
+  c.radius = r;
+  c.startDeg = startDeg;
+  c.endDeg = endDeg;
+  c.ccw = ccw;
+  return c;
+}
+
 inline DesignLoop circle(double cx, double cy, double r) {
   DesignCurve c;
   c.kind = DesignCurve::Kind::Circle;

@@ -200,24 +200,13 @@ TEST(AuditReport, ExitCodesForReadableAndUnreadableDesigns) {
 // noise, not a part outside the board. A slice one hundredth larger is out.
 TEST(DesignAudit, FlushAgainstARoundedCornerIsInside) {
   auto corner = [](double r) {
-    DesignCurve a;
-    a.kind = DesignCurve::Kind::Arc;
-    a.center = {2, 2};
-    a.radius = r;
-    a.startDeg = 200;
-    a.endDeg = 250;
+    const DesignCurve a = arc(2, 2, r, 200, 250, true);
     const DesignPoint s = a.startPoint(), e = a.endPoint();
     return DesignLoop{line(2, 2, s.x, s.y), a, line(e.x, e.y, 2, 2)};
   };
   Design d = board(10, 0.1);
-  DesignCurve boardCorner;
-  boardCorner.kind = DesignCurve::Kind::Arc;
-  boardCorner.center = {2, 2};
-  boardCorner.radius = 2;
-  boardCorner.startDeg = 180;
-  boardCorner.endDeg = 270;
   d.board.outer = {line(2, 0, 10, 0), line(10, 0, 10, 10), line(10, 10, 0, 10), line(0, 10, 0, 2),
-                   boardCorner};
+                   arc(2, 2, 2, 180, 270, true)};
   d.features.push_back(feature("flush", "A", corner(2.0)));
   EXPECT_TRUE(auditDesign(d).findings.empty());
 

@@ -1,6 +1,8 @@
 // Reading design files: the samples, a minimal design, and every refusal
 // with the place in the file it names.
 #include "designreader.h"
+
+#include "design_builder.h"
 #include "samples.h"
 
 #include <testsupport/temp_dir.h>
@@ -57,12 +59,7 @@ TEST(DesignReader, ReadsTheSamples) {
 }
 
 TEST(DesignReader, ArcEndPointsFollowTheirAnglesInDegrees) {
-  DesignCurve arc;
-  arc.kind = DesignCurve::Kind::Arc;
-  arc.center = {2, 3};
-  arc.radius = 2;
-  arc.startDeg = 90;
-  arc.endDeg = 180;
+  const DesignCurve arc = build::arc(2, 3, 2, 90, 180, true);
   EXPECT_NEAR(arc.startPoint().x, 2.0, 1e-12);
   EXPECT_NEAR(arc.startPoint().y, 5.0, 1e-12);
   EXPECT_NEAR(arc.endPoint().x, 0.0, 1e-12);

@@ -2,48 +2,21 @@
 // gaps, loop containment and clipped areas, on shapes worked out by hand.
 #include "regionops.h"
 
+#include "design_builder.h"
+
 #include <testsupport/geometry_asserts.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+using namespace build;
+
 namespace {
 
 constexpr double kPi = 3.141592653589793;
 // The clipper's grid (0.000254) and arc sampling (0.00254) bound its areas.
 constexpr double kClipAreaTol = 0.01;
-
-DesignCurve line(double x0, double y0, double x1, double y1) {
-  DesignCurve c;
-  c.kind = DesignCurve::Kind::Line;
-  c.from = {x0, y0};
-  c.to = {x1, y1};
-  return c;
-}
-
-DesignCurve arc(double cx, double cy, double r, double s, double e, bool ccw) {
-  DesignCurve c;
-  c.kind = DesignCurve::Kind::Arc;
-  c.center = {cx, cy};
-  c.radius = r;
-  c.startDeg = s;
-  c.endDeg = e;
-  c.ccw = ccw;
-  return c;
-}
-
-DesignLoop circle(double cx, double cy, double r) {
-  DesignCurve c;
-  c.kind = DesignCurve::Kind::Circle;
-  c.center = {cx, cy};
-  c.radius = r;
-  return {c};
-}
-
-DesignLoop rect(double x0, double x1, double y0, double y1) {
-  return {line(x0, y0, x1, y0), line(x1, y0, x1, y1), line(x1, y1, x0, y1), line(x0, y1, x0, y0)};
-}
 
 std::unique_ptr<GkShape> shape(const DesignLoop& outer, const std::vector<DesignLoop>& holes = {}) {
   return makeShape(DesignRegion{outer, holes});

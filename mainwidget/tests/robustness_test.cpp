@@ -37,13 +37,9 @@ DesignLoop randomLoop(std::mt19937& rng) {
       return loop;
     }
     default: {  // an arc closed by its chord, or by two lines through a point
-      DesignCurve a;
-      a.kind = DesignCurve::Kind::Arc;
-      a.center = {pos(rng), pos(rng)};
-      a.radius = radius(rng);
-      a.startDeg = angle(rng);
-      a.endDeg = a.startDeg + 1.0 + std::fmod(std::fabs(angle(rng)), 358.0);
-      a.ccw = rng() % 2 == 0;
+      const double cx = pos(rng), cy = pos(rng), r = radius(rng), start = angle(rng);
+      const double sweep = 1.0 + std::fmod(std::fabs(angle(rng)), 358.0);
+      const DesignCurve a = arc(cx, cy, r, start, start + sweep, rng() % 2 == 0);
       const DesignPoint s = a.startPoint(), e = a.endPoint();
       DesignLoop loop{a};
       if (rng() % 2 == 0) {
