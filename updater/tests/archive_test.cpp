@@ -3,6 +3,7 @@
 // checks what lands in the target folder and that nothing lands beside it.
 #include "archive.h"
 
+#include "qt_printers.h"
 #include "file_tree.h"
 #include "zip_builder.h"
 

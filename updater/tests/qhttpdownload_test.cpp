@@ -3,6 +3,7 @@
 #include "qhttpdownload.h"
 
 #include "loopback_servers.h"
+#include "qt_printers.h"
 #include "qt_test_app.h"
 
 #include <testsupport/temp_dir.h>

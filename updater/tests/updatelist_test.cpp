@@ -1,6 +1,8 @@
 // parseUpdateList, findChangedItems and checkItemMd5.
 #include "updatelist.h"
 
+#include "qt_printers.h"
+
 #include <testsupport/temp_dir.h>
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // and the derived name of the downloaded list.
 #include "updatesettings.h"
 
+#include "qt_printers.h"
 #include "qt_test_app.h"
 
 #include <testsupport/temp_dir.h>

@@ -1,6 +1,7 @@
 // Name cleaning, path splitting, attributes by host and entry times.
 #include "zipentry.h"
 
+#include "qt_printers.h"
 #include "zip_builder.h"
 
 #include <gtest/gtest.h>
