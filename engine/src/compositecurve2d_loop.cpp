@@ -137,13 +137,15 @@ double GkCompositeCurve2d::SampledAreaSum(const double& sampleTol) {
   return sum;
 }
 
+// Loops of one or two members still enclose area when they hold arcs (a full
+// circle, two half circles); only the empty loop has none.
 bool GkCompositeCurve2d::Orientation() {
-  if (m_members.size() < 3) return false;
+  if (m_members.empty()) return false;
   return SampledAreaSum(kOrientationSampleTol) > 0.0;
 }
 
 double GkCompositeCurve2d::Area(const double& sampleTol) {
-  if (m_members.size() < 3) return 0.0;
+  if (m_members.empty()) return 0.0;
   return std::fabs(SampledAreaSum(sampleTol)) * 0.5;
 }
 

@@ -263,15 +263,30 @@ TEST(CompositeCurve2d, UnitSquareOrientationAndArea) {
   EXPECT_POINT_EQ(sq->startPoint(), oldEnd);
 }
 
-TEST(CompositeCurve2d, FewerThanThreeMembersHaveNoArea) {
+// Circles made of one or two arcs enclose their real area; a loop of one or
+// two segments (there and back) encloses none.
+TEST(CompositeCurve2d, LoopsOfFewerThanThreeMembersHaveTheirRealArea) {
   GkCompositeCurve2d halves;
   halves.append(new AcGeCircArc2d(AcGePoint2d(0, 0), 1.0, 0.0, kPi, true));
   halves.append(new AcGeCircArc2d(AcGePoint2d(0, 0), 1.0, kPi, 2 * kPi, true));
   std::unique_ptr<GkCompositeCurve2d> circle(testsupport::CircleLoop({0, 0}, 1.0));
-  for (GkCompositeCurve2d* c : {&halves, circle.get()}) {
-    EXPECT_EQ(c->Area(0.01), 0.0);
-    EXPECT_FALSE(c->Orientation());
+  // A full-circle arc keeps its direction under Flip, so the clockwise case
+  // is built clockwise; the two halves are flipped.
+  std::unique_ptr<GkCompositeCurve2d> cwCircle(testsupport::CircleLoop({0, 0}, 1.0, false));
+  GkCompositeCurve2d cwHalves(halves);
+  cwHalves.Flip();
+  for (GkCompositeCurve2d* c : {&halves, circle.get(), &cwHalves, cwCircle.get()}) {
+    // The sampled polygon lies inside the circle, short by at most the
+    // sagitta times the circumference.
+    EXPECT_LE(c->Area(0.001), kPi);
+    EXPECT_GE(c->Area(0.001), kPi - 0.001 * 2 * kPi);
+    EXPECT_EQ(c->Orientation(), c == &halves || c == circle.get());
   }
+  GkCompositeCurve2d thereAndBack;
+  thereAndBack.append(new AcGeLineSeg2d(AcGePoint2d(0, 0), AcGePoint2d(3, 1)));
+  thereAndBack.append(new AcGeLineSeg2d(AcGePoint2d(3, 1), AcGePoint2d(0, 0)));
+  EXPECT_EQ(thereAndBack.Area(0.01), 0.0);
+  EXPECT_FALSE(thereAndBack.Orientation());
 }
 
 TEST(CompositeCurve2d, AreaOfArcLoopsConvergesToTheTrueArea) {

@@ -160,11 +160,12 @@ public:
   // on the ray is counted once and horizontal edges never count; an edge
   // crossing exactly at pt.x is not to the right of pt.
   bool IsPointIn(const AcGePoint2d& pt);
-  // True when the loop runs counter-clockwise (arcs sampled at 0.1); false with
-  // fewer than three members.
+  // True when the loop runs counter-clockwise (arcs sampled at 0.1); false for
+  // the empty loop. A one-arc circle answers by its direction.
   bool Orientation();
   // Enclosed area (not negative) from the trapezoid sum of the loop sampled at
-  // sampleTol; 0 with fewer than three members. The loop must be closed.
+  // sampleTol; 0 for the empty loop. Loops of one or two arcs (circles) have
+  // their real area. The loop must be closed.
   double Area(const double& sampleTol);
   // Smallest distance between the two composites; onThis and onOther receive
   // the pair that realises it. Members of this composite are handed to other
