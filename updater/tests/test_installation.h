@@ -61,14 +61,15 @@ public:
 
   bool writeIni(const QByteArray& text) const { return writeFile(appDir + "/updata.ini", text); }
 
-  // updata.ini for an HTTP update from `baseUrl`.
-  bool writeHttpIni(const QString& baseUrl, int connectcount, const QString& listName = "filelist.xml",
-                    const QString& localTempDir = "work") const {
-    return writeIni(QStringLiteral("[config]\ndownmode=0\nconnectcount=%1\nListFileName=%2\n"
-                                   "LocatTempDir=%3\n[APPLICATION]\nApplication=%4\n"
-                                   "[UPDATEINFO]\nhttpListURL=%5\n")
+  // updata.ini for an update from `baseUrl`: list "filelist.xml", working
+  // folder "work", application BoardAudit.
+  bool writeHttpIni(const QString& baseUrl, int connectcount, int downmode = 0) const {
+    return writeIni(QStringLiteral("[config]\ndownmode=%1\nconnectcount=%2\nListFileName=filelist.xml\n"
+                                   "LocatTempDir=work\n[APPLICATION]\nApplication=%3\n"
+                                   "[UPDATEINFO]\nhttpListURL=%4\n")
+                        .arg(downmode)
                         .arg(connectcount)
-                        .arg(listName, localTempDir, QString::fromLatin1(kApplication), baseUrl)
+                        .arg(QString::fromLatin1(kApplication), baseUrl)
                         .toUtf8());
   }
 

@@ -95,6 +95,21 @@ TEST_F(UpdateEndToEnd, InstallsChangedFilesAndArchivesThenRestartsTheApplication
   EXPECT_FALSE(QFileInfo::exists(inst.appDir + "/data")) << "the archive itself is not installed";
 }
 
+TEST_F(UpdateEndToEnd, WithoutLocalListEveryServerItemIsInstalled) {
+  ASSERT_TRUE(QFile::remove(inst.appDir + "/filelist.xml"));
+  ASSERT_TRUE(inst.writeHttpIni(baseUrl, 1));
+  ASSERT_TRUE(inst.putServer("a.txt", "new a"));
+  ASSERT_TRUE(inst.putServer("same.dat", "server same"));
+  const QByteArray remoteList = serveList({{"a.txt", "1.0.1", "", 0}, {"same.dat", "1.0.0", "", 0}});
+
+  UpdaterRun run(inst, {"old"});
+  EXPECT_EQ(run.exitCode(), 0);
+  EXPECT_EQ(appLogAfter(3), kStartedThenStoppedThenRestarted);
+  EXPECT_EQ(inst.app("a.txt"), "new a");
+  EXPECT_EQ(inst.app("same.dat"), "server same");
+  EXPECT_EQ(inst.app("filelist.xml"), remoteList);
+}
+
 TEST_F(UpdateEndToEnd, NothingChangedStopsAndFetchesNothingButRestarts) {
   ASSERT_TRUE(inst.writeHttpIni(baseUrl, 1));
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
@@ -191,17 +206,31 @@ TEST_F(UpdateEndToEnd, WithoutSettingsFileNothingIsCheckedOrStopped) {
   EXPECT_FALSE(QFileInfo::exists(inst.tmpDir + "/tmpUpdata")) << "no working folder";
 }
 
-TEST_F(UpdateEndToEnd, ConnectCountZeroTriesNoTransfer) {
-  ASSERT_TRUE(inst.writeHttpIni(baseUrl, 0));
+// No attempt at all (connectcount 0), or attempts without a transfer (a
+// downmode other than HTTP): the working folder is made, nothing is fetched,
+// the application is restarted without being stopped.
+TEST_F(UpdateEndToEnd, SettingsWithoutTransfersOnlyRestart) {
+  const struct {
+    const char* what;
+    int connectcount;
+    int downmode;
+  } cases[] = {{"connectcount 0", 0, 0}, {"downmode 1", 3, 1}};
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
   serveList({{"a.txt", "1.0.2", "", 0}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    QFile::remove(inst.appDir + "/starts.log");
+    QDir(inst.tmpDir).removeRecursively();
+    QDir().mkpath(inst.tmpDir);
+    ASSERT_TRUE(inst.writeHttpIni(baseUrl, c.connectcount, c.downmode));
 
-  UpdaterRun run(inst, {"old"});
-  EXPECT_EQ(run.exitCode(), 0);
-  EXPECT_EQ(appLogAfter(2), kRestartedWithoutStop);
-  EXPECT_TRUE(QFileInfo(inst.workDir("work")).isDir()) << "the working folder is made";
-  EXPECT_FALSE(fetched("filelist_new.xml")) << "but the list is never fetched";
-  EXPECT_EQ(inst.app("a.txt"), "old a");
+    UpdaterRun run(inst, {"old"});
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_EQ(appLogAfter(2), kRestartedWithoutStop);
+    EXPECT_TRUE(QFileInfo(inst.workDir("work")).isDir()) << "the working folder is made";
+    EXPECT_FALSE(fetched("filelist_new.xml")) << "but the list is never fetched";
+    EXPECT_EQ(inst.app("a.txt"), "old a");
+  }
 }
 
 TEST_F(UpdateEndToEnd, SecondInstanceEndsAtOnceWhileTheFirstWorks) {
