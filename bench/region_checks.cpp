@@ -9,24 +9,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Shoelace sum of sampled points (twice the signed area over a closed walk).
-class ShoelaceSink : public GkSampleXY {
-public:
-  void AddXY(const double& x, const double& y) override {
-    if (m_seen) m_sum += m_prevX * y - x * m_prevY;
-    m_seen = true;
-    m_prevX = x;
-    m_prevY = y;
-  }
-  double Area() const { return 0.5 * m_sum; }
-
-private:
-  bool m_seen = false;
-  double m_prevX = 0.0;
-  double m_prevY = 0.0;
-  double m_sum = 0.0;
-};
-
 // Twice the signed area swept by one member: x dy - y dx integrated along it.
 double MemberTerm(GkCurve2d& member) {
   const AcGePoint2d s = member.startPoint();
@@ -60,12 +42,7 @@ double ExactLoopArea(GkCompositeCurve2d& loop) {
   return 0.5 * twice;
 }
 
-double SampledLoopArea(GkCompositeCurve2d& loop) {
-  if (loop.GetCurveCnt() >= 3) return loop.Area(kSampleTol);
-  ShoelaceSink sink;
-  loop.GetSamplePointXY(sink, kSampleTol);
-  return std::fabs(sink.Area());
-}
+double SampledLoopArea(GkCompositeCurve2d& loop) { return loop.Area(kSampleTol); }
 
 AreaFigures MeasureShapes(const std::vector<GkShape*>& shapes) {
   AreaFigures f;

@@ -19,10 +19,7 @@ constexpr double kGrid = 0.000254;
 // members themselves (arcs contribute their exact circular part), positive
 // counter-clockwise. Independent of any sampling.
 double ExactLoopArea(GkCompositeCurve2d& loop);
-// Area of a loop through the library at kSampleTol: Area() for loops of
-// three or more members; a loop of fewer members (a full circle, two half
-// circles), for which Area() is 0 by definition, is summed from its own
-// GetSamplePointXY at the same tolerance.
+// Area of a loop through the library's own Area() at kSampleTol.
 double SampledLoopArea(GkCompositeCurve2d& loop);
 
 struct AreaFigures {
