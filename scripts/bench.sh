@@ -19,10 +19,10 @@ cmake --build "$build" -j"$jobs" --target engine_member_bench engine_region_benc
 
 mkdir -p "$results"
 echo "== member queries and sampling"
-"$build/bench/engine_member_bench" --benchmark_min_time=0.3 \
+"$build/bench/engine_member_bench" --benchmark_min_time=0.3 --benchmark_display_aggregates_only=true \
   --benchmark_out="$results/members.json" --benchmark_out_format=json
 echo "== regions: clipping against ClipperLib alone, point containment"
-"$build/bench/engine_region_bench" \
+"$build/bench/engine_region_bench" --benchmark_display_aggregates_only=true \
   --benchmark_out="$results/regions.json" --benchmark_out_format=json
 echo "== updater: download against curl, unzipTo against Info-ZIP unzip"
 python3 bench/updater_bench.py --driver "$build/bench/updater_bench_driver" \
