@@ -69,8 +69,12 @@ bool GkShape::IsPointIn(const AcGePoint2d& pt) {
   if (pt.x < box.minX - t || pt.x > box.maxX + t || pt.y < box.minY - t || pt.y > box.maxY + t)
     return false;
   if (!m_loops.front()->IsPointIn(pt)) return false;
+  // Most holes are far from the point: their cached box rejects them here,
+  // without the set-up of the ray test (a direct, non-virtual box read).
   for (std::size_t i = 1; i < m_loops.size(); ++i) {
-    if (m_loops[i]->IsPointIn(pt)) return false;
+    GkCompositeCurve2d& hole = *m_loops[i];
+    if (!hole.GkCompositeCurve2d::GetBoundBox().Contain(pt, GkGeoLib::g_tol)) continue;
+    if (hole.IsPointIn(pt)) return false;
   }
   return true;
 }

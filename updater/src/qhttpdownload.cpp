@@ -18,6 +18,11 @@ const char* const kUserAgent =
 
 // How often waitFinished looks at the flag, in ms.
 const int kPollIntervalMs = 10;
+// Bytes Qt may hold for the reply before it stops reading the socket. Every
+// readyRead drains it to disk, so memory stays at this size whatever the
+// file's size; unlimited (Qt's default) lets a fast server fill memory with
+// the whole file before the event loop hands it over.
+const qint64 kReadBufferBytes = 1 << 20;
 
 // True for a reply that carries no HTTP status (another scheme) or a 2xx one.
 // Redirects are not followed, so a 3xx answer is a failure, not the file.
@@ -66,6 +71,7 @@ int QHttpDownLoad::downLoadFile(const QString& url, const QString& localPath) {
   QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
   request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kUserAgent));
   reply = manager->get(request);
+  reply->setReadBufferSize(kReadBufferBytes);
   report(0.0);
 
   connect(reply, &QNetworkReply::readyRead, this, &QHttpDownLoad::readContent);
