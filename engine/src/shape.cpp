@@ -17,7 +17,8 @@ GkCompositeCurve2d* OrEmptyLoop(GkCompositeCurve2d* loop) {
 
 GkShape::GkShape() = default;
 
-GkShape::GkShape(const GkShape& src) : cachedBox(src.cachedBox), boxOutOfDate(src.boxOutOfDate) {
+GkShape::GkShape(const GkShape& src)
+    : cachedBox(src.cachedBox), boxOutOfDate(src.boxOutOfDate), holeBoxes(src.holeBoxes) {
   m_loops.reserve(src.m_loops.size());
   for (GkCompositeCurve2d* loop : src.m_loops) m_loops.push_back(new GkCompositeCurve2d(*loop));
 }
@@ -30,6 +31,7 @@ GkShape& GkShape::operator=(const GkShape& src) {
   copy.m_loops.clear();
   cachedBox = src.cachedBox;
   boxOutOfDate = src.boxOutOfDate;
+  holeBoxes = src.holeBoxes;
   return *this;
 }
 
@@ -59,22 +61,29 @@ GkBoundBox2d GkShape::GetBoundBox() {
   if (!boxOutOfDate) return cachedBox;
   boxOutOfDate = false;
   cachedBox = m_loops.empty() ? GkBoundBox2d() : m_loops.front()->GetBoundBox();
+  holeBoxes.clear();
+  for (std::size_t i = 1; i < m_loops.size(); ++i) holeBoxes.push_back(m_loops[i]->GetBoundBox());
   return cachedBox;
 }
+
+namespace {
+
+// True when pt lies outside the box widened by t (NaN
+// coordinates count as outside).
+bool OutsideWidened(const GkBoundBox2d& b, const AcGePoint2d& pt, double t) {
+  return !(pt.x >= b.minX - t && pt.x <= b.maxX + t && pt.y >= b.minY - t && pt.y <= b.maxY + t);
+}
+
+}  // namespace
 
 bool GkShape::IsPointIn(const AcGePoint2d& pt) {
   if (m_loops.empty()) return false;
   const double t = GkGeoLib::g_tol.EqualPoint();
-  const GkBoundBox2d box = GetBoundBox();
-  if (pt.x < box.minX - t || pt.x > box.maxX + t || pt.y < box.minY - t || pt.y > box.maxY + t)
-    return false;
+  if (OutsideWidened(GetBoundBox(), pt, t)) return false;
   if (!m_loops.front()->IsPointIn(pt)) return false;
-  // Most holes are far from the point: their cached box rejects them here,
-  // without the set-up of the ray test (a direct, non-virtual box read).
   for (std::size_t i = 1; i < m_loops.size(); ++i) {
-    GkCompositeCurve2d& hole = *m_loops[i];
-    if (!hole.GkCompositeCurve2d::GetBoundBox().Contain(pt, GkGeoLib::g_tol)) continue;
-    if (hole.IsPointIn(pt)) return false;
+    if (OutsideWidened(holeBoxes[i - 1], pt, t)) continue;
+    if (m_loops[i]->IsPointIn(pt)) return false;
   }
   return true;
 }

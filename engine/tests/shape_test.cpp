@@ -53,6 +53,31 @@ TEST(Shape, RemovingTheHoleThroughSetCurveList) {
   EXPECT_EQ(hole->GetCurveCnt(), 4) << "the replaced hole is still alive";
 }
 
+// Containment keeps the hole boxes with the outer box; each change of the
+// loop list must refresh them, and copies must carry them.
+TEST(Shape, ContainmentFollowsHoleChangesAfterAQuery) {
+  GkShape shape;
+  shape.AppendCompCurve(RectLoop(0, 0, 10, 10));
+  const AcGePoint2d centre(5, 5);
+  EXPECT_TRUE(shape.IsPointIn(centre));
+  shape.AppendCompCurve(RectLoop(4, 4, 6, 6, false));
+  EXPECT_FALSE(shape.IsPointIn(centre)) << "hole appended after a query";
+  GkShape copy(shape);
+  GkShape assigned;
+  assigned = shape;
+  EXPECT_FALSE(copy.IsPointIn(centre));
+  EXPECT_FALSE(assigned.IsPointIn(centre));
+  EXPECT_TRUE(copy.IsPointIn(AcGePoint2d(2, 2)));
+
+  std::vector<GkCompositeCurve2d*> loops;
+  shape.GetCompCurveList(loops);
+  std::unique_ptr<GkCompositeCurve2d> oldHole(loops[1]);
+  std::vector<GkCompositeCurve2d*> moved{loops[0], RectLoop(1, 1, 3, 3, false)};
+  shape.SetCurveList(moved);
+  EXPECT_TRUE(shape.IsPointIn(centre)) << "hole moved away";
+  EXPECT_FALSE(shape.IsPointIn(AcGePoint2d(2, 2))) << "into the moved hole";
+}
+
 TEST(Shape, BoxIsTheOuterLoopsAndFollowsAppends) {
   GkShape shape;
   EXPECT_FALSE(shape.GetBoundBox().IsValid());

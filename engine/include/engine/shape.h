@@ -57,6 +57,9 @@ private:
 
   GkBoundBox2d cachedBox;
   bool boxOutOfDate = true;
+  // Boxes of the holes (m_loops[1..]) side by side, refreshed with cachedBox:
+  // containment rejects far holes without touching the loops themselves.
+  std::vector<GkBoundBox2d> holeBoxes;
   std::vector<GkCompositeCurve2d*> m_loops;
 };
 
