@@ -52,6 +52,28 @@ void applyUnixTimeBlock(const char* data, int size, FileTimes& times) {
   }
 }
 
+// Applies the first cleaning rule that matches `name`, in rule order; false
+// when none does.
+bool applyFirstCleaningRule(QString& name) {
+  static const char* const kSteps[] = {"\\..\\", "\\../", "/../", "/..\\"};
+  if (name.size() >= 2 && name.at(1) == ':') {
+    name.remove(0, 2);
+    return true;
+  }
+  if (name.startsWith('\\') || name.startsWith('/')) {
+    name.remove(0, 1);
+    return true;
+  }
+  for (const char* step : kSteps) {
+    const int at = name.indexOf(QLatin1String(step));
+    if (at >= 0) {
+      name.remove(0, at + 4);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 QString decodeEntryName(const QByteArray& raw, bool utf8Flag) {
@@ -63,25 +85,8 @@ QString decodeEntryName(const QByteArray& raw, bool utf8Flag) {
 }
 
 QString cleanEntryName(QString name) {
-  static const char* const kSteps[] = {"\\..\\", "\\../", "/../", "/..\\"};
-  for (bool changed = true; changed;) {
-    changed = false;
-    if (name.size() >= 2 && name.at(1) == ':') {
-      name.remove(0, 2);
-      changed = true;
-    }
-    if (name.startsWith('\\') || name.startsWith('/')) {
-      name.remove(0, 1);
-      changed = true;
-    }
-    for (const char* step : kSteps) {
-      const int at = name.indexOf(QLatin1String(step));
-      if (at >= 0) {
-        name.remove(0, at + 4);
-        changed = true;
-        break;
-      }
-    }
+  // After every change the rules are tried again from the first one.
+  while (applyFirstCleaningRule(name)) {
   }
   return name;
 }

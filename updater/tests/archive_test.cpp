@@ -186,6 +186,7 @@ TEST_F(ArchiveTest, HostileNames) {
       {"climbs after a folder", {windowsEntry("a/../../b.txt", "b")}, false, {}},
       {"leading backslash parent step", {windowsEntry("..\\b.txt", "b")}, false, {}},
       {"deep climb", {windowsEntry("sub/../../../../b.txt", "b")}, false, {}},
+      {"drive letter behind a separator", {windowsEntry("/a:/../b.txt", "b")}, false, {}},
       {"parent step as folder entry", {windowsEntry("../evil/", "", 0x10)}, false, {}},
       {"relative link", {link}, false, {}},
       {"absolute link", {absoluteLink}, false, {}},

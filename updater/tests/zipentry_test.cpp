@@ -36,6 +36,10 @@ TEST(CleanEntryNameTest, Rules) {
       {"./../b.txt", "b.txt"},
       {"C:/../x", "../x"},             // the leading "/" goes before the step test
       {"D:C:x", "x"},
+      // After each change the rules start again from the drive letter, so
+      // the drive goes before a later step is looked for.
+      {"/a:/../b", "../b"},
+      {"\\a:\\..\\b", "..\\b"},
       {"../b.txt", "../b.txt"},        // survives; refused by entryPathParts
       {"a/../../b.txt", "../b.txt"},   // likewise
       {"..\\b.txt", "..\\b.txt"},
