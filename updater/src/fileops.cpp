@@ -54,8 +54,10 @@ bool copyFile(const QString& source, const QString& target, bool overwrite) {
   if (!out.open() || !copyContents(in, out) || !out.flush()) return false;
   out.close();
 
+  // -1 when a mode cannot be read; never turned into a mode of its own.
   const int targetMode = targetExists ? filePermissionBits(target) : -1;
-  const int mode = targetMode >= 0 ? targetMode : (filePermissionBits(source) & 0777);
+  const int sourceMode = filePermissionBits(source);
+  const int mode = targetMode >= 0 ? targetMode : (sourceMode >= 0 ? (sourceMode & 0777) : -1);
   FileTimes times;
   times.access = src.lastRead().toSecsSinceEpoch();
   times.modification = src.lastModified().toSecsSinceEpoch();
