@@ -45,7 +45,8 @@ qint64 findProcessByName(const QString& name);
 // Stops process `pid`: asks it to end (SIGTERM) so it may save its data, and
 // forces it (SIGKILL) when it is still there after `graceMs` milliseconds.
 // True when the process is gone (a dead child not yet reaped counts as gone).
-// Ids <= 0 and this process's own id are refused (false).
+// Ids <= 0, ids beyond the system's process id range and this process's
+// own id are refused (false).
 bool killProcess(qint64 pid, int graceMs = 3000);
 
 // Starts `path` detached from this process, without elevation (both modes);

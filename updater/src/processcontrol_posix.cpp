@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -113,7 +114,9 @@ qint64 findProcessByName(const QString& name) {
 }
 
 bool killProcess(qint64 pid, int graceMs) {
-  if (pid <= 0 || pid == ::getpid()) return false;
+  // Ids beyond pid_t would wrap on conversion, to a group or to -1 (every
+  // process) among others: refused like the ids <= 0 they could become.
+  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid()) return false;
   const auto id = static_cast<pid_t>(pid);
   if (!processRunning(id)) return true;
   if (::kill(id, SIGTERM) == 0 && waitGone(id, graceMs)) return true;

@@ -193,6 +193,12 @@ TEST(ProcessControl, KillProcessRefusesGroupAndBroadcastIds) {
   ASSERT_TRUE(bystander.waitForStarted());
   EXPECT_FALSE(killProcess(0));
   EXPECT_FALSE(killProcess(-1));
+  // Ids that only wrap into the process id range: to 0, to -1 and to the
+  // bystander's own id.
+  const qint64 wrap = qint64(1) << 32;
+  EXPECT_FALSE(killProcess(wrap));
+  EXPECT_FALSE(killProcess(wrap - 1));
+  EXPECT_FALSE(killProcess(wrap + bystander.processId()));
   EXPECT_EQ(bystander.state(), QProcess::Running);
   EXPECT_FALSE(bystander.waitForFinished(200)) << "the bystander must survive";
   bystander.kill();
