@@ -12,7 +12,8 @@
 
 void waitMs(int ms) {
   QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  // QTimer refuses negative times and would never end the loop.
+  QTimer::singleShot(qMax(ms, 0), &loop, &QEventLoop::quit);
   loop.exec();
 }
 

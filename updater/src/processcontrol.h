@@ -57,6 +57,7 @@ bool startProgram(const QString& path, int mode, const QString& parameters);
 
 // Runs a local event loop for `ms` milliseconds, so the calling thread keeps
 // processing its events (timers, network, queued calls) while waiting.
+// A negative `ms` waits as 0 does: one pass over the pending events.
 void waitMs(int ms);
 
 // Path of the self-copy for executable `exePath`: same folder, the file name

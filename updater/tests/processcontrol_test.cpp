@@ -230,3 +230,23 @@ TEST(ProcessControl, WaitMsKeepsProcessingEvents) {
   waitMs(50);
   EXPECT_TRUE(delivered);
 }
+
+TEST(ProcessControl, WaitMsWithANegativeTimeReturns) {
+  ASSERT_NE(testsupport::qtTestApp(), nullptr);
+  // Hang guard only: if the wait never ends by itself, this ends every
+  // event loop of the thread and the test fails.
+  bool guardFired = false;
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&] {
+    guardFired = true;
+    QCoreApplication::exit(0);
+  });
+  guard.start(30000);
+  bool delivered = false;
+  QTimer::singleShot(0, [&] { delivered = true; });
+  waitMs(-5);
+  EXPECT_FALSE(guardFired) << "the wait ended only through the guard";
+  waitMs(0);
+  EXPECT_TRUE(delivered);
+}
