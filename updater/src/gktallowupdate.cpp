@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -37,7 +38,9 @@ GKTallowUpdate::~GKTallowUpdate() {
 
 void GKTallowUpdate::downLoadProgress(QString name, double progress) {
   if (!std::isfinite(progress)) return;
-  ui->progressDown->setValue(static_cast<int>(progress));
+  // Clamped first: converting a double beyond int is undefined. Values
+  // outside the bar's range leave the bar as it is either way.
+  ui->progressDown->setValue(static_cast<int>(std::clamp(progress, -1.0, 101.0)));
   // One arg() call, so a "%1" inside the name is not filled in again.
   ui->progressDown->setFormat(QStringLiteral("%1:%2").arg(name, QString::number(progress, 'f', 2)));
 }

@@ -138,6 +138,11 @@ TEST_F(UpdateWindowTest, ProgressShowsTruncatedValueAndNameWithTwoDecimals) {
   window.downLoadProgress("bad.bin", std::numeric_limits<double>::quiet_NaN());
   EXPECT_EQ(bar->value(), before) << "a value that is not a number is ignored";
   EXPECT_EQ(bar->text(), textBefore);
+  window.downLoadProgress("huge.bin", 1e20);
+  EXPECT_EQ(bar->value(), before) << "a value beyond the bar's range leaves the bar";
+  EXPECT_EQ(bar->text(), "huge.bin:100000000000000000000.00");
+  window.downLoadProgress("below.bin", -3e15);
+  EXPECT_EQ(bar->value(), before);
   window.setTip("status text");
   EXPECT_EQ(child<QLabel>(window, "labelTip")->text(), "status text");
   window.close();
