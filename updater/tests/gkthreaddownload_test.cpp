@@ -14,7 +14,12 @@
 #include "updatesettings.h"
 
 #include <QDir>
+#include <QHash>
 #include <QLabel>
+#include <QList>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QVector>
 
@@ -29,6 +34,95 @@ using testsupport::waitUntil;
 namespace {
 
 QString folderOf(const testsupport::TempDir& dir) { return QString::fromStdString(dir.str()); }
+
+// An HTTP server on 127.0.0.1 that answers each path from its own list of
+// answers, used in turn (the last one repeats), so that a file can fail
+// once and then be served, or be held back until release().
+class PathServer : public QObject {
+public:
+  struct Answer {
+    int status = 200;
+    QByteArray body;
+    bool hold = false;  // send the head only; the body follows at release()
+  };
+
+  PathServer() {
+    connect(&server_, &QTcpServer::newConnection, this, &PathServer::accept);
+    server_.listen(QHostAddress::LocalHost, 0);
+  }
+  QString url() const { return QStringLiteral("http://127.0.0.1:%1/").arg(server_.serverPort()); }
+  void serve(const QByteArray& path, const QList<Answer>& answers) { answers_[path] = answers; }
+  // The paths asked for, in order of arrival.
+  QList<QByteArray> requests() const { return requests_; }
+  void release() {
+    if (held_.isNull()) return;
+    held_->write(heldBody_);
+    held_->disconnectFromHost();
+    held_ = nullptr;
+  }
+
+private:
+  void accept() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+      connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onData(socket); });
+    }
+  }
+
+  void onData(QTcpSocket* socket) {
+    QByteArray& pending = pending_[socket];
+    pending += socket->readAll();
+    if (!pending.contains("\r\n\r\n")) return;
+    const QByteArray path = pending.split(' ').value(1).mid(1);  // "GET /path HTTP/1.1"
+    pending_.remove(socket);
+    requests_.append(path);
+    QList<Answer>& list = answers_[path];
+    const Answer answer = list.isEmpty() ? Answer{404, "missing", false}
+                                         : (list.size() > 1 ? list.takeFirst() : list.front());
+    socket->write("HTTP/1.1 " + QByteArray::number(answer.status) + " X\r\nContent-Length: " +
+                  QByteArray::number(answer.body.size()) + "\r\nConnection: close\r\n\r\n");
+    if (answer.hold) {
+      held_ = socket;
+      heldBody_ = answer.body;
+      return;
+    }
+    socket->write(answer.body);
+    socket->disconnectFromHost();
+  }
+
+  QTcpServer server_;
+  QHash<QByteArray, QList<Answer>> answers_;
+  QHash<QTcpSocket*, QByteArray> pending_;
+  QList<QByteArray> requests_;
+  QPointer<QTcpSocket> held_;
+  QByteArray heldBody_;
+};
+
+// Settings for an update from `server` into the application folder of this
+// (child) process: list "filelist.xml", working folder "work", application
+// BoardAudit.
+void useServer(const PathServer& server, int connectcount) {
+  UpdateSettings& s = *UpdateSettings::instance();
+  s = UpdateSettings();
+  s.httpListURL = server.url();
+  s.connectcount = connectcount;
+  s.ListFileName = "filelist.xml";
+  s.newListFileName = UpdateSettings::deriveNewListFileName(s.ListFileName);
+  s.LocatTempDir = "work";
+  s.Application = "BoardAudit";
+}
+
+// Runs the current test in a child whose application folder is a new
+// temporary folder holding the recording application BoardAudit; that
+// folder is also the child's system temporary folder.
+void expectChildInInstallationPasses() {
+  testsupport::TempDir install;
+  const QString folder = folderOf(install);
+  ASSERT_TRUE(QFile::copy(QStringLiteral(GK_RECORDING_APP_EXE), folder + "/BoardAudit"));
+  const testsupport::ChildRunResult run =
+      testsupport::runCurrentTestInChild({{"TMPDIR", folder}, {"LC_ALL", "C.UTF-8"}}, folder);
+  EXPECT_CHILD_PASSED(run);
+}
 
 }  // namespace
 
@@ -180,4 +274,96 @@ TEST(UpdateWorkerStop, StopRequestedBeforeTheWorkerRunsIsKept) {
   ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }));
   QCoreApplication::processEvents();
   EXPECT_EQ(server.connections(), 0);
+}
+
+// A file that fails once is fetched again; with every other item it is
+// installed and the server list becomes the local one.
+TEST(UpdateWorkerRun, AFileThatFailsOnceSucceedsOnItsSecondAttempt) {
+  if (!testsupport::insideChildRun()) {
+    expectChildInInstallationPasses();
+    return;
+  }
+  ASSERT_NE(testsupport::qtTestApp(), nullptr);
+  const QString appDir = QCoreApplication::applicationDirPath();
+  const QByteArray list = testsupport::TestInstallation::listXml(
+      {{"a.txt", "2", "", 0}, {"b.txt", "2", "", 0}, {"c.txt", "2", "", 0}});
+  PathServer server;
+  server.serve("filelist.xml", {{200, list, false}});
+  server.serve("a.txt", {{200, "new a", false}});
+  server.serve("b.txt", {{503, "busy", false}, {200, "new b", false}});
+  server.serve("c.txt", {{200, "new c", false}});
+  useServer(server, 2);
+
+  GKThreadDownLoad worker;
+  worker.start();
+  ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }, 60000));
+  EXPECT_EQ(server.requests(),
+            QList<QByteArray>({"filelist.xml", "a.txt", "b.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(readFile(appDir + "/a.txt"), "new a");
+  EXPECT_EQ(readFile(appDir + "/b.txt"), "new b");
+  EXPECT_EQ(readFile(appDir + "/c.txt"), "new c");
+  EXPECT_EQ(readFile(appDir + "/filelist.xml"), list);
+  EXPECT_TRUE(waitUntil([&] { return readFile(appDir + "/starts.log") == "start\n"; }, 20000))
+      << "the application was started again";
+}
+
+// Closing the window while the first of two files is fetched: that
+// transfer completes, the second file is never asked for, nothing is
+// installed, and the application is started again before the window closes.
+TEST(UpdateWorkerStop, ClosingTheWindowDuringTheFileTransfersInstallsNothing) {
+  if (!testsupport::insideChildRun()) {
+    expectChildInInstallationPasses();
+    return;
+  }
+  ASSERT_NE(testsupport::qtTestApp(), nullptr);
+  prepareApplication();
+  const QString appDir = QCoreApplication::applicationDirPath();
+  const QByteArray list =
+      testsupport::TestInstallation::listXml({{"a.txt", "2", "", 0}, {"b.txt", "2", "", 0}});
+  PathServer server;
+  server.serve("filelist.xml", {{200, list, false}});
+  server.serve("a.txt", {{200, "new a", true}});
+  server.serve("b.txt", {{200, "new b", false}});
+  useServer(server, 3);
+
+  GKTallowUpdate window;
+  window.show();
+  ASSERT_TRUE(waitUntil([&] { return server.requests().contains("a.txt"); })) << "a.txt is fetched";
+  QTimer::singleShot(200, &server, [&] { server.release(); });
+  EXPECT_TRUE(window.close());
+
+  EXPECT_TRUE(window.worker()->isFinished());
+  EXPECT_EQ(readFile(GKThreadDownLoad::workDirFor("work") + "a.txt"), "new a")
+      << "the running transfer completed";
+  EXPECT_EQ(server.requests(), QList<QByteArray>({"filelist.xml", "a.txt"}))
+      << "no further file was asked for";
+  EXPECT_FALSE(QFileInfo::exists(appDir + "/a.txt")) << "nothing is installed";
+  EXPECT_FALSE(QFileInfo::exists(appDir + "/filelist.xml")) << "no list installed";
+  EXPECT_TRUE(waitUntil([&] { return readFile(appDir + "/starts.log") == "start\n"; }, 20000))
+      << "the application was started again";
+}
+
+// A downmode other than HTTP with a server address: the working folder is
+// made and the first two status texts are sent, but nothing is fetched.
+TEST(UpdateWorkerRun, DownmodeOtherThanHttpMakesTheFolderAndSaysSoWithoutATransfer) {
+  if (!testsupport::insideChildRun()) {
+    expectChildInInstallationPasses();
+    return;
+  }
+  ASSERT_NE(testsupport::qtTestApp(), nullptr);
+  PathServer server;
+  useServer(server, 3);
+  UpdateSettings::instance()->downmode = 1;
+
+  QObject receiver;  // lives in this thread: the texts arrive queued
+  QStringList tips;
+  GKThreadDownLoad worker;
+  QObject::connect(&worker, &GKThreadDownLoad::setTip, &receiver,
+                   [&](const QString& msg) { tips.append(msg); });
+  worker.start();
+  ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }, 60000));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(tips, QStringList({"checkStartTip", "downStartTip"})) << "no catalogue installed: the keys";
+  EXPECT_TRUE(QFileInfo(GKThreadDownLoad::workDirFor("work")).isDir());
+  EXPECT_TRUE(server.requests().isEmpty());
 }

@@ -124,8 +124,9 @@ TEST_F(UpdateEndToEnd, NothingChangedStopsAndFetchesNothingButRestarts) {
   EXPECT_EQ(inst.app("filelist.xml"), localList);
 }
 
-// Items that fail make the whole update fail: nothing is installed, the
-// local list stays, and the application is restarted.
+// An item that fails makes the whole update fail: the items after it are
+// still fetched, but nothing is installed, the local list stays, and the
+// application is restarted.
 TEST_F(UpdateEndToEnd, AFailingItemInstallsNothing) {
   struct Case {
     const char* what;
@@ -150,13 +151,16 @@ TEST_F(UpdateEndToEnd, AFailingItemInstallsNothing) {
     if (c.badFile != nullptr) {
       ASSERT_TRUE(inst.putServer(c.badFile, "served bytes"));
     }
-    serveList({{"a.txt", "1.0.2", "", 0}, c.bad});
+    ASSERT_TRUE(inst.putServer("c.txt", "new c"));
+    serveList({{"a.txt", "1.0.2", "", 0}, c.bad, {"c.txt", "1", "", 0}});
 
     UpdaterRun run(inst, {"old"});
     EXPECT_EQ(run.exitCode(), 0);
     EXPECT_EQ(appLogAfter(3), kStartedThenStoppedThenRestarted);
-    EXPECT_TRUE(fetched("a.txt")) << "the other item is still fetched";
+    EXPECT_TRUE(fetched("a.txt")) << "the item before is fetched";
+    EXPECT_TRUE(fetched("c.txt")) << "the item after is still fetched";
     EXPECT_EQ(inst.app("a.txt"), "old a") << "nothing is installed";
+    EXPECT_FALSE(QFileInfo::exists(inst.appDir + "/c.txt"));
     EXPECT_EQ(inst.app("filelist.xml"), localList);
     if (c.outsidePath != nullptr) {
       EXPECT_FALSE(QFileInfo::exists(inst.root + "/" + c.outsidePath));
