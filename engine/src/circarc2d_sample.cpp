@@ -12,9 +12,10 @@ constexpr double kQuarterPi = 0.7853981633974483;
 
 // Number of points for a sweep at chord tolerance tol, as GetArcBreakCount,
 // made safe where that formula is undefined or absurd: a tolerance that is
-// not positive (or NaN) gives the minimum of 2 like a negative one, and a
-// count beyond maxCount (a tolerance far below the radius' rounding) is
-// capped there.
+// not positive (or NaN) gives the minimum of 2 like a negative one, a count
+// beyond maxCount (a tolerance far below the radius' rounding) is capped
+// there, and a negative sweep (angles stored unnormalised by setAngles) gives
+// the two end points rather than a count below 2.
 int tolerancePointCount(double radius, double sweep, double tol, int maxCount) {
     if (!(tol > 0.0)) {
         return 2;
@@ -30,7 +31,8 @@ int tolerancePointCount(double radius, double sweep, double tol, int maxCount) {
     if (quotient >= static_cast<double>(maxCount - 2)) {
         return maxCount;
     }
-    return GkMath::GetArcBreakCount(radius, sweep, tol);
+    const int n = GkMath::GetArcBreakCount(radius, sweep, tol);
+    return n < 2 ? 2 : n;
 }
 
 // Points per octant for a full circle: its 8a - 7 points stay within the cap.

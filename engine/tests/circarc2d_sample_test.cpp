@@ -123,6 +123,28 @@ TEST(CircArc2dSample, UnusableTolerancesGiveTheMinimumAndTinyOnesAreCapped) {
     EXPECT_GT(circleSink.n, AcGeCircArc2d::kMaxSamplePoints - 8);
 }
 
+TEST(CircArc2dSample, NegativeSweepFromUnnormalisedAnglesGivesTheEndPoints) {
+    // setAngles stores its values unchanged: clockwise from 0 to 7 has the
+    // sweep 0 + 2pi - 7 < 0, and the count formula then gives fewer than two
+    // points. Each tolerance below makes it give -3, 0 and 1 respectively.
+    AcGeCircArc2d arc(AcGePoint2d(1, 2), 1.0, 0.0, 1.0, false);
+    arc.setAngles(0.0, 7.0);
+    ASSERT_LT(arc.GetArcSweepangle(), 0.0);
+    for (double tol : {0.01, 1 - std::cos(0.3), 1 - std::cos(0.5)}) {
+        SCOPED_TRACE(tol);
+        ASSERT_LT(GkMath::GetArcBreakCount(1.0, arc.GetArcSweepangle(), tol), 2);
+        std::vector<AcGePoint2d> buf(100, AcGePoint2d(9, 9));
+        arc.GetSampleBuffer(buf, tol);
+        XYSink xy;
+        arc.GetSamplePointXY(xy, tol);
+        for (const std::vector<AcGePoint2d>* pts : {&buf, &xy.pts}) {
+            ASSERT_EQ(pts->size(), 2u);
+            EXPECT_POINT_EQ(pts->front(), arc.startPoint());
+            EXPECT_POINT_EQ(pts->back(), arc.endPoint());
+        }
+    }
+}
+
 TEST(CircArc2dSample, BufferIsReplacedAndSinksSeeTheSameSequence) {
     const AcGeCircArc2d shapes[] = {AcGeCircArc2d(AcGePoint2d(1, -2), 3, 5.5, 1.0, true),
                                     AcGeCircArc2d(AcGePoint2d(1, -2), 3, 5.5, 1.0, false),
