@@ -108,6 +108,21 @@ AcGePoint2d AcGeLineSeg2d::closestPointTo(AcGeLineSeg2d& other, AcGePoint2d& onO
             onOther = common;
             return common;
         }
+        if (!codes.anyEqual()) {
+            // A real crossing of nearly parallel carriers, where the closed
+            // form is off by rounding: an end pair in contact answers, else
+            // the crossing solved along this segment.
+            const Pair best = nearestEndPointPair(*this, other);
+            if (best.dist <= GkGeoLib::g_tol.EqualPoint()) {
+                onOther = best.onOther;
+                return best.onThis;
+            }
+            if (segdetail::crossingOnThisSegment(*this, other, common) &&
+                segdetail::crossingLiesOnBoth(*this, other, common, tol)) {
+                onOther = common;
+                return common;
+            }
+        }
     }
     const Pair best = nearestEndPointPair(*this, other);
     onOther = best.onOther;

@@ -69,6 +69,20 @@ bool crossingLiesOnBoth(AcGeLineSeg2d& self, AcGeLineSeg2d& other, AcGePoint2d p
     return self.distanceTo(p, tol) <= allowed && other.distanceTo(p, tol) <= allowed;
 }
 
+bool crossingOnThisSegment(const AcGeLineSeg2d& self, const AcGeLineSeg2d& other,
+                           AcGePoint2d& p)
+{
+    const AcGePoint2d a = self.startPoint();
+    const AcGeVector2d u = self.direction();
+    const AcGeVector2d v = other.direction();
+    const AcGeVector2d w = other.startPoint() - a;
+    const double t = (w.x * v.y - w.y * v.x) / (u.x * v.y - u.y * v.x);
+    if (!std::isfinite(t))
+        return false;
+    p = a + u * std::min(1.0, std::max(0.0, t));
+    return true;
+}
+
 } // namespace segdetail
 
 namespace {
@@ -181,6 +195,16 @@ bool AcGeLineSeg2d::intersectWith(AcGeLineSeg2d& other, int& count, std::bitset<
             found.p1 = x;
         } else {
             found = contactsWithinDefaultTolerance(*this, other);
+        }
+    }
+    if (found.count == 0 && !codes.anyEqual()) {
+        // Nearly parallel carriers that really cross: the closed form is off
+        // the segments by rounding, the point solved along this segment is not.
+        AcGePoint2d x;
+        if (segdetail::crossingOnThisSegment(*this, other, x) &&
+            segdetail::crossingLiesOnBoth(*this, other, x, tol)) {
+            found.count = 1;
+            found.p1 = x;
         }
     }
     if (found.count == 0)

@@ -48,4 +48,13 @@ AcGePoint2d carrierCrossing(const AcGeLineSeg2d& self, const AcGeLineSeg2d& othe
 bool crossingLiesOnBoth(AcGeLineSeg2d& self, AcGeLineSeg2d& other, AcGePoint2d p,
                         const GkTolerance& tol);
 
+// The crossing of the two carrier lines taken as a point of this segment:
+// start + d*t, with t = ((C - A) x v) / (d x v) clamped to [0, 1]. Used when
+// the closed form is refused: for nearly parallel carriers (angles below
+// about 1e-6 on board-sized segments) the closed form loses many digits,
+// while this point stays on this segment and near the other. Returns false
+// when t is not finite (parallel carriers).
+bool crossingOnThisSegment(const AcGeLineSeg2d& self, const AcGeLineSeg2d& other,
+                           AcGePoint2d& p);
+
 } // namespace segdetail

@@ -143,6 +143,25 @@ TEST(LineSeg2dSegDistanceGuard, RoundedColinearOverlapNeverGivesANonFinitePoint)
     EXPECT_POINT_EQ(p2, a.endPoint());
 }
 
+// A real crossing at an angle of about 1.6e-10: this segment and a copy
+// with its start raised and its end lowered by 1e-7 cross near the middle.
+// The closed-form crossing is 8e-5 off both segments by rounding and the
+// nearest end pair is 1e-7 apart; the nearest pair is the crossing itself.
+TEST(LineSeg2dSegDistanceGuard, ShallowCrossingGivesTheCrossingNotAnEndPair)
+{
+    AcGeLineSeg2d a(P(-512.3, 311.7), P(733.9, -402.1));
+    AcGeLineSeg2d b(P(-512.3, 311.7 + 1e-7), P(733.9, -402.1 - 1e-7));
+    const GkTolerance tol;
+    P onOther(-9, -9);
+    P onThis = a.closestPointTo(b, onOther, tol);
+    EXPECT_LE(a.distanceTo(onThis, tol), 1e-9);
+    EXPECT_LE(b.distanceTo(onThis, tol), 1e-9);
+    EXPECT_POINT_EQ(onOther, onThis);
+    P t, o;
+    EXPECT_EQ(a.distanceToSeg(b, t, o, tol), 0.0);
+    EXPECT_EQ(a.distanceTo(b, tol), 0.0);
+}
+
 // Property: the nearest pair lies on the two segments, its distance is what
 // distanceToSeg returns, no end-point pair is nearer, and distanceTo agrees
 // with it for segments that do not meet.

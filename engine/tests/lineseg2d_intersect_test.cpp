@@ -239,6 +239,54 @@ TEST(LineSeg2dIntersectGuard, RoundingSplitColinearOverlapIsNotAFarCrossing)
     EXPECT_POINT_EQ(onOther, b.startPoint());
 }
 
+// Segments that really cross at a very shallow angle: the other segment is
+// this one with its start raised and its end lowered by 1e-7, so they cross
+// near this segment's middle (where exactly depends on the rounding of the
+// construction). The closed-form crossing of such nearly parallel carriers
+// is off both segments by rounding (2e-7 and 8e-5 here); the crossing is
+// still reported, on both segments.
+struct ShallowCrossingCase {
+    const char* name;
+    P a0, a1;
+};
+
+class LineSeg2dShallowCrossing : public ::testing::TestWithParam<ShallowCrossingCase> {};
+
+TEST_P(LineSeg2dShallowCrossing, IsReportedOnBothSegments)
+{
+    const ShallowCrossingCase& c = GetParam();
+    AcGeLineSeg2d a(c.a0, c.a1);
+    AcGeLineSeg2d b(P(c.a0.x, c.a0.y + 1e-7), P(c.a1.x, c.a1.y - 1e-7));
+    // Precondition: a proper crossing by the orientation codes.
+    const double q = GkTolerance::GetSquareTol(GkTolerance()).EqualPoint();
+    for (double m : {a.Mult(b.startPoint()), a.Mult(b.endPoint()), b.Mult(a.startPoint()),
+                     b.Mult(a.endPoint())})
+        ASSERT_GT(std::fabs(m), q);
+    ASSERT_LT(a.Mult(b.startPoint()) * a.Mult(b.endPoint()), 0.0);
+    ASSERT_LT(b.Mult(a.startPoint()) * b.Mult(a.endPoint()), 0.0);
+
+    Outputs o;
+    ASSERT_TRUE(a.intersectWith(b, o.count, o.flags, o.p1, o.p2, GkTolerance()));
+    EXPECT_EQ(o.count, 1);
+    EXPECT_TRUE(o.flags.none());
+    EXPECT_LE(a.distanceTo(o.p1, GkGeoLib::g_tol), 1e-9);
+    EXPECT_LE(b.distanceTo(o.p1, GkGeoLib::g_tol), 1e-9);
+    EXPECT_LE(o.p1.distanceTo(a.midPoint()), 1e-3 * a.length());
+    EXPECT_POINT_EQ(o.p2, P(-77, -77));
+
+    P pt(-5, -5);
+    ASSERT_TRUE(a.intersectWith(b, pt, GkTolerance()));
+    EXPECT_POINT_EQ(pt, o.p1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineSeg2dShallowCrossing,
+    ::testing::Values(ShallowCrossingCase{"Small", P(10.1, 20.2), P(30.3, 40.4)},
+                      ShallowCrossingCase{"BoardSized", P(-512.3, 311.7), P(733.9, -402.1)}),
+    [](const ::testing::TestParamInfo<ShallowCrossingCase>& i) {
+        return std::string(i.param.name);
+    });
+
 struct SinglePointCase {
     const char* name;
     P a0, a1, b0, b1;
@@ -411,6 +459,54 @@ TEST(LineSeg2dIntersectProperty, ClearCrossingsAreFoundAtTheRightPoint)
         }
     }
     EXPECT_GT(checked, 200);
+}
+
+// Property: pairs crossing at angles from 1e-4 down to 1e-11 radians, on
+// segments up to 1000 long, are reported as crossing at a point on both
+// segments, and their nearest pair is that meeting point. "On" allows
+// EqualPoint plus rounding: a closed-form crossing is kept when it lies
+// within EqualPoint (plus 1e-12 of the coordinates) of both segments.
+TEST(LineSeg2dIntersectProperty, ShallowCrossingsAreFoundOnBothSegments)
+{
+    std::mt19937 rng(31);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const GkTolerance tol;
+    const double q = GkTolerance::GetSquareTol(tol).EqualPoint();
+    int checked = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const double len = std::pow(10.0, 1 + 2 * unit(rng));
+        const double th = 2 * 3.141592653589793 * unit(rng);
+        const double dth = std::pow(10.0, -4 - 7 * unit(rng));
+        const P mid((unit(rng) - 0.5) * len, (unit(rng) - 0.5) * len);
+        const double s = 0.1 + 0.8 * unit(rng); // where along a they cross
+        const P cross(mid.x + (2 * s - 1) * len * std::cos(th),
+                      mid.y + (2 * s - 1) * len * std::sin(th));
+        AcGeLineSeg2d a(P(mid.x - len * std::cos(th), mid.y - len * std::sin(th)),
+                        P(mid.x + len * std::cos(th), mid.y + len * std::sin(th)));
+        AcGeLineSeg2d b(P(cross.x - len * std::cos(th + dth), cross.y - len * std::sin(th + dth)),
+                        P(cross.x + len * std::cos(th + dth), cross.y + len * std::sin(th + dth)));
+        const double o1 = a.Mult(b.startPoint()), o2 = a.Mult(b.endPoint());
+        const double o3 = b.Mult(a.startPoint()), o4 = b.Mult(a.endPoint());
+        if (std::fabs(o1) <= q || std::fabs(o2) <= q || std::fabs(o3) <= q || std::fabs(o4) <= q)
+            continue;
+        if (o1 * o2 >= 0 || o3 * o4 >= 0)
+            continue; // rounding of the construction moved an end across
+        ++checked;
+        SCOPED_TRACE("case " + std::to_string(i));
+        int count = 0;
+        std::bitset<7> flags;
+        P p1, p2;
+        ASSERT_TRUE(a.intersectWith(b, count, flags, p1, p2, tol));
+        EXPECT_GE(count, 1);
+        EXPECT_LE(distToSeg(a, p1), 2e-8);
+        EXPECT_LE(distToSeg(b, p1), 2e-8);
+        P onOther;
+        const P onThis = a.closestPointTo(b, onOther, tol);
+        EXPECT_LE(onThis.distanceTo(onOther), 2e-8);
+        EXPECT_LE(distToSeg(a, onThis), 2e-8);
+        EXPECT_LE(distToSeg(b, onOther), 2e-8);
+    }
+    EXPECT_GT(checked, 2000);
 }
 
 } // namespace

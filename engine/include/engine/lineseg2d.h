@@ -60,7 +60,9 @@ public:
     // segment's point. Meeting segments give their common point for both; when
     // no common point can be named (no end point on the other segment under
     // tol, or a carrier crossing off the segments) the nearest of the four
-    // end-point pairs (g_tol projections) answers.
+    // end-point pairs (g_tol projections) answers; for a proper crossing whose
+    // closed form is off by rounding, the crossing solved along this segment
+    // answers first unless an end pair is already within g_tol.EqualPoint.
     AcGePoint2d closestPointTo(AcGeLineSeg2d& other, AcGePoint2d& onOther,
                                const GkTolerance& tol) override;
     // Nearest point of the segment to p (axis-aligned segments snap to an end
@@ -135,7 +137,9 @@ public:
     // the segments: a carrier crossing that is not finite (parallel carriers)
     // or not within EqualPoint of both segments (plus 1e-12 of the coordinates'
     // magnitude for rounding) is dropped; end points within g_tol.EqualPoint of
-    // the other segment are then reported as end-point contacts, else false.
+    // the other segment are then reported as end-point contacts, else, for a
+    // proper crossing, the crossing solved along this segment when it lies on
+    // both (nearly parallel carriers that really cross), else false.
     bool intersectWith(AcGeLineSeg2d& other, int& count, std::bitset<7>& flags,
                        AcGePoint2d& p1, AcGePoint2d& p2, const GkTolerance& tol);
     // True with the point when the bitset form finds exactly one point; false
