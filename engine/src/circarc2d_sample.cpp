@@ -201,6 +201,10 @@ void AcGeCircArc2d::GetSamplePointXY(GkSampleXY& sink, const int& count) const {
     walkByCount(*this, count, Trig{false}, sink);
 }
 
+void AcGeCircArc2d::GetSamplePointXY(GkSampleXY& sink, const int& count) {
+    walkByCount(*this, count, Trig{false}, sink);
+}
+
 void AcGeCircArc2d::GetFastSamplePointXY(GkSampleXY& sink, const int& count) const {
     walkByCount(*this, count, Trig{true}, sink);
 }

@@ -189,6 +189,28 @@ TEST(CircArc2dSample, CountDrivenSinkCounts) {
     }
 }
 
+TEST(CircArc2dSample, NonConstArcsTakeTheCountOrTheToleranceByArgumentType) {
+    // On a non-const arc an int picks the count form and a double the
+    // tolerance form; 5 as a count gives 5 points on an arc, 5.0 as a
+    // tolerance (over twice the radius) only the two end points; a circle
+    // gives its 9 octant corners either way.
+    struct Row { const char* name; bool circle; size_t byCount, byTol; };
+    const Row rows[] = {{"arc", false, 5, 2}, {"circle", true, 9, 9}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        AcGeCircArc2d arc = r.circle ? AcGeCircArc2d(AcGePoint2d(1, 1), 2)
+                                     : AcGeCircArc2d(AcGePoint2d(1, 1), 2, 1, 4, true);
+        XYSink byCount, byTol, sixtyFour;
+        arc.GetSamplePointXY(byCount, 5);
+        arc.GetSamplePointXY(byTol, 5.0);
+        arc.GetSamplePointXY(sixtyFour, 64);
+        EXPECT_EQ(byCount.pts.size(), r.byCount);
+        EXPECT_EQ(byTol.pts.size(), r.byTol);
+        EXPECT_EQ(sixtyFour.pts.size(), r.circle ? 65u : 64u);
+        EXPECT_EQ(sixtyFour.pts, xyOf(arc, 64));
+    }
+}
+
 TEST(CircArc2dSample, FastVariantDiffersByTheTableErrorOnly) {
     for (const AcGeCircArc2d& arc : {AcGeCircArc2d(AcGePoint2d(5, 5), 100, 0.2, 4.0, false),
                                      AcGeCircArc2d(AcGePoint2d(5, 5), 100)}) {

@@ -173,6 +173,9 @@ public:
     // gives 8a - 7 points with a = int(count*0.125 + 1): count 64 gives 65;
     // any count below 16 gives the 9 octant corners; at most kMaxSamplePoints.
     void GetSamplePointXY(GkSampleXY& sink, const int& count) const;
+    // The same for a non-const arc: without it an int count on a non-const
+    // arc is ambiguous with the (non-const) tolerance form.
+    void GetSamplePointXY(GkSampleXY& sink, const int& count);
     // As GetSamplePointXY(sink, count), the inner points from GkMath::FastCos /
     // FastSin (error below 3.2e-7 * radius); start and end points are exact.
     void GetFastSamplePointXY(GkSampleXY& sink, const int& count) const;
