@@ -6,8 +6,10 @@
 // removed part of the arc there). A run of three or more points becomes the
 // arc through its first, middle and last points; shorter runs and untagged
 // points become line segments; the last chord of a run is a segment when the
-// next run starts at a vertex that ends it. A run that wraps from the ring's
-// end through P0 is one arc; a ring that is one run is a full circle. Three
+// next run starts at a vertex that ends it. A run of two or more points that
+// wraps from the ring's end into P0 ends in an arc at P0, joined with the
+// ring's first arc when that starts the same run at P0; a ring that is one
+// run is a full circle. Three
 // collinear points never make an arc: the run comes back as segments.
 // Everything is linear in the ring length.
 #include "clipper_glue.h"
@@ -125,10 +127,11 @@ void RingReader::CloseRing(std::size_t r) {
     }
     return;
   }
-  if (m_firstIsArc) {
-    MergeIntoFirstArc(r);
-  } else if (m_count - r == 1) {
+  if (m_count - r == 1) {
+    // A single point before P0: its chord is a segment, as after any run.
     Segment(r, 0);
+  } else if (m_firstIsArc) {
+    MergeIntoFirstArc(r);
   } else {
     Arc(r, (m_count + r) / 2, 0, r, 0);
   }
@@ -136,6 +139,9 @@ void RingReader::CloseRing(std::size_t r) {
 
 // One arc through the merged run's first, middle and last points replaces
 // the first member; the run r..count-1, P0..firstEnd is one stretch of arc.
+// The middle of the run, not P0, is the point between: P0 may lie a chord or
+// two from the run's start, and a circle through two so close grid points
+// misses the source centre by more than the grid.
 void RingReader::MergeIntoFirstArc(std::size_t r) {
   const std::size_t runLength = (m_count - r) + m_firstArcEnd + 1;
   const std::size_t mid = (r + runLength / 2) % m_count;

@@ -31,6 +31,10 @@ constexpr double kHalfDiagonal = kGrid * 0.7071067811865476;
 
 cInt StepOf(const IntPoint& p) { return p.Z % kTagBase; }
 
+AcGePoint2d FromGrid(const IntPoint& p) {
+  return AcGePoint2d(clipper_glue::FromInt(p.X), clipper_glue::FromInt(p.Y));
+}
+
 // Path points on a circle of radius r (integer units) about the origin, at
 // the given angles in degrees, all tagged with key 1 and the largest
 // coordinate step between consecutive points.
@@ -333,9 +337,16 @@ TEST(ClipperGlue, RunWrappingThroughTheRingStartIsOneArc) {
     EXPECT_POINT_NEAR(m.arcs[0]->center(), AcGePoint2d(0, 0), 4 * kHalfDiagonal);
     EXPECT_GE(m.arcs[0]->GetArcSweepangle(), kPi - 2 * kPi / 18 - 1e-9);
     EXPECT_NEAR(testsupport::SignedLoopArea(*loop), area, 2 * chordBulge + 0.001);
-    if (k <= 16) {
-      // At least three run points from P0 on: the pieces before and after
-      // P0 make one arc over the whole half circle.
+    if (k == 1) {
+      // One run point before P0: its chord into P0 is a segment, and the arc
+      // starts at P0.
+      EXPECT_POINT_NEAR(m.arcs[0]->startPoint(), FromGrid(half[1]), 1e-9);
+      EXPECT_POINT_NEAR(m.arcs[0]->endPoint(), AcGePoint2d(-r, 0), 1e-9);
+      EXPECT_EQ(m.all.back()->GetCrvType(), kCrvLineSeg);
+      EXPECT_POINT_NEAR(m.all.back()->startPoint(), AcGePoint2d(r, 0), 1e-9);
+    } else if (k <= 16) {
+      // At least three run points from P0 on and two before it: the pieces
+      // before and after P0 make one arc over the whole half circle.
       EXPECT_POINT_NEAR(m.arcs[0]->startPoint(), AcGePoint2d(r, 0), 1e-9);
       EXPECT_POINT_NEAR(m.arcs[0]->endPoint(), AcGePoint2d(-r, 0), 1e-9);
     }
