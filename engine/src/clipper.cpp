@@ -11,15 +11,16 @@ bool IsKnownType(GkClipType type) {
          type == kClipXor;
 }
 
-// One ClipperLib pass with the positive fill rule for both path sets.
+// One ClipperLib pass with the positive fill rule for both path sets; false
+// when ClipperLib reports a failure (solution then left empty).
 template <typename Solution>
-void RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip, GkClipType type,
+bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip, GkClipType type,
              Solution& solution) {
   ClipperLib::Clipper clipper;
   clipper.AddPaths(subject, ClipperLib::ptSubject, true);
   clipper.AddPaths(clip, ClipperLib::ptClip, true);
-  clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution, ClipperLib::pftPositive,
-                  ClipperLib::pftPositive);
+  return clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution,
+                         ClipperLib::pftPositive, ClipperLib::pftPositive);
 }
 
 void DestroyShapes(std::vector<GkShape*>& shapes) {
@@ -62,7 +63,9 @@ void GkClipper::Execute(const std::vector<GkClipType>& types,
       for (std::size_t s = consumed + 1; s <= k + 1; ++s) builder.AddShape(m_shapes[s], clip);
       if (!builder.Valid()) return;
       ClipperLib::Paths solution;
-      RunPass(subject, clip, types[k], solution);
+      // A failed pass would leave an empty running result that the later
+      // operations then treat as real: give no shapes instead.
+      if (!RunPass(subject, clip, types[k], solution)) return;
       subject.swap(solution);
       consumed = k + 1;
     }
@@ -72,7 +75,7 @@ void GkClipper::Execute(const std::vector<GkClipType>& types,
     // One shape and no types: a union pass normalises the region.
     const GkClipType last = m == 0 ? kClipUnion : types[m - 1];
     ClipperLib::PolyTree tree;
-    RunPass(subject, clip, last, tree);
+    if (!RunPass(subject, clip, last, tree)) return;
     clipper_glue::TreeToShapes(tree, result);
   } catch (...) {
     DestroyShapes(result);
