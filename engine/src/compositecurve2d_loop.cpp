@@ -21,6 +21,9 @@ constexpr double kThreeHalfPi = 4.71238898038469;
 constexpr double kEndSnapAngle = 1e-7;
 // Chord tolerance used by Orientation(): coarse, only the sign matters.
 constexpr double kOrientationSampleTol = 0.1;
+// When that encloses nothing, the chord tolerance as a fraction of the
+// loop's larger box side.
+constexpr double kOrientationFineFraction = 0.01;
 
 // Appends a unless the list already holds an angle within t of it; the
 // check runs against the first `checked` entries only.
@@ -141,7 +144,15 @@ double GkCompositeCurve2d::SampledAreaSum(const double& sampleTol) {
 // circle, two half circles); only the empty loop has none.
 bool GkCompositeCurve2d::Orientation() {
   if (m_members.empty()) return false;
-  return SampledAreaSum(kOrientationSampleTol) > 0.0;
+  const double sum = SampledAreaSum(kOrientationSampleTol);
+  if (sum != 0.0) return sum > 0.0;
+  // Arcs much smaller than the coarse tolerance sample to their bare chords
+  // (two half circles of radius 0.04 collapse onto one diameter): decide by a
+  // tolerance scaled to the loop instead.
+  const GkBoundBox2d box = GetBoundBox();
+  const double fineTol = kOrientationFineFraction * std::max(box.maxX - box.minX, box.maxY - box.minY);
+  if (!(fineTol > 0.0 && fineTol < kOrientationSampleTol)) return false;
+  return SampledAreaSum(fineTol) > 0.0;
 }
 
 double GkCompositeCurve2d::Area(const double& sampleTol) {

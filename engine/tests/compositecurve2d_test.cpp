@@ -289,6 +289,33 @@ TEST(CompositeCurve2d, LoopsOfFewerThanThreeMembersHaveTheirRealArea) {
   EXPECT_FALSE(thereAndBack.Orientation());
 }
 
+// Arcs far below the coarse orientation tolerance (0.1) sample to their
+// chords; two half circles then collapse onto a diameter. The direction
+// must still come out.
+TEST(CompositeCurve2d, OrientationOfTinyArcLoops) {
+  for (double r : {0.04, 0.01, 1e-4}) {
+    for (bool ccw : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "r " << r << " ccw " << ccw);
+      GkCompositeCurve2d halves;
+      halves.append(new AcGeCircArc2d(AcGePoint2d(3, 2), r, 0.0, kPi, true));
+      halves.append(new AcGeCircArc2d(AcGePoint2d(3, 2), r, kPi, 2 * kPi, true));
+      if (!ccw) halves.Flip();
+      EXPECT_EQ(halves.Orientation(), ccw);
+      // A D shape: a half circle closed by its diameter.
+      GkCompositeCurve2d d;
+      d.append(new AcGeCircArc2d(AcGePoint2d(3, 2), r, 0.0, kPi, true));
+      d.append(new AcGeLineSeg2d(AcGePoint2d(3 - r, 2), AcGePoint2d(3 + r, 2)));
+      if (!ccw) d.Flip();
+      EXPECT_EQ(d.Orientation(), ccw);
+    }
+  }
+  // A loop that truly encloses nothing stays false.
+  GkCompositeCurve2d thereAndBack;
+  thereAndBack.append(new AcGeLineSeg2d(AcGePoint2d(0, 0), AcGePoint2d(0.01, 0)));
+  thereAndBack.append(new AcGeLineSeg2d(AcGePoint2d(0.01, 0), AcGePoint2d(0, 0)));
+  EXPECT_FALSE(thereAndBack.Orientation());
+}
+
 TEST(CompositeCurve2d, AreaOfArcLoopsConvergesToTheTrueArea) {
   // A sampled arc lies inside its circle, so the area falls short by less
   // than the sagitta times the arc length.

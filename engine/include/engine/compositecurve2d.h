@@ -160,8 +160,9 @@ public:
   // on the ray is counted once and horizontal edges never count; an edge
   // crossing exactly at pt.x is not to the right of pt.
   bool IsPointIn(const AcGePoint2d& pt);
-  // True when the loop runs counter-clockwise (arcs sampled at 0.1); false for
-  // the empty loop. A one-arc circle answers by its direction.
+  // True when the loop runs counter-clockwise (arcs sampled at 0.1; when that
+  // encloses nothing, at 1% of the loop's larger box side); false for the
+  // empty loop. A one-arc circle answers by its direction.
   bool Orientation();
   // Enclosed area (not negative) from the trapezoid sum of the loop sampled at
   // sampleTol; 0 for the empty loop. Loops of one or two arcs (circles) have
