@@ -22,6 +22,14 @@ QString joinPath(const QString& folder, const QString& relative) {
 
 const UpdateSettings& settings() { return *UpdateSettings::instance(); }
 
+// A download carries no permission bits: programs we start from one must be
+// made runnable first (the installer, and the application itself when the
+// update delivers its executable).
+void makeExecutable(const QString& path) {
+  QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser |
+                                  QFile::ExeGroup | QFile::ExeOther);
+}
+
 }  // namespace
 
 GKThreadDownLoad::GKThreadDownLoad(QObject* parent) : QThread(parent) {}
@@ -138,17 +146,19 @@ bool GKThreadDownLoad::installItems(const UpdateList& changed, const QString& ap
   for (const UpdateItem& item : changed) {
     const QString relative = localItemPath(item.path);
     const QString downloaded = joinPath(workDir, relative);
+    const QString target = joinPath(appDir, relative);
     const bool ok = isArchiveItem(item) ? installArchive(downloaded, appDir)
-                                        : copyFile(downloaded, joinPath(appDir, relative), true);
+                                        : copyFile(downloaded, target, true);
+    if (ok && !isArchiveItem(item) && !settings().Application.isEmpty() &&
+        target == joinPath(appDir, settings().Application))
+      makeExecutable(target);
     allInstalled = allInstalled && ok;
   }
   return allInstalled;
 }
 
 void GKThreadDownLoad::startInstaller(const QString& installerPath) {
-  // A download carries no permission bits: make it runnable first.
-  QFile::setPermissions(installerPath, QFile::permissions(installerPath) | QFile::ExeOwner |
-                                           QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther);
+  makeExecutable(installerPath);
   startProgram(installerPath, StartElevatedWhereAvailable, QString());
   finishedByInstaller = true;
   quitProgram();

@@ -110,6 +110,25 @@ TEST_F(UpdateEndToEnd, WithoutLocalListEveryServerItemIsInstalled) {
   EXPECT_EQ(inst.app("filelist.xml"), remoteList);
 }
 
+// A fresh installation receives the application's executable as a plain
+// download, which carries no permission bits: it must still be started.
+TEST_F(UpdateEndToEnd, AnApplicationDeliveredAsAPlainFileIsStarted) {
+  const QString app = inst.appDir + "/" + TestInstallation::kApplication;
+  QFile program(app);
+  ASSERT_TRUE(program.open(QIODevice::ReadOnly));
+  const QByteArray programBytes = program.readAll();
+  program.close();
+  ASSERT_TRUE(QFile::remove(app));
+  ASSERT_TRUE(inst.putServer(TestInstallation::kApplication, programBytes));
+  ASSERT_TRUE(inst.writeHttpIni(baseUrl, 1));
+  serveList({{TestInstallation::kApplication, "2.0", "", 0}});
+
+  UpdaterRun run(inst, {"old"}, UpdaterRun::App::NotRunning);
+  EXPECT_EQ(run.exitCode(), 0);
+  EXPECT_EQ(appLogAfter(1), QStringList{"start"});
+  EXPECT_TRUE(QFileInfo(app).isExecutable());
+}
+
 TEST_F(UpdateEndToEnd, NothingChangedStopsAndFetchesNothingButRestarts) {
   ASSERT_TRUE(inst.writeHttpIni(baseUrl, 1));
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
