@@ -104,8 +104,7 @@ void GkCompositeCurve2d::ToggleArcCrossings(AcGeCircArc2d& arc, AcGeLineSeg2d& r
 bool GkCompositeCurve2d::IsPointIn(const AcGePoint2d& pt) {
   const double t = GkGeoLib::g_tol.EqualPoint();
   const GkBoundBox2d box = GetBoundBox();
-  if (pt.x < box.minX - t || pt.x > box.maxX + t || pt.y < box.minY - t || pt.y > box.maxY + t)
-    return false;
+  if (!box.Contain(pt, GkGeoLib::g_tol)) return false;
 
   // The ray reaches one drawing unit past the box on both sides.
   AcGeLineSeg2d ray(AcGePoint2d(box.minX - 1.0, pt.y), AcGePoint2d(box.maxX + 1.0, pt.y));

@@ -66,23 +66,12 @@ GkBoundBox2d GkShape::GetBoundBox() {
   return cachedBox;
 }
 
-namespace {
-
-// True when pt lies outside the box widened by t (NaN
-// coordinates count as outside).
-bool OutsideWidened(const GkBoundBox2d& b, const AcGePoint2d& pt, double t) {
-  return !(pt.x >= b.minX - t && pt.x <= b.maxX + t && pt.y >= b.minY - t && pt.y <= b.maxY + t);
-}
-
-}  // namespace
-
 bool GkShape::IsPointIn(const AcGePoint2d& pt) {
   if (m_loops.empty()) return false;
-  const double t = GkGeoLib::g_tol.EqualPoint();
-  if (OutsideWidened(GetBoundBox(), pt, t)) return false;
+  if (!GetBoundBox().Contain(pt, GkGeoLib::g_tol)) return false;
   if (!m_loops.front()->IsPointIn(pt)) return false;
   for (std::size_t i = 1; i < m_loops.size(); ++i) {
-    if (OutsideWidened(holeBoxes[i - 1], pt, t)) continue;
+    if (!holeBoxes[i - 1].Contain(pt, GkGeoLib::g_tol)) continue;
     if (m_loops[i]->IsPointIn(pt)) return false;
   }
   return true;
