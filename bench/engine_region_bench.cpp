@@ -39,33 +39,16 @@ constexpr std::uint64_t kPointSeed = 0x9014e004;
 
 enum class Kind { BoardMinusPads, TrackUnion, ZoneFill };
 
-// One ClipperLib pass as Execute runs it: the clip paths of a run of equal
-// types, all together.
-struct Pass {
-  ClipperLib::Paths clip;
-  GkClipType type = kClipUnion;
-};
+using Pass = clipper_glue::Operands::Pass;
 
-// Converts the operands the way Execute does: one PathBuilder for the call,
-// the subject from shape 0, one clip set per run of equal types.
+// Converts the operands the way Execute does: every shape up front, one clip
+// set per run of equal types.
 void BuildPaths(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& types,
                 ClipperLib::Paths& subject, std::vector<Pass>& passes) {
-  clipper_glue::PathBuilder builder;
-  subject.clear();
-  passes.clear();
-  builder.AddShape(shapes[0], subject);
-  std::size_t consumed = 0;
-  const std::size_t m = types.size();
-  for (std::size_t k = 0; k + 1 < m; ++k) {
-    if (types[k] == types[k + 1]) continue;
-    passes.emplace_back();
-    for (std::size_t s = consumed + 1; s <= k + 1; ++s) builder.AddShape(shapes[s], passes.back().clip);
-    passes.back().type = types[k];
-    consumed = k + 1;
-  }
-  passes.emplace_back();
-  for (std::size_t s = consumed + 1; s < shapes.size(); ++s) builder.AddShape(shapes[s], passes.back().clip);
-  passes.back().type = types[m - 1];
+  clipper_glue::Operands ops;
+  clipper_glue::BuildOperands(shapes, types, ops);
+  subject.swap(ops.subject);
+  passes.swap(ops.passes);
 }
 
 struct ClipWorkload {

@@ -1,5 +1,7 @@
 // GkClipper: runs the sequence of boolean operations through ClipperLib,
-// merging runs of equal consecutive operations into one pass.
+// merging runs of equal consecutive operations into one pass. Every shape is
+// converted before the first pass, so that arcs on one circle share a tag
+// across the whole call.
 #include <engine/clipper.h>
 
 #include "clipper_glue.h"
@@ -9,18 +11,6 @@ namespace {
 bool IsKnownType(GkClipType type) {
   return type == kClipIntersection || type == kClipUnion || type == kClipDifference ||
          type == kClipXor;
-}
-
-// One ClipperLib pass with the positive fill rule for both path sets; false
-// when ClipperLib reports a failure (solution then left empty).
-template <typename Solution>
-bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip, GkClipType type,
-             Solution& solution) {
-  ClipperLib::Clipper clipper;
-  clipper.AddPaths(subject, ClipperLib::ptSubject, true);
-  clipper.AddPaths(clip, ClipperLib::ptClip, true);
-  return clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution,
-                         ClipperLib::pftPositive, ClipperLib::pftPositive);
 }
 
 void DestroyShapes(std::vector<GkShape*>& shapes) {
@@ -53,30 +43,22 @@ void GkClipper::Execute(const std::vector<GkClipType>& types,
   // Nothing may escape to the caller: ClipperLib reports range errors and
   // internal failures by exceptions, allocation may throw too.
   try {
-    clipper_glue::PathBuilder builder;
+    clipper_glue::Operands ops;
+    clipper_glue::BuildOperands(m_shapes, types, ops);
+    if (!ops.valid) return;
     ClipperLib::Paths subject;
-    builder.AddShape(m_shapes[0], subject);
-    std::size_t consumed = 0;
-    for (std::size_t k = 0; k + 1 < m; ++k) {
-      if (types[k] == types[k + 1]) continue;
-      ClipperLib::Paths clip;
-      for (std::size_t s = consumed + 1; s <= k + 1; ++s) builder.AddShape(m_shapes[s], clip);
-      if (!builder.Valid()) return;
+    subject.swap(ops.subject);
+    for (std::size_t p = 0; p + 1 < ops.passes.size(); ++p) {
       ClipperLib::Paths solution;
       // A failed pass would leave an empty running result that the later
       // operations then treat as real: give no shapes instead.
-      if (!RunPass(subject, clip, types[k], solution)) return;
+      if (!clipper_glue::RunPass(subject, ops.passes[p].clip, ops.passes[p].type, solution)) return;
       subject.swap(solution);
-      consumed = k + 1;
+      ClipperLib::Paths().swap(ops.passes[p].clip);
     }
-    ClipperLib::Paths clip;
-    for (std::size_t s = consumed + 1; s < n; ++s) builder.AddShape(m_shapes[s], clip);
-    if (!builder.Valid()) return;
-    // One shape and no types: a union pass normalises the region.
-    const GkClipType last = m == 0 ? kClipUnion : types[m - 1];
-    ClipperLib::PolyTree tree;
-    if (!RunPass(subject, clip, last, tree)) return;
-    clipper_glue::TreeToShapes(tree, result);
+    clipper_glue::PassResult last;
+    if (!clipper_glue::RunPass(subject, ops.passes.back().clip, ops.passes.back().type, last)) return;
+    clipper_glue::ForestToShapes(last.forest, result);
   } catch (...) {
     DestroyShapes(result);
   }

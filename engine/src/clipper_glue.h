@@ -6,10 +6,16 @@
 // away from zero, computed in 64 bits). Z of every path point is a tag:
 //   0                      a plain vertex (segment end, or a point the
 //                          clipping created);
-//   key * kTagBase + step  a point sampled from one arc. key > 0 names the
-//                          source arc within one Execute call; step (below
-//                          kTagBase) is the largest |dX| or |dY| between
-//                          consecutive samples of that arc, integer units.
+//   key * kTagBase + step  a point sampled from an arc. key > 0 names the
+//                          arc's circle within one Execute call (arcs with
+//                          equal grid centre and radius share it); step
+//                          (below kTagBase) is the largest |dX| or |dY|
+//                          between consecutive samples of that circle's
+//                          arcs, integer units;
+//   -(key * kTagBase + step) a point the clipping created where two chords
+//                          of that circle cross: on the circle's sampling
+//                          band, part of its run, never a point an arc is
+//                          built through.
 // Tags are only compared for equality; step tells a continuous run from one
 // that the clipping cut (a "jump").
 //
@@ -20,12 +26,16 @@
 #include <engine/engine_export.h>
 
 #include <engine/circarc2d.h>
+#include <engine/clipper.h>
 #include <engine/compositecurve2d.h>
 #include <engine/shape.h>
 
 #include "clipper.hpp"
 
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace clipper_glue {
@@ -74,35 +84,126 @@ namespace clipper_glue {
 
 // Converts shapes to paths within one Execute call: hands out arc keys and
 // remembers whether every coordinate fitted on the grid.
+//
+// Arcs on one circle (centre and radius equal on the grid) share one key and
+// one step, whatever their direction or loop: the samples of two track end
+// caps that meet at a bend then read back as one run on that circle. The
+// step of a circle is the largest step of its arcs, known only when every
+// arc is sampled, so AddShape writes provisional tags (circle number + 1)
+// and Finish turns them into key * kTagBase + step in every path set that
+// AddShape wrote to. Path sets must stay where they are until then.
 class ENGINE_EXPORT PathBuilder {
 public:
   // Appends one path per loop with members: entry 0 as an outer path
   // (counter-clockwise), the others as holes (clockwise). A loop of one arc
   // becomes the full circle of that arc (sampled from a local copy); any
   // other single member gives an empty path. A null shape adds nothing.
+  // Tags are provisional until Finish.
   void AddShape(GkShape* shape, ClipperLib::Paths& out);
-  // Loop to path; exposed for tests.
+  // Writes the final tags into every path set AddShape wrote to.
+  void Finish();
+  // Loop to path with final tags, on its own; exposed for tests.
   void LoopToPath(GkCompositeCurve2d& loop, bool outer, ClipperLib::Path& path);
   // False once a coordinate was non-finite or beyond kMaxGrid.
   bool Valid() const { return m_valid; }
 
 private:
+  // Loop to path with provisional tags.
+  void AppendLoop(GkCompositeCurve2d& loop, bool outer, ClipperLib::Path& path);
   // Samples arc into path from index tagFrom on (see the .cpp), carrying the
   // running sum and previous point.
   void AppendArc(AcGeCircArc2d& arc, bool emitFirst, std::size_t tagFrom, double& sum,
                  AcGePoint2d& prev, ClipperLib::Path& path);
+  // Provisional tag of the arc's circle (number + 1), noting its step.
+  ClipperLib::cInt CircleTag(const AcGeCircArc2d& arc, ClipperLib::cInt step);
+  void FinishPath(ClipperLib::Path& path) const;
   void CheckRange(const ClipperLib::Path& path);
 
-  std::int64_t m_nextKey = 1;
+  struct CircleId {
+    ClipperLib::cInt x, y, r;
+    bool operator==(const CircleId& o) const { return x == o.x && y == o.y && r == o.r; }
+  };
+  struct CircleHash {
+    std::size_t operator()(const CircleId& c) const;
+  };
+  std::unordered_map<CircleId, std::size_t, CircleHash> m_circles;
+  std::vector<ClipperLib::cInt> m_steps;  // per circle number
+  std::vector<ClipperLib::Paths*> m_written;
   bool m_valid = true;
 };
+
+// The paths of one Execute call: the subject (shape 0) and one clip set per
+// run of equal types, each with its type. Valid is false when a coordinate
+// did not fit on the grid.
+struct Operands {
+  struct Pass {
+    ClipperLib::Paths clip;
+    GkClipType type = kClipUnion;
+  };
+  ClipperLib::Paths subject;
+  std::vector<Pass> passes;
+  bool valid = true;
+};
+// Converts every shape up front (one builder, so circles share keys across
+// the whole call) and groups the clip shapes by runs of equal types. types
+// must have shapes.size() - 1 entries, or none for one shape (a union pass).
+ENGINE_EXPORT void BuildOperands(const std::vector<GkShape*>& shapes,
+                                 const std::vector<GkClipType>& types, Operands& out);
+
+// ClipperLib's fill callback for points it creates where two edges cross:
+// when both edges are chords of one circle (all four ends carry its tag,
+// positive or negative) the crossing lies within that circle's sampling band
+// and gets the negated tag, "created on this circle". Readers take a negated
+// tag as part of the circle's run but never build an arc through it.
+ENGINE_EXPORT void FillCrossingTag(ClipperLib::IntPoint& e1bot, ClipperLib::IntPoint& e1top,
+                                   ClipperLib::IntPoint& e2bot, ClipperLib::IntPoint& e2top,
+                                   ClipperLib::IntPoint& pt);
 
 // One ring of ClipperLib's output back to a loop of segments and arcs;
 // nullptr for an empty path. The caller owns the result.
 ENGINE_EXPORT GkCompositeCurve2d* PathToComposite(const ClipperLib::Path& path);
 
-// Every outer node of the tree with its holes becomes a shape appended to
-// result (owned by the caller); islands follow the shape that has the hole.
+// The nesting of result rings: roots are outer rings, their children holes,
+// the holes' children outer rings again (islands). Contours are not owned.
+struct RingForest {
+  struct Node {
+    const ClipperLib::Path* contour = nullptr;
+    std::vector<std::size_t> childs;
+  };
+  std::vector<Node> nodes;
+  std::vector<std::size_t> roots;
+  // Adds a node under parent (or as a root for npos); returns its index.
+  std::size_t Add(const ClipperLib::Path* contour, std::size_t parent);
+  // Copies the structure of a ClipperLib tree under parent.
+  void AddTree(const ClipperLib::PolyNode& tree, std::size_t parent);
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+};
+
+// Every root of the forest with its holes becomes a shape appended to result
+// (owned by the caller); islands follow the shape that has the hole.
+ENGINE_EXPORT void ForestToShapes(const RingForest& forest, std::vector<GkShape*>& result);
+// The same for a ClipperLib tree.
 ENGINE_EXPORT void TreeToShapes(const ClipperLib::PolyTree& tree, std::vector<GkShape*>& result);
+
+// One ClipperLib pass with the positive fill rule on both sets, the way
+// Execute runs it. Rings that touch nothing else skip the sweep, and groups
+// of rings whose boxes overlap run as separate sweeps; the region is the one
+// a single sweep gives. False when ClipperLib fails (output then empty).
+// The forest form keeps the ClipperLib trees it refers to in `trees` and its
+// own rings in `rings`.
+struct PassResult {
+  RingForest forest;
+  std::vector<std::unique_ptr<ClipperLib::PolyTree>> trees;
+  std::deque<ClipperLib::Path> rings;
+};
+ENGINE_EXPORT bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip,
+                           GkClipType type, ClipperLib::Paths& solution);
+ENGINE_EXPORT bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip,
+                           GkClipType type, PassResult& result);
+
+// Tests only: every pass runs as one plain ClipperLib sweep, the reference
+// the short ways are compared with.
+ENGINE_EXPORT void SetPlainSweep(bool plain);
+ENGINE_EXPORT bool PlainSweep();
 
 }  // namespace clipper_glue

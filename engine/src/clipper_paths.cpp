@@ -83,8 +83,47 @@ void PathBuilder::AddShape(GkShape* shape, ClipperLib::Paths& out) {
   for (std::size_t i = 0; i < loops.size(); ++i) {
     if (loops[i]->GetCurveCnt() == 0) continue;
     out.emplace_back();
-    LoopToPath(*loops[i], i == 0, out.back());
+    AppendLoop(*loops[i], i == 0, out.back());
   }
+  // Few path sets per call (one per pass): a linear look-up keeps each once.
+  if (std::find(m_written.begin(), m_written.end(), &out) == m_written.end()) m_written.push_back(&out);
+}
+
+std::size_t PathBuilder::CircleHash::operator()(const CircleId& c) const {
+  std::uint64_t h = static_cast<std::uint64_t>(c.x) * 0x9e3779b97f4a7c15ull;
+  h ^= static_cast<std::uint64_t>(c.y) + 0x7f4a7c159e3779b9ull + (h << 6) + (h >> 2);
+  h ^= static_cast<std::uint64_t>(c.r) + 0x94d049bb133111ebull + (h << 6) + (h >> 2);
+  return static_cast<std::size_t>(h);
+}
+
+ClipperLib::cInt PathBuilder::CircleTag(const AcGeCircArc2d& arc, ClipperLib::cInt step) {
+  const AcGePoint2d c = arc.center();
+  const CircleId id{ToInt(c.x), ToInt(c.y), ToInt(arc.radius())};
+  const auto found = m_circles.emplace(id, m_steps.size());
+  if (found.second) m_steps.push_back(step);
+  const std::size_t number = found.first->second;
+  m_steps[number] = std::max(m_steps[number], step);
+  return static_cast<ClipperLib::cInt>(number) + 1;
+}
+
+void PathBuilder::FinishPath(ClipperLib::Path& path) const {
+  for (ClipperLib::IntPoint& p : path) {
+    if (p.Z == 0) continue;
+    const ClipperLib::cInt key = p.Z;
+    p.Z = key * kTagBase + m_steps[static_cast<std::size_t>(key - 1)];
+  }
+}
+
+void PathBuilder::Finish() {
+  for (ClipperLib::Paths* paths : m_written) {
+    for (ClipperLib::Path& path : *paths) FinishPath(path);
+  }
+  m_written.clear();
+}
+
+void PathBuilder::LoopToPath(GkCompositeCurve2d& loop, bool outer, ClipperLib::Path& path) {
+  AppendLoop(loop, outer, path);
+  FinishPath(path);
 }
 
 void PathBuilder::CheckRange(const ClipperLib::Path& path) {
@@ -97,7 +136,7 @@ void PathBuilder::CheckRange(const ClipperLib::Path& path) {
 }
 
 // Samples the arc at kSampleTol (finer when a step would reach kTagBase) and
-// tags path[tagFrom..] with the arc's key and step. With emitFirst clear the
+// tags path[tagFrom..] with the provisional tag of the arc's circle. With emitFirst clear the
 // arc's start is not written again: it is path.back(), the previous member's
 // end, and tagFrom points at it, so the arc's start vertex carries its tag.
 // An arc that would need more than kMaxRefinedPoints goes in untagged, sampled
@@ -122,8 +161,7 @@ void PathBuilder::AppendArc(AcGeCircArc2d& arc, bool emitFirst, std::size_t tagF
   for (;;) {
     const ClipperArcSample sink = sample(tol);
     if (sink.step < kTagBase) {
-      takeBack(sink, m_nextKey * kTagBase + sink.step);
-      ++m_nextKey;
+      takeBack(sink, CircleTag(arc, sink.step));
       return;
     }
     // Halving the chord must help (it cannot across a gap in the loop) and
@@ -138,7 +176,7 @@ void PathBuilder::AppendArc(AcGeCircArc2d& arc, bool emitFirst, std::size_t tagF
   takeBack(sample(kSampleTol), 0);
 }
 
-void PathBuilder::LoopToPath(GkCompositeCurve2d& loop, bool outer, ClipperLib::Path& path) {
+void PathBuilder::AppendLoop(GkCompositeCurve2d& loop, bool outer, ClipperLib::Path& path) {
   std::vector<GkCurve2d*> members;
   loop.GetCurveList(members);
   if (members.empty()) return;
@@ -177,6 +215,36 @@ void PathBuilder::LoopToPath(GkCompositeCurve2d& loop, bool outer, ClipperLib::P
   }
   Orient(path, sum, outer);
   CheckRange(path);
+}
+
+}  // namespace clipper_glue
+
+namespace clipper_glue {
+
+void BuildOperands(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& types,
+                   Operands& out) {
+  out = Operands();
+  if (shapes.empty()) return;
+  PathBuilder builder;
+  builder.AddShape(shapes[0], out.subject);
+  const std::size_t m = types.size();
+  // The passes are sized first: Finish needs every path set in place.
+  std::size_t passCount = 1;
+  for (std::size_t k = 0; k + 1 < m; ++k) passCount += types[k] != types[k + 1];
+  out.passes.resize(passCount);
+  std::size_t consumed = 0;
+  std::size_t pass = 0;
+  for (std::size_t k = 0; k + 1 < m; ++k) {
+    if (types[k] == types[k + 1]) continue;
+    for (std::size_t s = consumed + 1; s <= k + 1; ++s) builder.AddShape(shapes[s], out.passes[pass].clip);
+    out.passes[pass++].type = types[k];
+    consumed = k + 1;
+  }
+  for (std::size_t s = consumed + 1; s < shapes.size(); ++s) builder.AddShape(shapes[s], out.passes[pass].clip);
+  // One shape and no types: a union pass normalises the region.
+  out.passes[pass].type = m == 0 ? kClipUnion : types[m - 1];
+  builder.Finish();
+  out.valid = builder.Valid();
 }
 
 }  // namespace clipper_glue

@@ -1,15 +1,17 @@
 // ClipperLib's result rings back to loops of segments and arcs, and its
 // result tree back to shapes (see clipper_glue.h for the tag scheme).
 //
-// A run is a maximal stretch of consecutive ring points with one non-zero tag
-// and no jump (a hop wider than the tag's step, which shows that the clipping
-// removed part of the arc there). A run of three or more points becomes the
-// arc through its first, middle and last points; shorter runs and untagged
-// points become line segments; the last chord of a run is a segment when the
-// next run starts at a vertex that ends it. A run of two or more points that
-// wraps from the ring's end into P0 ends in an arc at P0, joined with the
-// ring's first arc when that starts the same run at P0; a ring that is one
-// run is a full circle. Three
+// A run is a maximal stretch of consecutive ring points of one circle (tag
+// or negated tag) with no jump (a hop wider than the circle's step, which
+// shows that the clipping removed part of the arc there) and no turn back
+// (the ring going out along one arc of the circle and back along another). A run with three
+// or more sampled points becomes the arc through its first, middle and last
+// sampled points, joined by segments to crossings created before or after
+// them; shorter runs and untagged points become line segments; the last
+// chord of a run is a segment when the next run starts at a vertex that ends
+// it. A run of two or more points that wraps from the ring's end into P0
+// ends in an arc at P0, joined with the ring's first arc when that starts
+// the same run at P0; a ring that is one run is a full circle. Three
 // collinear points never make an arc: the run comes back as segments.
 // Everything is linear in the ring length.
 #include "clipper_glue.h"
@@ -33,19 +35,41 @@ private:
   AcGePoint2d Pt(std::size_t i) const {
     return AcGePoint2d(FromInt(m_path[i].X), FromInt(m_path[i].Y));
   }
-  // Same tag on both points, but a hop wider than the tag's step.
+  // The circle a point belongs to: the tag of a sampled point, the negated
+  // tag of a crossing created on the circle's band; 0 for plain vertices.
+  ClipperLib::cInt Key(std::size_t i) const { return std::abs(m_path[i].Z); }
+  bool IsSampled(std::size_t i) const { return m_path[i].Z > 0; }
+  // Same circle on both points, but a hop wider than its step.
   bool IsJump(std::size_t from, std::size_t to) const;
+  // The hop b -> c turns back against a -> b (more than a right angle):
+  // the ring runs out along one arc of a circle and back along another, as
+  // round a sliver between two boundaries on one circle. Hops of a grid
+  // unit or two carry no direction and never turn back.
+  bool TurnsBack(std::size_t a, std::size_t b, std::size_t c) const;
   void Segment(std::size_t from, std::size_t to);
   // Segments along indices first..last, wrapping past the ring's end.
   void Polyline(std::size_t first, std::size_t last);
-  // The arc through points a, m, b; segments along the run first..last when
-  // the three are collinear. Returns whether an arc was built.
-  bool Arc(std::size_t a, std::size_t m, std::size_t b, std::size_t first, std::size_t last);
+  // Members along the run of len >= 2 points from index first (wrapping):
+  // the arc through its first, middle and last sampled points, with
+  // segments to and from created points beyond them; segments only when
+  // fewer than three points are sampled or those three are collinear.
+  // Returns the arc's last index when the chain starts with an arc at
+  // first, npos otherwise.
+  std::size_t RunChain(std::size_t first, std::size_t len);
+  // The sampled offset in (lo, hi) nearest to target, or npos.
+  std::size_t NearestSampled(std::size_t first, std::size_t target, std::size_t lo,
+                             std::size_t hi) const;
   // The run r .. i-1 ends; close it towards point `to`.
   void CloseRun(std::size_t r, std::size_t i, std::size_t to);
   void CloseRing(std::size_t r);
+  // The whole ring is one run: a full circle.
+  void FullCircle();
   // The last run r..count-1 continues the first arc through P0.
   void MergeIntoFirstArc(std::size_t r);
+
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+  // Hops of at most this many grid units (|dX| + |dY|) have no direction.
+  static constexpr ClipperLib::cInt kNoDirection = 2;
 
   const ClipperLib::Path& m_path;
   const std::size_t m_count;
@@ -57,9 +81,19 @@ private:
 };
 
 bool RingReader::IsJump(std::size_t from, std::size_t to) const {
-  const ClipperLib::cInt step = m_path[from].Z % kTagBase;
+  const ClipperLib::cInt step = Key(from) % kTagBase;
   return std::abs(m_path[to].X - m_path[from].X) > step ||
          std::abs(m_path[to].Y - m_path[from].Y) > step;
+}
+
+bool RingReader::TurnsBack(std::size_t a, std::size_t b, std::size_t c) const {
+  const ClipperLib::cInt x1 = m_path[b].X - m_path[a].X, y1 = m_path[b].Y - m_path[a].Y;
+  const ClipperLib::cInt x2 = m_path[c].X - m_path[b].X, y2 = m_path[c].Y - m_path[b].Y;
+  if (std::abs(x1) + std::abs(y1) <= kNoDirection || std::abs(x2) + std::abs(y2) <= kNoDirection)
+    return false;
+  return static_cast<double>(x1) * static_cast<double>(x2) +
+             static_cast<double>(y1) * static_cast<double>(y2) <
+         0.0;
 }
 
 void RingReader::Segment(std::size_t from, std::size_t to) {
@@ -76,94 +110,140 @@ void RingReader::Polyline(std::size_t first, std::size_t last) {
   } while (i != last);
 }
 
-bool RingReader::Arc(std::size_t a, std::size_t m, std::size_t b, std::size_t first,
-                     std::size_t last) {
+std::size_t RingReader::NearestSampled(std::size_t first, std::size_t target, std::size_t lo,
+                                       std::size_t hi) const {
+  for (std::size_t d = 0; target >= lo + d || target + d < hi; ++d) {
+    if (target >= d && target - d > lo && target - d < hi &&
+        IsSampled((first + target - d) % m_count))
+      return target - d;
+    if (target + d > lo && target + d < hi && IsSampled((first + target + d) % m_count))
+      return target + d;
+  }
+  return npos;
+}
+
+std::size_t RingReader::RunChain(std::size_t first, std::size_t len) {
+  const std::size_t last = (first + len - 1) % m_count;
+  std::size_t fa = 0;
+  while (fa < len && !IsSampled((first + fa) % m_count)) ++fa;
+  std::size_t la = len - 1;
+  while (la > fa && !IsSampled((first + la) % m_count)) --la;
+  const std::size_t m = fa < la ? NearestSampled(first, fa + (la - fa) / 2, fa, la) : npos;
+  if (m == npos || len < 3) {
+    Polyline(first, last);
+    return npos;
+  }
+  const std::size_t a = (first + fa) % m_count;
+  const std::size_t b = (first + la) % m_count;
   const AcGePoint2d pa = Pt(a);
-  const AcGePoint2d pm = Pt(m);
+  const AcGePoint2d pm = Pt((first + m) % m_count);
   const AcGePoint2d pb = Pt(b);
   if (!AcGeCircArc2d::IsCirArc(pa, pm, pb, GkGeoLib::g_tol)) {
     Polyline(first, last);
-    return false;
+    return npos;
   }
+  if (fa > 0) Polyline(first, a);
+  const bool startsWithArc = fa == 0;
   m_members.emplace_back(new AcGeCircArc2d(pa, pm, pb));
-  return true;
+  if (b != last) Polyline(b, last);
+  return startsWithArc ? b : npos;
 }
 
 void RingReader::CloseRun(std::size_t r, std::size_t i, std::size_t to) {
-  const std::size_t len = i - r;
-  if (len >= 3) {
-    const bool arc = Arc(r, (r + i - 1) / 2, i - 1, r, i - 1);
-    if (arc && m_members.size() == 1 && r == 0) {
+  if (i - r >= 2) {
+    const bool first = m_members.empty() && r == 0;
+    const std::size_t arcEnd = RunChain(r, i - r);
+    if (first && arcEnd != npos) {
       m_firstIsArc = true;
-      m_firstArcEnd = i - 1;
+      m_firstArcEnd = arcEnd;
     }
-  } else if (len == 2) {
-    Segment(r, i - 1);
   }
   Segment(i - 1, to);
 }
 
+void RingReader::FullCircle() {
+  std::vector<std::size_t> sampled;
+  for (std::size_t i = 0; i < m_count; ++i) {
+    if (IsSampled(i)) sampled.push_back(i);
+  }
+  const std::size_t k = sampled.size();
+  if (k < 3) {
+    Polyline(0, 0);
+    return;
+  }
+  const AcGePoint2d p0 = Pt(sampled[0]);
+  const AcGePoint2d p1 = Pt(sampled[k / 3]);
+  const AcGePoint2d p2 = Pt(sampled[2 * (k / 3)]);
+  if (!AcGeCircArc2d::IsCirArc(p0, p1, p2, GkGeoLib::g_tol)) {
+    Polyline(0, 0);
+    return;
+  }
+  auto* circle = new AcGeCircArc2d(p0, p1, p2);
+  circle->SetIsCircle(true);
+  circle->setAngles(0.0, 0.0);
+  m_members.emplace_back(circle);
+}
+
 void RingReader::CloseRing(std::size_t r) {
-  const ClipperLib::cInt tag = m_path[r].Z;
-  if (tag == 0) {
+  const ClipperLib::cInt key = Key(r);
+  if (key == 0) {
     Segment(r, 0);
     return;
   }
-  // A run that does not continue into P0 (other tag, or across a removed
-  // stretch) is closed towards P0 like any other.
-  if (tag != m_path[0].Z || IsJump(m_count - 1, 0)) {
+  // A run that does not continue into P0 (other circle, across a removed
+  // stretch, or turning back) is closed towards P0 like any other.
+  if (key != Key(0) || IsJump(m_count - 1, 0) ||
+      (m_count - r >= 2 && TurnsBack(m_count - 2, m_count - 1, 0))) {
     CloseRun(r, m_count, 0);
     return;
   }
-  if (r == 0) {
-    // The whole ring is one run: a full circle.
-    const std::size_t third = m_count / 3;
-    if (m_count >= 3 && Arc(0, third, 2 * third, 0, 0)) {
-      auto* circle = static_cast<AcGeCircArc2d*>(m_members.back().get());
-      circle->SetIsCircle(true);
-      circle->setAngles(0.0, 0.0);
-    } else if (m_count < 3) {
-      Polyline(0, 0);
-    }
-    return;
-  }
-  if (m_count - r == 1) {
-    // A single point before P0: its chord is a segment, as after any run.
-    Segment(r, 0);
-  } else if (m_firstIsArc) {
+  // Whether the run goes on through P0 into P1 without turning back.
+  const bool throughP0 = m_count >= 2 && !TurnsBack(m_count - 1, 0, 1);
+  if (r == 0 && throughP0) {
+    FullCircle();
+  } else if (r == 0) {
+    CloseRun(0, m_count, 0);
+  } else if (m_firstIsArc && throughP0 && m_count - r >= 2) {
     MergeIntoFirstArc(r);
   } else {
-    Arc(r, (m_count + r) / 2, 0, r, 0);
+    // The run ends at P0 (a single point before P0 gives its chord).
+    RunChain(r, m_count - r + 1);
   }
 }
 
-// One arc through the merged run's first, middle and last points replaces
-// the first member; the run r..count-1, P0..firstEnd is one stretch of arc.
-// The middle of the run, not P0, is the point between: P0 may lie a chord or
-// two from the run's start, and a circle through two so close grid points
-// misses the source centre by more than the grid.
+// One arc through the merged run's first, middle and last sampled points
+// replaces the first member; the run r..count-1, P0..firstEnd is one stretch
+// of arc. The middle of the run, not P0, is the point between: P0 may lie a
+// chord or two from the run's start, and a circle through two so close grid
+// points misses the source centre by more than the grid.
 void RingReader::MergeIntoFirstArc(std::size_t r) {
-  const std::size_t runLength = (m_count - r) + m_firstArcEnd + 1;
-  const std::size_t mid = (r + runLength / 2) % m_count;
-  const AcGePoint2d pa = Pt(r);
-  const AcGePoint2d pm = Pt(mid);
-  const AcGePoint2d pb = Pt(m_firstArcEnd);
-  if (!AcGeCircArc2d::IsCirArc(pa, pm, pb, GkGeoLib::g_tol)) {
+  std::size_t start = r;
+  while (start < m_count && !IsSampled(start)) ++start;
+  if (start == m_count) {
     Polyline(r, 0);
     return;
   }
-  static_cast<AcGeCircArc2d*>(m_members.front().get())->set(pa, pm, pb);
+  const std::size_t runLength = (m_count - start) + m_firstArcEnd + 1;
+  const std::size_t m = NearestSampled(start, runLength / 2, 0, runLength - 1);
+  const AcGePoint2d pa = Pt(start);
+  const AcGePoint2d pb = Pt(m_firstArcEnd);
+  if (m == npos || !AcGeCircArc2d::IsCirArc(pa, Pt((start + m) % m_count), pb, GkGeoLib::g_tol)) {
+    Polyline(r, 0);
+    return;
+  }
+  if (start > r) Polyline(r, start);
+  static_cast<AcGeCircArc2d*>(m_members.front().get())->set(pa, Pt((start + m) % m_count), pb);
 }
 
 GkCompositeCurve2d* RingReader::Read() {
   if (m_count == 0) return nullptr;
   std::size_t r = 0;  // index of the current point
   for (std::size_t i = 1; i < m_count; ++i) {
-    const ClipperLib::cInt tag = m_path[r].Z;
-    if (tag == 0) {
+    const ClipperLib::cInt key = Key(r);
+    if (key == 0) {
       Segment(r, i);
       r = i;
-    } else if (m_path[i].Z != tag || IsJump(i - 1, i)) {
+    } else if (Key(i) != key || IsJump(i - 1, i) || (i - 1 > r && TurnsBack(i - 2, i - 1, i))) {
       CloseRun(r, i, i);
       r = i;
     }
@@ -179,12 +259,12 @@ GkCompositeCurve2d* RingReader::Read() {
 }
 
 // Shape of one outer node: its ring, then its holes' rings.
-GkShape* NodeToShape(const ClipperLib::PolyNode& node) {
-  std::unique_ptr<GkCompositeCurve2d> outer(PathToComposite(node.Contour));
+GkShape* NodeToShape(const RingForest& forest, const RingForest::Node& node) {
+  std::unique_ptr<GkCompositeCurve2d> outer(PathToComposite(*node.contour));
   if (!outer) return nullptr;
   std::vector<GkCompositeCurve2d*> loops{outer.release()};
-  for (const ClipperLib::PolyNode* hole : node.Childs) {
-    if (GkCompositeCurve2d* loop = PathToComposite(hole->Contour)) loops.push_back(loop);
+  for (std::size_t hole : node.childs) {
+    if (GkCompositeCurve2d* loop = PathToComposite(*forest.nodes[hole].contour)) loops.push_back(loop);
   }
   auto* shape = new GkShape();
   shape->SetCurveList(loops);
@@ -197,20 +277,49 @@ GkCompositeCurve2d* PathToComposite(const ClipperLib::Path& path) {
   return RingReader(path).Read();
 }
 
-void TreeToShapes(const ClipperLib::PolyTree& tree, std::vector<GkShape*>& result) {
+std::size_t RingForest::Add(const ClipperLib::Path* contour, std::size_t parent) {
+  const std::size_t index = nodes.size();
+  nodes.emplace_back();
+  nodes.back().contour = contour;
+  if (parent == npos) {
+    roots.push_back(index);
+  } else {
+    nodes[parent].childs.push_back(index);
+  }
+  return index;
+}
+
+void RingForest::AddTree(const ClipperLib::PolyNode& tree, std::size_t parent) {
+  // Breadth-first with an explicit queue: deep nesting stays off the stack.
+  std::vector<std::pair<const ClipperLib::PolyNode*, std::size_t>> pending;
+  for (const ClipperLib::PolyNode* child : tree.Childs) pending.emplace_back(child, parent);
+  for (std::size_t k = 0; k < pending.size(); ++k) {
+    const std::size_t index = Add(&pending[k].first->Contour, pending[k].second);
+    for (const ClipperLib::PolyNode* child : pending[k].first->Childs) pending.emplace_back(child, index);
+  }
+}
+
+void ForestToShapes(const RingForest& forest, std::vector<GkShape*>& result) {
   // Depth-first, in order: a shape, then the islands inside its holes. An
   // explicit stack keeps deep nesting off the call stack.
-  std::vector<const ClipperLib::PolyNode*> pending(tree.Childs.rbegin(), tree.Childs.rend());
+  std::vector<std::size_t> pending(forest.roots.rbegin(), forest.roots.rend());
   while (!pending.empty()) {
-    const ClipperLib::PolyNode* node = pending.back();
+    const RingForest::Node& node = forest.nodes[pending.back()];
     pending.pop_back();
-    if (GkShape* shape = NodeToShape(*node)) result.push_back(shape);
-    std::vector<const ClipperLib::PolyNode*> islands;
-    for (const ClipperLib::PolyNode* hole : node->Childs) {
-      islands.insert(islands.end(), hole->Childs.begin(), hole->Childs.end());
+    if (GkShape* shape = NodeToShape(forest, node)) result.push_back(shape);
+    std::vector<std::size_t> islands;
+    for (std::size_t hole : node.childs) {
+      const auto& inside = forest.nodes[hole].childs;
+      islands.insert(islands.end(), inside.begin(), inside.end());
     }
     pending.insert(pending.end(), islands.rbegin(), islands.rend());
   }
+}
+
+void TreeToShapes(const ClipperLib::PolyTree& tree, std::vector<GkShape*>& result) {
+  RingForest forest;
+  forest.AddTree(tree, RingForest::npos);
+  ForestToShapes(forest, result);
 }
 
 }  // namespace clipper_glue

@@ -215,8 +215,8 @@ TEST(ClipperGlue, ArcStartVerticesCarryTheArcsTag) {
 }
 
 TEST(ClipperGlue, LoopStartingWithAnArcHasNoClosingRepeat) {
-  // Two half circles: the shared vertex at angle pi carries the later arc's
-  // tag, and the end of the second (the first arc's start) is not repeated.
+  // Two half circles of one circle share its tag, and the end of the second
+  // (the first arc's start) is not repeated.
   GkCompositeCurve2d loop;
   loop.append(new AcGeCircArc2d(AcGePoint2d(0, 0), 1.0, 0.0, kPi, true));
   loop.append(new AcGeCircArc2d(AcGePoint2d(0, 0), 1.0, kPi, 2 * kPi, true));
@@ -230,8 +230,113 @@ TEST(ClipperGlue, LoopStartingWithAnArcHasNoClosingRepeat) {
   EXPECT_EQ(path[0].X, 3937);
   EXPECT_EQ(path[0].Y, 0);
   EXPECT_EQ(path[n - 1].X, -3937);
+  for (const IntPoint& p : path) EXPECT_EQ(p.Z, path[0].Z) << "one circle, one tag";
+}
+
+TEST(ClipperGlue, JointOfArcsOnTwoCirclesCarriesTheLaterArcsTag) {
+  // A lens: two arcs of different circles through (0, -1) and (0, 1).
+  const double h = std::sqrt(2.0);
+  GkCompositeCurve2d loop;
+  loop.append(new AcGeCircArc2d(AcGePoint2d(-1, 0), h, -kPi / 4, kPi / 4, true));
+  loop.append(new AcGeCircArc2d(AcGePoint2d(1, 0), h, 3 * kPi / 4, 5 * kPi / 4, true));
+  clipper_glue::PathBuilder builder;
+  Path path;
+  builder.LoopToPath(loop, true, path);
+  const std::size_t n = static_cast<std::size_t>(
+      GkMath::GetArcBreakCount(h, kPi / 2, clipper_glue::kSampleTol));
+  ASSERT_EQ(path.size(), 2 * n - 2);
   EXPECT_NE(path[n - 2].Z, path[n - 1].Z);
   EXPECT_EQ(path[n - 1].Z, path[n].Z) << "the joint belongs to the later arc";
+  EXPECT_NE(path[0].Z / kTagBase, path[n].Z / kTagBase);
+}
+
+TEST(ClipperGlue, ArcsOnOneCircleShareOneKeyAndTheLargestStepAcrossShapes) {
+  // Three arcs on the circle about (2, 3) of radius 1, in different loops and
+  // shapes and in both directions, and one arc on a circle of radius 1.5.
+  auto slot = [](double from, double to, bool ccw, double r) {
+    GkCompositeCurve2d* loop = new GkCompositeCurve2d();
+    auto* arc = new AcGeCircArc2d(AcGePoint2d(2, 3), r, from, to, ccw);
+    loop->append(arc);
+    loop->append(new AcGeLineSeg2d(arc->endPoint(), arc->startPoint()));
+    GkShape* shape = new GkShape();
+    std::vector<GkCompositeCurve2d*> loops{loop};
+    shape->SetCurveList(loops);
+    return std::unique_ptr<GkShape>(shape);
+  };
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  shapes.push_back(slot(0.0, 1.0, true, 1.0));
+  shapes.push_back(slot(2.0, 4.5, false, 1.0));
+  shapes.push_back(slot(0.3, 0.35, true, 1.0));
+  shapes.push_back(slot(0.0, 1.0, true, 1.5));
+  clipper_glue::PathBuilder builder;
+  ClipperLib::Paths a, b;
+  builder.AddShape(shapes[0].get(), a);
+  builder.AddShape(shapes[1].get(), b);
+  builder.AddShape(shapes[2].get(), b);
+  builder.AddShape(shapes[3].get(), a);
+  builder.Finish();
+  ASSERT_EQ(a.size(), 2u);
+  ASSERT_EQ(b.size(), 2u);
+  auto tagOf = [](const Path& path) {
+    for (const IntPoint& p : path) {
+      if (p.Z != 0) return p.Z;
+    }
+    return cInt(0);
+  };
+  const cInt tag = tagOf(a[0]);
+  EXPECT_EQ(tagOf(b[0]), tag);
+  EXPECT_EQ(tagOf(b[1]), tag);
+  EXPECT_NE(tagOf(a[1]) / kTagBase, tag / kTagBase);
+  // The circle's step bounds the hops of all three arcs' samples.
+  cInt widest = 0;
+  for (const Path* path : {&a[0], &b[0], &b[1]}) {
+    for (std::size_t i = 0; i + 1 < path->size(); ++i) {
+      if ((*path)[i].Z == 0 || (*path)[i + 1].Z == 0) continue;
+      widest = std::max({widest, std::abs((*path)[i + 1].X - (*path)[i].X),
+                         std::abs((*path)[i + 1].Y - (*path)[i].Y)});
+    }
+  }
+  EXPECT_EQ(tag % kTagBase, widest);
+}
+
+TEST(ClipperGlue, CrossingsOfChordsOfOneCircleAreCreatedOnIt) {
+  const cInt t = 7 * kTagBase + 40;
+  IntPoint a(0, 0, t), b(100, 0, t), c(50, -10, -t), d(50, 10, t), pt(50, 0, 0);
+  clipper_glue::FillCrossingTag(a, b, c, d, pt);
+  EXPECT_EQ(pt.Z, -t);
+  IntPoint other(50, 10, t + kTagBase), plain(50, 10, 0), pt2(50, 0, 0), pt3(50, 0, 0);
+  clipper_glue::FillCrossingTag(a, b, c, other, pt2);
+  EXPECT_EQ(pt2.Z, 0) << "chords of two circles";
+  clipper_glue::FillCrossingTag(a, b, c, plain, pt3);
+  EXPECT_EQ(pt3.Z, 0) << "a chord and a plain edge";
+}
+
+TEST(ClipperGlue, CreatedPointsJoinARunButNeverDefineItsArc) {
+  // Samples of one circle every 10 degrees with crossings created between
+  // them, slightly inside the circle, as where two end caps interleave; the
+  // ring closes through two plain vertices below.
+  const double r = 10000;
+  Path path;
+  const cInt t = 5 * kTagBase + 1800;
+  for (int d = 0; d <= 180; d += 10) {
+    const double a = d * kPi / 180.0;
+    path.emplace_back(std::llround(r * std::cos(a)), std::llround(r * std::sin(a)), t);
+    if (d < 180) {
+      const double m = (d + 5) * kPi / 180.0;
+      path.emplace_back(std::llround(0.99 * r * std::cos(m)), std::llround(0.99 * r * std::sin(m)),
+                        -t);
+    }
+  }
+  path.emplace_back(-10000, -5000, 0);
+  path.emplace_back(10000, -5000, 0);
+  std::unique_ptr<GkCompositeCurve2d> loop(clipper_glue::PathToComposite(path));
+  Members m = Split(*loop);
+  ASSERT_EQ(m.arcs.size(), 1u);
+  ExpectClosedChain(m);
+  EXPECT_POINT_NEAR(m.arcs[0]->center(), AcGePoint2d(0, 0), 2 * kHalfDiagonal);
+  EXPECT_NEAR(m.arcs[0]->radius(), r / kScale, 2 * kHalfDiagonal);
+  EXPECT_NEAR(m.arcs[0]->GetArcSweepangle(), kPi, 1e-6);
+  EXPECT_EQ(m.segs.size(), 3u);
 }
 
 TEST(ClipperGlue, LargeArcsAreSampledFinerToKeepTheStepBelowTheTagBase) {

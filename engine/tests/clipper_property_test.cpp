@@ -10,6 +10,7 @@
 #include <engine/clipper.h>
 #include <engine/lineseg2d.h>
 
+#include <testsupport/random.h>
 #include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
@@ -28,8 +29,6 @@ using testsupport::LoopsOf;
 
 namespace {
 
-// Half a grid diagonal: the most a point moves when put on the 0.000254 grid.
-constexpr double kEps = 0.000254 * 0.7071067811865476;
 // The most a result boundary moves from the true one: a chord standing in for
 // an arc (sampling tolerance) plus rounding and the crossings computed on the
 // grid (one grid unit).
@@ -40,16 +39,7 @@ constexpr double kMeasureTol = 1e-4;
 // containment: the result boundary may lie up to kShift away.
 constexpr double kClearance = 0.01;
 
-class Random {
-public:
-  explicit Random(unsigned seed) : m_rng(seed) {}
-  double U(double a, double b) { return std::uniform_real_distribution<double>(a, b)(m_rng); }
-  int I(int a, int b) { return std::uniform_int_distribution<int>(a, b)(m_rng); }
-  bool Coin() { return I(0, 1) == 1; }
-
-private:
-  std::mt19937 m_rng;
-};
+using testsupport::Random;
 
 GkCompositeCurve2d* MaybeFlipped(GkCompositeCurve2d* loop, Random& rnd) {
   if (rnd.Coin()) loop->Flip();
@@ -125,19 +115,6 @@ GkShape* RandomShape(Random& rnd, std::string& name) {
   }
 }
 
-// Grid error of the centre or radius of an arc rebuilt through its first,
-// middle and last run points, each within kEps of the source circle. With h
-// half the angle those points span, the radius moves by at most
-// eps * (cot(h/2) + |1 - cot^2(h/2)|) to first order (from the half chord and
-// the sagitta); the centre by that plus the sagitta's own error. Twice that,
-// for the second-order terms. A rebuilt full circle spans 240 degrees.
-double RebuiltArcTolerance(const AcGeCircArc2d& arc) {
-  const double sweep = arc.IsCircle() ? 4 * kPi / 3 : arc.GetArcSweepangle();
-  const double h = std::min(sweep, 4 * kPi / 3) / 2;
-  const double k = 1.0 / std::tan(h / 2);
-  return 2 * (kEps * (k + std::fabs(1 - k * k)) + 2 * kEps);
-}
-
 struct Outcome {
   std::vector<GkShape*> shapes;
   ~Outcome() { testsupport::DeleteShapes(shapes); }
@@ -211,18 +188,8 @@ TEST_P(RandomPair, AreaIdentitiesContainmentAndRebuiltArcs) {
   for (const Outcome* o : {&inter, &uni, &diff, &xr}) {
     for (GkShape* s : o->shapes) {
       for (AcGeCircArc2d* arc : ArcsOf(*s)) {
-        const AcGeCircArc2d* best = nullptr;
-        double bestErr = 0.0;
-        for (const AcGeCircArc2d* src : sources) {
-          const double err = std::max(arc->center().distanceTo(src->center()),
-                                      std::fabs(arc->radius() - src->radius()));
-          if (best == nullptr || err < bestErr) {
-            best = src;
-            bestErr = err;
-          }
-        }
-        ASSERT_NE(best, nullptr) << "an arc came back although no input has one";
-        EXPECT_LE(bestErr, RebuiltArcTolerance(*arc))
+        ASSERT_FALSE(sources.empty()) << "an arc came back although no input has one";
+        EXPECT_LE(testsupport::SourceCircleError(*arc, sources), testsupport::RebuiltArcTolerance(*arc))
             << "arc sweep " << arc->GetArcSweepangle() << " radius " << arc->radius();
       }
     }

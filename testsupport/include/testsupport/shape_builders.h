@@ -9,6 +9,7 @@
 #include <engine/lineseg2d.h>
 #include <engine/shape.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -66,6 +67,20 @@ inline GkCompositeCurve2d* SlotLoop(double ax, double bx, double y, double r) {
   loop->append(new AcGeCircArc2d(AcGePoint2d(bx, y), r, 3 * h, h, true));
   loop->append(new AcGeLineSeg2d(AcGePoint2d(bx, y + r), AcGePoint2d(ax, y + r)));
   loop->append(new AcGeCircArc2d(AcGePoint2d(ax, y), r, h, 3 * h, true));
+  return loop;
+}
+
+// Counter-clockwise capsule (a track) of half-width w along a -> b, a != b:
+// two straight sides and two half-circle end caps about a and b.
+inline GkCompositeCurve2d* CapsuleLoop(const AcGePoint2d& a, const AcGePoint2d& b, double w) {
+  const double len = std::hypot(b.x - a.x, b.y - a.y);
+  const double nx = -(b.y - a.y) / len * w, ny = (b.x - a.x) / len * w;  // left normal
+  const double right = std::atan2(-ny, -nx);
+  auto* loop = new GkCompositeCurve2d();
+  loop->append(new AcGeLineSeg2d(AcGePoint2d(a.x - nx, a.y - ny), AcGePoint2d(b.x - nx, b.y - ny)));
+  loop->append(new AcGeCircArc2d(b, w, right, right + kPi, true));
+  loop->append(new AcGeLineSeg2d(AcGePoint2d(b.x + nx, b.y + ny), AcGePoint2d(a.x + nx, a.y + ny)));
+  loop->append(new AcGeCircArc2d(a, w, right + kPi, right + 2 * kPi, true));
   return loop;
 }
 
@@ -152,6 +167,33 @@ inline double ShapePerimeter(GkShape& shape, double tol = 1e-4) {
   double len = 0.0;
   for (GkCompositeCurve2d* loop : LoopsOf(shape)) len += LoopPerimeter(*loop, tol);
   return len;
+}
+
+// How far a rebuilt arc's centre or radius may lie from its source circle:
+// the clipper rebuilds an arc through its first, middle and last run points,
+// each within half a grid diagonal (eps) of the source circle. With h half
+// the angle those points span, the radius moves by at most
+// eps * (cot(h/2) + |1 - cot^2(h/2)|) to first order (from the half chord and
+// the sagitta); the centre by that plus the sagitta's own error. Twice that,
+// for the second-order terms. A rebuilt full circle spans 240 degrees.
+inline double RebuiltArcTolerance(const AcGeCircArc2d& arc) {
+  const double eps = 0.000254 * 0.7071067811865476;
+  const double sweep = arc.IsCircle() ? 4 * kPi / 3 : arc.GetArcSweepangle();
+  const double h = std::min(sweep, 4 * kPi / 3) / 2;
+  const double k = 1.0 / std::tan(h / 2);
+  return 2 * (eps * (k + std::fabs(1 - k * k)) + 2 * eps);
+}
+
+// The smallest of max(centre distance, radius difference) between arc and
+// the circles of sources; infinity without sources.
+inline double SourceCircleError(const AcGeCircArc2d& arc,
+                                const std::vector<AcGeCircArc2d*>& sources) {
+  double best = HUGE_VAL;
+  for (const AcGeCircArc2d* src : sources) {
+    best = std::min(best, std::max(arc.center().distanceTo(src->center()),
+                                   std::fabs(arc.radius() - src->radius())));
+  }
+  return best;
 }
 
 // Destroys the shapes and clears the list.
