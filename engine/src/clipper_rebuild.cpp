@@ -290,9 +290,13 @@ std::size_t RingForest::Add(const ClipperLib::Path* contour, std::size_t parent)
 }
 
 void RingForest::AddTree(const ClipperLib::PolyNode& tree, std::size_t parent) {
+  for (const ClipperLib::PolyNode* child : tree.Childs) AddSubtree(*child, parent);
+}
+
+void RingForest::AddSubtree(const ClipperLib::PolyNode& node, std::size_t parent) {
   // Breadth-first with an explicit queue: deep nesting stays off the stack.
   std::vector<std::pair<const ClipperLib::PolyNode*, std::size_t>> pending;
-  for (const ClipperLib::PolyNode* child : tree.Childs) pending.emplace_back(child, parent);
+  pending.emplace_back(&node, parent);
   for (std::size_t k = 0; k < pending.size(); ++k) {
     const std::size_t index = Add(&pending[k].first->Contour, pending[k].second);
     for (const ClipperLib::PolyNode* child : pending[k].first->Childs) pending.emplace_back(child, index);

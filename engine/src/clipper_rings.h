@@ -1,0 +1,320 @@
+// Private helpers of the clipper's passes: exact predicates on the integer
+// grid, ring boxes, a band index of a ring's edges for box and winding
+// queries, the smallest-enclosing-ring look-up used to nest result rings,
+// and the sweep of one group of overlapping rings (plain, or in vertical
+// strips when it is large). Never included by a public header.
+#pragma once
+
+#include "clipper_glue.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <deque>
+#include <numeric>
+#include <vector>
+
+namespace clipper_glue {
+namespace rings {
+
+using ClipperLib::cInt;
+using ClipperLib::IntPoint;
+using ClipperLib::Path;
+using ClipperLib::Paths;
+
+// Distance in grid units that keeps a free ring clear of other edges, and
+// groups clear of each other: the sweep's crossings are rounded to the grid,
+// so result edges may stray a unit from the input edges they follow, and a
+// point tested against another group's rings must never lie on them.
+inline constexpr cInt kMargin = 4;
+// Rings with more vertices than this get a band index for edge and winding
+// queries.
+inline constexpr std::size_t kIndexedRing = 32;
+// Vertices per band of a ring's index.
+inline constexpr std::size_t kVerticesPerBand = 8;
+
+__extension__ typedef __int128 Wide;
+
+// (b - a) x (c - a), exact.
+inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
+  return Wide(b.X - a.X) * Wide(c.Y - a.Y) - Wide(b.Y - a.Y) * Wide(c.X - a.X);
+}
+
+struct Box {
+  cInt x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+  bool Holds(const IntPoint& p) const { return p.X >= x0 && p.X <= x1 && p.Y >= y0 && p.Y <= y1; }
+};
+
+inline Box BoxOf(const Path& path) {
+  Box b{path[0].X, path[0].Y, path[0].X, path[0].Y};
+  for (const IntPoint& p : path) {
+    b.x0 = std::min(b.x0, p.X);
+    b.x1 = std::max(b.x1, p.X);
+    b.y0 = std::min(b.y0, p.Y);
+    b.y1 = std::max(b.y1, p.Y);
+  }
+  return b;
+}
+
+// Boxes closer than kMargin (grid coordinates stay far below the cInt range).
+inline bool Near(const Box& a, const Box& b) {
+  return a.x0 - kMargin <= b.x1 && b.x0 - kMargin <= a.x1 && a.y0 - kMargin <= b.y1 &&
+         b.y0 - kMargin <= a.y1;
+}
+
+inline bool EdgeNear(const IntPoint& a, const IntPoint& b, const Box& box) {
+  const Box e{std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
+  return Near(e, box);
+}
+
+// A ring with its box and, for long rings, edges sorted into horizontal
+// bands so that box and winding queries look at nearby edges only.
+class RingIndex {
+public:
+  RingIndex(const Path& path, const Box& box) : m_path(path), m_box(box) {}
+
+  // Some edge comes within kMargin of box.
+  bool EdgeNearBox(const Box& box) {
+    if (m_path.size() <= kIndexedRing) {
+      for (std::size_t i = 0; i < m_path.size(); ++i) {
+        if (EdgeNear(m_path[i], m_path[(i + 1) % m_path.size()], box)) return true;
+      }
+      return false;
+    }
+    Build();
+    const std::size_t lo = Band(box.y0 - kMargin);
+    const std::size_t hi = Band(box.y1 + kMargin);
+    for (std::size_t band = lo; band <= hi; ++band) {
+      for (std::size_t k = m_start[band]; k < m_start[band + 1]; ++k) {
+        const std::size_t i = m_edges[k];
+        if (EdgeNear(m_path[i], m_path[(i + 1) % m_path.size()], box)) return true;
+      }
+    }
+    return false;
+  }
+
+  // Winding number of the ring about p (counter-clockwise positive). When p
+  // lies on an edge, onEdge is set and the number means nothing.
+  int Winding(const IntPoint& p, bool& onEdge) {
+    if (!m_box.Holds(p)) return 0;
+    int wn = 0;
+    auto edge = [&](std::size_t i) {
+      const IntPoint& a = m_path[i];
+      const IntPoint& b = m_path[(i + 1) % m_path.size()];
+      const Wide cross = Cross(a, b, p);
+      if (cross == 0 && p.X >= std::min(a.X, b.X) && p.X <= std::max(a.X, b.X) &&
+          p.Y >= std::min(a.Y, b.Y) && p.Y <= std::max(a.Y, b.Y))
+        onEdge = true;
+      if (a.Y <= p.Y) {
+        if (b.Y > p.Y && cross > 0) ++wn;
+      } else if (b.Y <= p.Y && cross < 0) {
+        --wn;
+      }
+    };
+    if (m_path.size() <= kIndexedRing) {
+      for (std::size_t i = 0; i < m_path.size(); ++i) edge(i);
+      return wn;
+    }
+    Build();
+    const std::size_t band = Band(p.Y);
+    for (std::size_t k = m_start[band]; k < m_start[band + 1]; ++k) edge(m_edges[k]);
+    return wn;
+  }
+  // The same for a point known to lie on no edge.
+  int Winding(const IntPoint& p) {
+    bool onEdge = false;
+    return Winding(p, onEdge);
+  }
+
+private:
+  std::size_t Band(cInt y) const {
+    if (y <= m_box.y0) return 0;
+    const cInt band = (y - m_box.y0) / m_height;
+    return static_cast<std::size_t>(std::min<cInt>(band, static_cast<cInt>(m_bands) - 1));
+  }
+
+  // Counting sort of the edges into the bands their y-range meets.
+  void Build() {
+    if (!m_start.empty()) return;
+    const std::size_t n = m_path.size();
+    m_bands = std::max<std::size_t>(1, n / kVerticesPerBand);
+    m_height = std::max<cInt>(1, (m_box.y1 - m_box.y0) / static_cast<cInt>(m_bands) + 1);
+    m_start.assign(m_bands + 1, 0);
+    auto range = [&](std::size_t i) {
+      const cInt a = m_path[i].Y;
+      const cInt b = m_path[(i + 1) % n].Y;
+      return std::make_pair(Band(std::min(a, b)), Band(std::max(a, b)));
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+      const auto r = range(i);
+      for (std::size_t band = r.first; band <= r.second; ++band) ++m_start[band + 1];
+    }
+    std::partial_sum(m_start.begin(), m_start.end(), m_start.begin());
+    m_edges.resize(m_start.back());
+    std::vector<std::size_t> fill(m_start.begin(), m_start.end() - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+      const auto r = range(i);
+      for (std::size_t band = r.first; band <= r.second; ++band) m_edges[fill[band]++] = i;
+    }
+  }
+
+  const Path& m_path;
+  Box m_box;
+  std::size_t m_bands = 0;
+  cInt m_height = 1;
+  std::vector<std::size_t> m_start;  // band b's edges are m_edges[m_start[b] .. m_start[b+1])
+  std::vector<std::size_t> m_edges;
+};
+
+inline double Area2(const Path& ring) {
+  double a = 0.0;
+  for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
+    a += static_cast<double>(ring[j].X + ring[i].X) * static_cast<double>(ring[j].Y - ring[i].Y);
+  }
+  return -a;
+}
+
+
+// The result rings of the groups, each with its box, area and index, to find
+// the smallest one around a point. Boxes are kept in a uniform grid; boxes
+// that cover many cells are checked on every query instead.
+class Containers {
+public:
+  struct Entry {
+    std::size_t node;
+    std::size_t group;
+    bool hole;
+    Box box;
+    double area;  // absolute, grid units squared
+  };
+
+  void Add(const Path& ring, std::size_t node, std::size_t group, bool hole) {
+    if (ring.size() < 3) return;
+    m_entries.push_back(Entry{node, group, hole, BoxOf(ring), std::abs(Area2(ring)) * 0.5});
+    m_index.emplace_back(ring, m_entries.back().box);
+  }
+
+  void Seal() {
+    if (m_entries.empty()) return;
+    m_bounds = m_entries[0].box;
+    for (const Entry& e : m_entries) {
+      m_bounds.x0 = std::min(m_bounds.x0, e.box.x0);
+      m_bounds.y0 = std::min(m_bounds.y0, e.box.y0);
+      m_bounds.x1 = std::max(m_bounds.x1, e.box.x1);
+      m_bounds.y1 = std::max(m_bounds.y1, e.box.y1);
+    }
+    m_side = 1;
+    while (m_side * m_side < m_entries.size() && m_side < kMaxSide) ++m_side;
+    const cInt side = static_cast<cInt>(m_side);
+    m_cellW = (m_bounds.x1 - m_bounds.x0) / side + 1;
+    m_cellH = (m_bounds.y1 - m_bounds.y0) / side + 1;
+    m_cells.assign(m_side * m_side, {});
+    for (std::size_t k = 0; k < m_entries.size(); ++k) {
+      const Box& b = m_entries[k].box;
+      const std::size_t cx0 = CellX(b.x0), cx1 = CellX(b.x1);
+      const std::size_t cy0 = CellY(b.y0), cy1 = CellY(b.y1);
+      if ((cx1 - cx0 + 1) * (cy1 - cy0 + 1) > kMaxCellsPerEntry) {
+        m_large.push_back(k);
+        continue;
+      }
+      for (std::size_t cy = cy0; cy <= cy1; ++cy) {
+        for (std::size_t cx = cx0; cx <= cx1; ++cx) m_cells[cy * m_side + cx].push_back(k);
+      }
+    }
+  }
+
+  // The smallest ring of another group than `group` that contains the ring
+  // (tested at its first vertex that lies on none of the candidates), or
+  // nullptr.
+  const Entry* Around(const Path& ring, std::size_t group) {
+    const Entry* best = nullptr;
+    for (std::size_t v = 0; v < ring.size(); ++v) {
+      bool onEdge = false;
+      best = Around(ring[v], group, onEdge);
+      if (!onEdge) break;
+    }
+    return best;
+  }
+
+  // The smallest ring of another group than `group` that contains p, or
+  // nullptr; onEdge set when p lies on a candidate's edge.
+  const Entry* Around(const IntPoint& p, std::size_t group, bool& onEdge) {
+    const Entry* best = nullptr;
+    auto consider = [&](std::size_t k) {
+      const Entry& e = m_entries[k];
+      if (e.group == group || !e.box.Holds(p)) return;
+      if (best != nullptr && e.area >= best->area) return;
+      if (m_index[k].Winding(p, onEdge) != 0) best = &e;
+    };
+    for (std::size_t k : m_large) consider(k);
+    if (!m_entries.empty() && m_bounds.Holds(p)) {
+      for (std::size_t k : m_cells[CellY(p.Y) * m_side + CellX(p.X)]) consider(k);
+    }
+    return best;
+  }
+
+private:
+  static constexpr std::size_t kMaxSide = 1024;
+  static constexpr std::size_t kMaxCellsPerEntry = 64;
+
+  std::size_t CellX(cInt x) const { return static_cast<std::size_t>((x - m_bounds.x0) / m_cellW); }
+  std::size_t CellY(cInt y) const { return static_cast<std::size_t>((y - m_bounds.y0) / m_cellH); }
+
+  std::vector<Entry> m_entries;
+  std::deque<RingIndex> m_index;
+  Box m_bounds;
+  std::size_t m_side = 1;
+  cInt m_cellW = 1;
+  cInt m_cellH = 1;
+  std::vector<std::vector<std::size_t>> m_cells;
+  std::vector<std::size_t> m_large;
+};
+
+
+// The operation on one point's membership of subject and clip.
+inline bool Apply(GkClipType type, bool subject, bool clip) {
+  switch (type) {
+    case kClipIntersection: return subject && clip;
+    case kClipUnion: return subject || clip;
+    case kClipDifference: return subject && !clip;
+    case kClipXor: return subject != clip;
+  }
+  return false;
+}
+
+// The rings of one group, each with its role (subject or clip), their
+// common box and vertex count, the operation, and the winding numbers of
+// the rings around the group (constant along all of its edges). Around
+// winding numbers other than 0 are stood in for by a frame: a rectangle
+// just outside the box, added as often and in the direction they say. The
+// region inside the frame is then the pass's own; when the operation fills
+// the frame's inside, the ring along the frame is dropped and the group's
+// result rings under it are holes.
+struct GroupRings {
+  std::vector<const Path*> paths;
+  std::vector<bool> subject;
+  Box box;
+  std::size_t vertices = 0;
+  GkClipType type = kClipUnion;
+  int subjectAround = 0;
+  int clipAround = 0;
+
+  bool Framed() const { return subjectAround != 0 || clipAround != 0; }
+  // The frame: counter-clockwise, kMargin outside the box.
+  Path Frame() const {
+    return Path{IntPoint(box.x0 - kMargin, box.y0 - kMargin), IntPoint(box.x1 + kMargin, box.y0 - kMargin),
+                IntPoint(box.x1 + kMargin, box.y1 + kMargin), IntPoint(box.x0 - kMargin, box.y1 + kMargin)};
+  }
+  bool RootsAreHoles() const { return Framed() && Apply(type, subjectAround > 0, clipAround > 0); }
+};
+
+// Sweeps one group into `result`: its rings become forest nodes (contours
+// kept in result.trees or result.rings), each node's group number is
+// appended to groupOfNode. A large group runs in vertical strips. False when
+// ClipperLib fails; `trusted` false when the strips' rings nested
+// inconsistently.
+bool SweepGroup(const GroupRings& group, std::size_t groupNumber, PassResult& result,
+                std::vector<std::size_t>& groupOfNode, bool& trusted);
+
+}  // namespace rings
+}  // namespace clipper_glue

@@ -1,0 +1,347 @@
+// The sweep of one group of rings. A small group is one ClipperLib sweep. A
+// large one runs in vertical strips: the sweep's cost grows with the number
+// of edges crossing each scan line times the number of scan lines, so
+// cutting the plane into strips of equal vertex count makes each sweep
+// short.
+//
+// Strip k holds every ring whose box reaches it. Its region is the operation
+// on those rings cut to the strip, x in [left, right], which is exactly the
+// group's region there (every operation is pointwise). Rings of a strip that
+// touch neither of its inner borders are final. The others are cut at the
+// borders and are put together by union sweeps of neighbouring blocks of
+// strips, pairwise; every ring is then nested by containment.
+//
+// Points where a border cuts a chord of a circle are created on that
+// circle's band, like the crossings of two of its chords: the arc reads as
+// one run across the border.
+#include "clipper_rings.h"
+
+namespace clipper_glue {
+namespace rings {
+
+namespace {
+
+// Groups with more vertices than this run in strips...
+constexpr std::size_t kStripMinVertices = 16384;
+// ... of about this many vertices each, ...
+constexpr std::size_t kVerticesPerStrip = 4096;
+// ... and at most this many.
+constexpr std::size_t kMaxStrips = 256;
+
+template <typename Solution>
+bool Execute(ClipperLib::Clipper& clipper, GkClipType type, Solution& solution) {
+  return clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution, ClipperLib::pftPositive,
+                         ClipperLib::pftPositive);
+}
+
+bool PlainGroup(const GroupRings& group, GkClipType type, PassResult& result) {
+  ClipperLib::Clipper clipper;
+  clipper.ZFillFunction(&FillCrossingTag);
+  for (std::size_t i = 0; i < group.paths.size(); ++i) {
+    clipper.AddPath(*group.paths[i], group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip,
+                    true);
+  }
+  result.trees.emplace_back(new ClipperLib::PolyTree());
+  return Execute(clipper, type, *result.trees.back());
+}
+
+// Inner borders between strips of about equal vertex count: integers
+// strictly inside the group's x range, increasing.
+std::vector<cInt> Borders(const GroupRings& group) {
+  std::vector<cInt> xs;
+  xs.reserve(group.vertices);
+  for (const Path* path : group.paths) {
+    for (const IntPoint& p : *path) xs.push_back(p.X);
+  }
+  const std::size_t strips = std::min(kMaxStrips, std::max<std::size_t>(2, xs.size() / kVerticesPerStrip));
+  std::vector<cInt> borders;
+  for (std::size_t k = 1; k < strips; ++k) {
+    const std::size_t at = xs.size() * k / strips;
+    std::nth_element(xs.begin(), xs.begin() + static_cast<std::ptrdiff_t>(at), xs.end());
+    const cInt x = xs[at];
+    if (x > group.box.x0 && x < group.box.x1) borders.push_back(x);
+  }
+  std::sort(borders.begin(), borders.end());
+  borders.erase(std::unique(borders.begin(), borders.end()), borders.end());
+  return borders;
+}
+
+// Whether the ring has a vertex on either border of a strip.
+bool OnBorder(const Path& ring, cInt left, cInt right) {
+  for (const IntPoint& p : ring) {
+    if (p.X == left || p.X == right) return true;
+  }
+  return false;
+}
+
+// The ring cut to the side x >= border (keepRight) or x <= border, one
+// Sutherland-Hodgman step: inside that side the winding numbers stay those
+// of the ring, and the ring's direction is kept. Points on the border count
+// as inside. A cut point takes its y from the edge it cuts, rounded half
+// away from zero in exact arithmetic from the edge's own ends, so the same
+// edge is cut at the same grid point in the strips on both sides; where it
+// cuts a chord of a circle it is created on that circle.
+void CutToSide(const Path& ring, cInt border, bool keepRight, Path& out) {
+  out.clear();
+  const std::size_t n = ring.size();
+  if (n == 0) return;
+  auto inside = [&](const IntPoint& p) { return keepRight ? p.X >= border : p.X <= border; };
+  auto cutPoint = [&](const IntPoint& a, const IntPoint& b) {
+    const Wide num = Wide(border - a.X) * Wide(b.Y - a.Y);
+    const Wide den = Wide(b.X - a.X);
+    // round(num / den), halves away from zero
+    const Wide q = num / den, r = num % den;
+    const Wide twice = 2 * (r < 0 ? -r : r), absDen = den < 0 ? -den : den;
+    const bool negative = (num < 0) != (den < 0);
+    const Wide rounded = twice >= absDen ? q + (negative ? -1 : 1) : q;
+    const cInt key = std::abs(a.Z);
+    const cInt z = key >= kTagBase && std::abs(b.Z) == key ? -key : 0;
+    return IntPoint(border, a.Y + static_cast<cInt>(rounded), z);
+  };
+  const IntPoint* prev = &ring[n - 1];
+  bool prevIn = inside(*prev);
+  for (std::size_t i = 0; i < n; ++i) {
+    const IntPoint& cur = ring[i];
+    const bool curIn = inside(cur);
+    if (curIn != prevIn) {
+      // Cut each edge from its lower-x end, so both strips cut it alike.
+      out.push_back(prev->X < cur.X ? cutPoint(*prev, cur) : cutPoint(cur, *prev));
+    }
+    if (curIn) out.push_back(cur);
+    prev = &cur;
+    prevIn = curIn;
+  }
+}
+
+// The ring along the frame (box) is no result ring: it goes, and the rings
+// under it become roots. Nodes before `first` belong to other groups.
+void DropFrame(const Box& box, RingForest& forest, std::size_t first) {
+  static const Path kNone;
+  std::vector<std::size_t> roots;
+  for (std::size_t root : forest.roots) {
+    RingForest::Node& node = forest.nodes[root];
+    bool onFrame = false;
+    if (root >= first) {
+      for (const IntPoint& p : *node.contour) {
+        if (p.X == box.x0 || p.X == box.x1 || p.Y == box.y0 || p.Y == box.y1) {
+          onFrame = true;
+          break;
+        }
+      }
+    }
+    if (!onFrame) {
+      roots.push_back(root);
+      continue;
+    }
+    roots.insert(roots.end(), node.childs.begin(), node.childs.end());
+    node.childs.clear();
+    node.contour = &kNone;
+  }
+  forest.roots.swap(roots);
+}
+
+class StripSweep {
+public:
+  StripSweep(const GroupRings& group, GkClipType type, PassResult& result)
+      : m_group(group), m_type(type), m_result(result), m_borders(Borders(group)) {}
+
+  bool Run(bool& trusted) {
+    const std::size_t strips = m_borders.size() + 1;
+    std::vector<std::vector<std::size_t>> members(strips);
+    for (std::size_t i = 0; i < m_group.paths.size(); ++i) {
+      const Box b = BoxOf(*m_group.paths[i]);
+      const std::size_t first = static_cast<std::size_t>(
+          std::lower_bound(m_borders.begin(), m_borders.end(), b.x0) - m_borders.begin());
+      const std::size_t last = static_cast<std::size_t>(
+          std::upper_bound(m_borders.begin(), m_borders.end(), b.x1) - m_borders.begin());
+      // Strip k spans [border k-1, border k]: a box from x0 to x1 reaches
+      // the strips first .. last (a box ending on a border reaches both).
+      for (std::size_t k = first; k <= last && k < strips; ++k) members[k].push_back(i);
+    }
+    m_open.resize(strips);
+    for (std::size_t k = 0; k < strips; ++k) {
+      if (!Strip(k, members[k])) return false;
+    }
+    return MergeBlocks() && Nest(trusted);
+  }
+
+private:
+  cInt Left(std::size_t k) const { return k == 0 ? m_group.box.x0 - 1 : m_borders[k - 1]; }
+  cInt Right(std::size_t k) const {
+    return k == m_borders.size() ? m_group.box.x1 + 1 : m_borders[k];
+  }
+
+  // The operation on the strip's rings, each cut to the strip first.
+  bool Strip(std::size_t k, const std::vector<std::size_t>& members) {
+    if (members.empty()) return true;
+    const cInt left = Left(k), right = Right(k);
+    Paths pieces;
+    {
+      ClipperLib::Clipper clipper;
+      clipper.ZFillFunction(&FillCrossingTag);
+      Path cut, half;
+      for (std::size_t i : members) {
+        const Path& ring = *m_group.paths[i];
+        const Path* piece = &ring;
+        if (k > 0 || k < m_borders.size()) {
+          CutToSide(ring, left, true, half);
+          CutToSide(half, right, false, cut);
+          piece = &cut;
+        }
+        if (piece->size() < 3) continue;
+        clipper.AddPath(*piece, m_group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip, true);
+      }
+      if (!Execute(clipper, m_type, pieces)) return false;
+    }
+    // The strip's outer sides lie beyond the group: only inner borders cut,
+    // and a value no vertex has stands for an outer side.
+    const cInt innerLeft = k == 0 ? m_group.box.x0 - 2 : left;
+    const cInt innerRight = k == m_borders.size() ? m_group.box.x1 + 2 : right;
+    for (Path& piece : pieces) {
+      (OnBorder(piece, innerLeft, innerRight) ? m_open[k] : m_final).push_back(std::move(piece));
+    }
+    return true;
+  }
+
+  // Left and right border of the block of strips first..last, a value no
+  // vertex has standing for the group's outer sides.
+  cInt InnerLeft(std::size_t first) const { return first == 0 ? m_group.box.x0 - 2 : Left(first); }
+  cInt InnerRight(std::size_t last) const {
+    return last == m_borders.size() ? m_group.box.x1 + 2 : Right(last);
+  }
+
+  // Puts neighbouring blocks of strips together, pairwise, until one block
+  // is left: each union takes the rings on the borders of two blocks only,
+  // so its sweep spans two blocks. Every hole on a border lies in an outer
+  // ring on that border, so the union sees both. Rings that reach no border
+  // of the joined block are final.
+  bool MergeBlocks() {
+    struct Block {
+      std::size_t first, last;
+      Paths open;
+    };
+    std::vector<Block> blocks;
+    for (std::size_t k = 0; k < m_open.size(); ++k) blocks.push_back(Block{k, k, std::move(m_open[k])});
+    while (blocks.size() > 1) {
+      std::vector<Block> next;
+      for (std::size_t b = 0; b + 1 < blocks.size(); b += 2) {
+        Block joined{blocks[b].first, blocks[b + 1].last, {}};
+        Paths rings = std::move(blocks[b].open);
+        Paths& right = blocks[b + 1].open;
+        if (!rings.empty() && !right.empty()) {
+          rings.insert(rings.end(), std::make_move_iterator(right.begin()),
+                       std::make_move_iterator(right.end()));
+          ClipperLib::Clipper clipper;
+          clipper.ZFillFunction(&FillCrossingTag);
+          clipper.AddPaths(rings, ClipperLib::ptSubject, true);
+          Paths merged;
+          if (!Execute(clipper, kClipUnion, merged)) return false;
+          rings.swap(merged);
+        } else if (rings.empty()) {
+          rings.swap(right);
+        }
+        const cInt left = InnerLeft(joined.first), rightBorder = InnerRight(joined.last);
+        for (Path& ring : rings) {
+          (OnBorder(ring, left, rightBorder) ? joined.open : m_final).push_back(std::move(ring));
+        }
+        next.push_back(std::move(joined));
+      }
+      if (blocks.size() % 2 == 1) next.push_back(std::move(blocks.back()));
+      blocks.swap(next);
+    }
+    for (Path& ring : blocks.front().open) m_final.push_back(std::move(ring));
+    return true;
+  }
+
+  // Nests every ring of the group under the smallest one around it. Trees
+  // are not used here: ClipperLib's own nesting of many joined rings costs
+  // a containment test per pair of rings.
+  bool Nest(bool& trusted) {
+    // Outer rings before the holes inside them: by decreasing area.
+    std::vector<std::pair<double, std::size_t>> order;
+    order.reserve(m_final.size());
+    for (std::size_t i = 0; i < m_final.size(); ++i) {
+      if (m_final[i].size() >= 3) order.emplace_back(-std::abs(Area2(m_final[i])), i);
+    }
+    std::sort(order.begin(), order.end());
+    Containers containers;
+    std::vector<std::size_t> nodeOf(m_final.size(), RingForest::npos);
+    RingForest& forest = m_result.forest;
+    for (const auto& entry : order) {
+      const std::size_t i = entry.second;
+      m_result.rings.push_back(std::move(m_final[i]));
+      nodeOf[i] = forest.nodes.size();
+      forest.nodes.emplace_back();
+      forest.nodes.back().contour = &m_result.rings.back();
+      containers.Add(m_result.rings.back(), nodeOf[i], i, Area2(m_result.rings.back()) < 0);
+    }
+    containers.Seal();
+    trusted = true;
+    for (const auto& entry : order) {
+      const std::size_t node = nodeOf[entry.second];
+      const Path& ring = *forest.nodes[node].contour;
+      const bool hole = Area2(ring) < 0;
+      const Containers::Entry* around = containers.Around(ring, entry.second);
+      // An outer ring lies in a hole or nowhere, a hole in an outer ring.
+      if (hole ? (around == nullptr || around->hole) : (around != nullptr && !around->hole)) {
+        trusted = false;
+        return true;
+      }
+      if (around == nullptr) {
+        forest.roots.push_back(node);
+      } else {
+        forest.nodes[around->node].childs.push_back(node);
+      }
+    }
+    return true;
+  }
+
+  const GroupRings& m_group;
+  GkClipType m_type;
+  PassResult& m_result;
+  std::vector<cInt> m_borders;
+  std::vector<Paths> m_open;  // per strip: rings on its inner borders
+  Paths m_final;              // rings no border touches
+};
+
+}  // namespace
+
+bool SweepGroup(const GroupRings& given, std::size_t groupNumber, PassResult& result,
+                std::vector<std::size_t>& groupOfNode, bool& trusted) {
+  trusted = true;
+  // The frame joins the group's rings as often as the winding around says.
+  GroupRings group = given;
+  std::vector<Path> frames;
+  const Path frame = group.Frame();
+  const Path backwards(frame.rbegin(), frame.rend());
+  for (int k = 0; k < std::abs(group.subjectAround) + std::abs(group.clipAround); ++k) {
+    const bool subject = k < std::abs(group.subjectAround);
+    frames.push_back((subject ? group.subjectAround : group.clipAround) > 0 ? frame : backwards);
+  }
+  for (const Path& f : frames) {
+    group.paths.push_back(&f);
+    group.subject.push_back(&f - frames.data() < std::abs(group.subjectAround));
+    group.vertices += f.size();
+  }
+  if (group.Framed()) {
+    group.box.x0 -= kMargin;
+    group.box.y0 -= kMargin;
+    group.box.x1 += kMargin;
+    group.box.y1 += kMargin;
+  }
+
+  const std::size_t first = result.forest.nodes.size();
+  bool ok = false;
+  if (group.vertices > kStripMinVertices && group.box.x1 - group.box.x0 > 2) {
+    ok = StripSweep(group, group.type, result).Run(trusted);
+  } else {
+    ok = PlainGroup(group, group.type, result);
+    if (ok) result.forest.AddTree(*result.trees.back(), RingForest::npos);
+  }
+  if (ok && group.RootsAreHoles()) DropFrame(group.box, result.forest, first);
+  groupOfNode.resize(result.forest.nodes.size(), groupNumber);
+  return ok;
+}
+
+}  // namespace rings
+}  // namespace clipper_glue
