@@ -254,18 +254,20 @@ namespace {
 // Random-walk nets of tracks: each track starts where the previous one of
 // its net ended, in one of eight directions, so consecutive end caps lie on
 // one circle.
+// Within [1, 1 + size] x [1, 1 + 0.8 size].
 Owned TrackNets(int tracks, unsigned seed, std::vector<AcGePoint2d>* ends = nullptr,
-                double* halfWidth = nullptr) {
+                double* halfWidth = nullptr, double size = 48) {
   Random rnd(seed);
   Owned out;
   const double w = 0.125;
   AcGePoint2d at;
+  const double hi = 1 + size, top = 1 + 0.8 * size;
   for (int i = 0; i < tracks; ++i) {
-    if (i % 20 == 0) at = AcGePoint2d(rnd.U(5, 45), rnd.U(5, 35));
+    if (i % 20 == 0) at = AcGePoint2d(rnd.U(1, hi), rnd.U(1, top));
     const double a = rnd.I(0, 7) * kPi / 4, len = rnd.U(1, 4);
     AcGePoint2d to(at.x + len * std::cos(a), at.y + len * std::sin(a));
-    to.x = std::min(std::max(to.x, 1.0), 49.0);
-    to.y = std::min(std::max(to.y, 1.0), 39.0);
+    to.x = std::min(std::max(to.x, 1.0), hi);
+    to.y = std::min(std::max(to.y, 1.0), top);
     if (to.distanceTo(at) < 0.2) to.x += 0.5;
     out.emplace_back(testsupport::MakeShape(testsupport::CapsuleLoop(at, to, w)));
     if (ends != nullptr) {
@@ -320,6 +322,21 @@ TEST(SplitAgainstPlain, BoardMinusPadsTrackUnionAndZoneFill) {
       for (std::size_t i = 3; i < types.size(); i += 4) types[i] = type;
     }
     ExpectSameRegion(scene, types);
+  }
+  {
+    // Dense enough to be one group of more than 16,384 vertices: swept in
+    // strips.
+    SCOPED_TRACE("dense track union");
+    const Owned tracks = TrackNets(800, 12, nullptr, nullptr, 16);
+    ExpectSameRegion(tracks, std::vector<GkClipType>(tracks.size() - 1, kClipUnion));
+  }
+  {
+    SCOPED_TRACE("board minus dense tracks");
+    Owned board;
+    board.emplace_back(testsupport::MakeShape(testsupport::RoundedRectLoop(0, 0, 18, 15, 1)));
+    for (auto& t : TrackNets(800, 13, nullptr, nullptr, 16)) board.push_back(std::move(t));
+    ExpectSameRegion(board, std::vector<GkClipType>(board.size() - 1, kClipDifference));
+    ExpectSameRegion(board, std::vector<GkClipType>(board.size() - 1, kClipIntersection));
   }
   {
     SCOPED_TRACE("zone fill");
