@@ -130,6 +130,7 @@ private:
 struct FreeRing {
   Path path;
   bool outer;
+  bool mayContain;  // some other ring's box lies within its box
 };
 
 // The pass split into its free rings and its groups.
@@ -209,13 +210,21 @@ private:
       }
     }
     std::vector<std::size_t> groupOf(n);
-    std::vector<std::vector<std::size_t>> members(n);
+    // Members of each set, side by side: counting sort by set root.
+    std::vector<std::size_t> start(n + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
       groupOf[i] = sets.Find(i);
-      members[groupOf[i]].push_back(i);
+      ++start[groupOf[i] + 1];
     }
-    for (const std::vector<std::size_t>& group : members) {
-      if (group.empty()) continue;
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<std::size_t> order(n);
+    std::vector<std::size_t> fill(start.begin(), start.end() - 1);
+    for (std::size_t i = 0; i < n; ++i) order[fill[groupOf[i]]++] = i;
+    std::vector<std::size_t> group;
+    for (std::size_t root = 0; root < n; ++root) {
+      if (start[root] == start[root + 1]) continue;
+      group.assign(order.begin() + static_cast<std::ptrdiff_t>(start[root]),
+                   order.begin() + static_cast<std::ptrdiff_t>(start[root + 1]));
       if (group.size() == 1) {
         Path ring = Cleaned(*m_rings[group[0]].path);
         if (ring.empty()) continue;  // encloses nothing: contributes nothing
@@ -259,7 +268,13 @@ private:
     // Outer rings run counter-clockwise, holes clockwise, as the sweep
     // returns them.
     if ((orientation > 0) != inside) std::reverse(ring.begin(), ring.end());
-    m_out.push_back(FreeRing{std::move(ring), inside});
+    bool mayContain = false;
+    const Box& b = m_rings[i].box;
+    for (std::size_t j : m_neighbours[i]) {
+      const Box& o = m_rings[j].box;
+      mayContain = mayContain || (o.x0 >= b.x0 && o.x1 <= b.x1 && o.y0 >= b.y0 && o.y1 <= b.y1);
+    }
+    m_out.push_back(FreeRing{std::move(ring), inside, mayContain});
   }
 
   GkClipType m_type;
@@ -295,14 +310,18 @@ bool Nest(PassResult& result, std::vector<std::size_t>& groupOfNode,
   for (std::size_t node = 0; node < forest.nodes.size(); ++node) {
     for (std::size_t child : forest.nodes[node].childs) hole[child] = !hole[node];
   }
+  const std::size_t groupNodes = forest.nodes.size();
   for (const FreeRing& ring : free) {
     result.rings.push_back(ring.path);
     forest.Add(&result.rings.back(), RingForest::npos);
     groupOfNode.push_back(groups.size() + groupOfNode.size());
     hole.push_back(!ring.outer);
   }
+  // Every group ring may hold others; a free ring only when another ring's
+  // box lies within its own.
   Containers containers;
   for (std::size_t node = 0; node < forest.nodes.size(); ++node) {
+    if (node >= groupNodes && !free[node - groupNodes].mayContain) continue;
     containers.Add(*forest.nodes[node].contour, node, groupOfNode[node], hole[node]);
   }
   containers.Seal();

@@ -28,8 +28,11 @@ using ClipperLib::Paths;
 // point tested against another group's rings must never lie on them.
 inline constexpr cInt kMargin = 4;
 // Rings with more vertices than this get a band index for edge and winding
-// queries.
+// queries ...
 inline constexpr std::size_t kIndexedRing = 32;
+// ... once they have been asked this many times (building costs more than a
+// few plain scans of a short ring).
+inline constexpr int kIndexAfterQueries = 8;
 // Vertices per band of a ring's index.
 inline constexpr std::size_t kVerticesPerBand = 8;
 
@@ -75,7 +78,7 @@ public:
 
   // Some edge comes within kMargin of box.
   bool EdgeNearBox(const Box& box) {
-    if (m_path.size() <= kIndexedRing) {
+    if (!Indexed()) {
       for (std::size_t i = 0; i < m_path.size(); ++i) {
         if (EdgeNear(m_path[i], m_path[(i + 1) % m_path.size()], box)) return true;
       }
@@ -111,7 +114,7 @@ public:
         --wn;
       }
     };
-    if (m_path.size() <= kIndexedRing) {
+    if (!Indexed()) {
       for (std::size_t i = 0; i < m_path.size(); ++i) edge(i);
       return wn;
     }
@@ -127,6 +130,11 @@ public:
   }
 
 private:
+  bool Indexed() {
+    if (!m_start.empty()) return true;
+    return m_path.size() > kIndexedRing && ++m_queries > kIndexAfterQueries;
+  }
+
   std::size_t Band(cInt y) const {
     if (y <= m_box.y0) return 0;
     const cInt band = (y - m_box.y0) / m_height;
@@ -162,6 +170,7 @@ private:
   Box m_box;
   std::size_t m_bands = 0;
   cInt m_height = 1;
+  int m_queries = 0;
   std::vector<std::size_t> m_start;  // band b's edges are m_edges[m_start[b] .. m_start[b+1])
   std::vector<std::size_t> m_edges;
 };

@@ -21,10 +21,11 @@ namespace rings {
 
 namespace {
 
-// Groups with more vertices than this run in strips...
-constexpr std::size_t kStripMinVertices = 16384;
+// Groups with more vertices than this run in strips (measured on track
+// unions and zone fills: below it one sweep is cheaper than the joins)...
+constexpr std::size_t kStripMinVertices = 65536;
 // ... of about this many vertices each, ...
-constexpr std::size_t kVerticesPerStrip = 4096;
+constexpr std::size_t kVerticesPerStrip = 16384;
 // ... and at most this many.
 constexpr std::size_t kMaxStrips = 256;
 
