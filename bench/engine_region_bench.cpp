@@ -1,18 +1,24 @@
-// Boolean operations on regions, each against ClipperLib alone on the same
-// integer paths, and point containment on a clipped board.
+// Boolean operations on regions, each against ClipperLib alone,
+// Boost.Geometry and GEOS on the same sampled paths, and point containment on
+// a clipped board.
 //
-// For every clipping workload four figures are taken:
+// For every clipping workload these figures are taken:
 //   Execute      GkClipper::Execute, the whole operation;
 //   ClipperLib   the ClipperLib passes alone (AddPaths and Execute, runs of
 //                equal types merged exactly as Execute merges them) on paths
 //                converted once beforehand;
+//   Boost, GEOS  the same operation by Boost.Geometry and by GEOS (peers.h)
+//                on those integer paths in drawing units (divided by the grid
+//                scale), their geometries built outside the timed loop;
 //   Sampling     the conversion of the operands into tagged integer paths;
 //   Rebuild      ClipperLib's result tree back into shapes with arcs.
-// The paths come from the library's own conversion (clipper_glue.h), so the
+// The paths come from the library's own conversion (clipper_glue.h), so every
 // baseline works on exactly what Execute hands ClipperLib.
 //
 // Result checks are made once per workload, outside the timed loop, and
 // reported as counters: a benchmark that measured a wrong result shows it.
+#include "arc_chords.h"
+#include "peers.h"
 #include "region_checks.h"
 #include "workloads.h"
 
@@ -51,13 +57,25 @@ void BuildPaths(const std::vector<GkShape*>& shapes, const std::vector<GkClipTyp
   passes.swap(ops.passes);
 }
 
+// Area and ring count of ClipperLib's result on the workload's paths.
+struct PolygonFigures {
+  double area = 0.0;
+  int rings = 0;
+};
+
 struct ClipWorkload {
   ShapeSet shapes;
   std::vector<bench::Pad> pads;  // board workload only, for the hole check
+  std::vector<bench::SourceCircle> caps;  // track end-cap circles, for the chord count
   std::vector<GkClipType> types;
   ClipperLib::Paths subject;
   std::vector<Pass> passes;
   double perimeter = 0.0;  // boundary length of the operands, for error bounds
+  // The paths in drawing units for the peers: shape 0, and the clips of the
+  // workload's single pass.
+  std::vector<bench::Polygon> peerSubject;
+  std::vector<bench::Polygon> peerClips;
+  std::unique_ptr<PolygonFigures> clipperFigures;  // filled on first use
 };
 
 void RunClipperLib(const ClipWorkload& w, ClipperLib::PolyTree& tree) {
@@ -77,6 +95,23 @@ void RunClipperLib(const ClipWorkload& w, ClipperLib::PolyTree& tree) {
       subject = &current;
     }
   }
+}
+
+// Paths as PathBuilder writes them (each outer ring counter-clockwise,
+// followed by its clockwise holes) to polygons in drawing units.
+std::vector<bench::Polygon> ToPolygons(const ClipperLib::Paths& paths) {
+  std::vector<bench::Polygon> out;
+  for (const ClipperLib::Path& path : paths) {
+    if (path.size() < 3) continue;
+    if (ClipperLib::Orientation(path) || out.empty()) out.emplace_back();
+    out.back().emplace_back();
+    bench::Ring& ring = out.back().back();
+    ring.reserve(path.size());
+    for (const ClipperLib::IntPoint& p : path) {
+      ring.push_back({clipper_glue::FromInt(p.X), clipper_glue::FromInt(p.Y)});
+    }
+  }
+  return out;
 }
 
 double TrackPerimeter(const bench::Track& t) {
@@ -99,6 +134,8 @@ std::unique_ptr<ClipWorkload> MakeWorkload(Kind kind, int n) {
       for (const bench::Track& t : bench::MakeTracks(n, kTrackSeed)) {
         w->shapes.Add(bench::MakeTrackShape(t));
         w->perimeter += TrackPerimeter(t);
+        w->caps.push_back({t.from, t.halfWidth});
+        w->caps.push_back({t.to, t.halfWidth});
       }
       w->types.assign(static_cast<std::size_t>(n - 1), kClipUnion);
       break;
@@ -118,6 +155,9 @@ std::unique_ptr<ClipWorkload> MakeWorkload(Kind kind, int n) {
     }
   }
   BuildPaths(w->shapes.Pointers(), w->types, w->subject, w->passes);
+  // Every workload is one run of equal types, hence one pass.
+  w->peerSubject = ToPolygons(w->subject);
+  w->peerClips = ToPolygons(w->passes.front().clip);
   return w;
 }
 
@@ -135,6 +175,33 @@ void DestroyAll(std::vector<GkShape*>& shapes) {
   shapes.clear();
 }
 
+// ClipperLib's result on the workload's paths, computed once.
+const PolygonFigures& ClipperFigures(ClipWorkload& w) {
+  if (w.clipperFigures) return *w.clipperFigures;
+  ClipperLib::PolyTree tree;
+  RunClipperLib(w, tree);
+  auto f = std::make_unique<PolygonFigures>();
+  for (ClipperLib::PolyNode* node = tree.GetFirst(); node != nullptr; node = node->GetNext()) {
+    f->area += ClipperLib::Area(node->Contour);
+  }
+  f->area /= clipper_glue::kScale * clipper_glue::kScale;
+  f->rings = tree.Total();
+  w.clipperFigures = std::move(f);
+  return *w.clipperFigures;
+}
+
+// Board minus pads: board area minus the sum of pi r^2.
+double ExactBoardMinusPadsArea(const ClipWorkload& w) {
+  double exact = bench::BoardArea();
+  for (const bench::Pad& pad : w.pads) exact -= 3.14159265358979323846 * pad.radius * pad.radius;
+  return exact;
+}
+
+// A boundary moves by at most the sampling tolerance plus half a grid
+// diagonal; Area() at the same tolerance adds at most 2/3 of a chord sagitta
+// per unit length. Two tolerances per unit of boundary covers both.
+double SamplingAreaBound(const ClipWorkload& w) { return 2.0 * bench::kSampleTol * w.perimeter; }
+
 // Checks on one Execute result, against the ClipperLib-alone result of the
 // same paths and, for the board, against the exact geometry.
 void ReportChecks(benchmark::State& state, Kind kind, ClipWorkload& w) {
@@ -144,35 +211,38 @@ void ReportChecks(benchmark::State& state, Kind kind, ClipWorkload& w) {
   std::vector<GkShape*> result;
   clipper.Execute(w.types, result);
   const bench::AreaFigures f = bench::MeasureShapes(result);
+  const PolygonFigures& polygons = ClipperFigures(w);
 
-  ClipperLib::PolyTree tree;
-  RunClipperLib(w, tree);
-  double polygonArea = 0.0;
-  for (ClipperLib::PolyNode* node = tree.GetFirst(); node != nullptr; node = node->GetNext()) {
-    polygonArea += ClipperLib::Area(node->Contour);
-  }
-  polygonArea /= clipper_glue::kScale * clipper_glue::kScale;
-
-  // A boundary moves by at most the sampling tolerance plus half a grid
-  // diagonal; Area() at the same tolerance adds at most 2/3 of a chord
-  // sagitta per unit length. Two tolerances per unit of boundary covers both.
-  const double bound = 2.0 * bench::kSampleTol * w.perimeter;
+  const double bound = SamplingAreaBound(w);
   state.counters["shapes"] = static_cast<double>(result.size());
   state.counters["loops"] = f.loops;
   state.counters["arcs"] = f.arcs;
   state.counters["segments"] = f.segments;
-  state.counters["rings_match"] = f.loops == tree.Total() ? 1 : 0;
+  state.counters["rings_match"] = f.loops == polygons.rings ? 1 : 0;
   state.counters["orientation_ok"] = f.orientationOk ? 1 : 0;
   state.counters["area"] = f.exact;
-  state.counters["area_vs_clipperlib"] = f.exact - polygonArea;
+  state.counters["area_vs_clipperlib"] = f.exact - polygons.area;
   state.counters["area_bound"] = bound;
-  bool ok = f.loops == tree.Total() && f.orientationOk &&
-            std::fabs(f.exact - polygonArea) <= bound;
+  bool ok = f.loops == polygons.rings && f.orientationOk &&
+            std::fabs(f.exact - polygons.area) <= bound;
+  if (kind == Kind::TrackUnion) {
+    // End points within two grid steps of a cap circle. Where the samples of
+    // two caps of one circle interleave, ClipperLib adds the crossings of
+    // their chords, up to a chord's sagitta (about a quarter of the sampling
+    // tolerance) inside the circle: the second count also takes those.
+    const bench::ChordCount cc =
+        bench::CountArcChords(result, w.caps, bench::kSampleTol, 2.0 * bench::kGrid);
+    const bench::ChordCount withCrossings = bench::CountArcChords(
+        result, w.caps, bench::kSampleTol, 0.25 * bench::kSampleTol + bench::kGrid);
+    state.counters["chords"] = cc.chords;
+    state.counters["chords_per_arc"] = cc.PerArc();
+    state.counters["chords_per_arc_crossings"] = withCrossings.PerArc();
+  }
   if (kind == Kind::BoardMinusPads) {
-    double exact = bench::BoardArea();
-    for (const bench::Pad& pad : w.pads) exact -= 3.14159265358979323846 * pad.radius * pad.radius;
+    const double exact = ExactBoardMinusPadsArea(w);
     // Centre and radius of a rebuilt circle: within two grid steps.
     const bench::PadCheck pc = bench::CheckPadHoles(result, w.pads, 2.0 * bench::kGrid);
+    state.counters["exact_area"] = exact;
     state.counters["area_err"] = f.sampled - exact;        // through Area at 0.00254
     state.counters["area_err_arcs"] = f.exact - exact;     // from the rebuilt arcs
     state.counters["holes"] = pc.holes;
@@ -210,6 +280,58 @@ void BM_ClipperLib(benchmark::State& state) {
     RunClipperLib(w, tree);
   }
   state.counters["rings"] = tree.Total();
+}
+
+bench::PeerPlan PlanOf(Kind kind) {
+  switch (kind) {
+    case Kind::BoardMinusPads: return bench::PeerPlan::DifferenceOfDisjoint;
+    case Kind::TrackUnion: return bench::PeerPlan::UnionOfAll;
+    case Kind::ZoneFill: return bench::PeerPlan::DifferenceOfUnion;
+  }
+  return bench::PeerPlan::UnionOfAll;
+}
+
+// Checks on a peer's result: its area against ClipperLib's result on the
+// same polygons (both are exact polygon booleans up to ClipperLib's rounding
+// of new vertices to the grid, so they agree within a grid step per unit of
+// boundary), and for the board against the exact value within the sampling
+// bound.
+void ReportPeerChecks(benchmark::State& state, Kind kind, ClipWorkload& w,
+                      const bench::PeerFigures& f) {
+  const double polygonArea = ClipperFigures(w).area;
+  const double gridBound = bench::kGrid * w.perimeter;
+  state.counters["area"] = f.area;
+  state.counters["vertices"] = static_cast<double>(f.vertices);
+  state.counters["polygons"] = f.polygons;
+  state.counters["rings"] = f.rings;
+  state.counters["area_vs_clipperlib"] = f.area - polygonArea;
+  state.counters["area_bound_grid"] = gridBound;
+  bool ok = std::fabs(f.area - polygonArea) <= gridBound;
+  if (kind == Kind::BoardMinusPads) {
+    const double exact = ExactBoardMinusPadsArea(w);
+    state.counters["exact_area"] = exact;
+    state.counters["area_err"] = f.area - exact;
+    ok = ok && std::fabs(f.area - exact) <= SamplingAreaBound(w);
+  }
+  state.counters["check_ok"] = ok ? 1 : 0;
+}
+
+// One peer on the workload's paths: geometries built before the loop, the
+// previous result dropped outside the timing, the boolean operation timed.
+template <Kind kind, bench::PeerFactory make>
+void BM_Peer(benchmark::State& state) {
+  ClipWorkload& w = Workload(kind, static_cast<int>(state.range(0)));
+  const std::unique_ptr<bench::Peer> peer = make(w.peerSubject, w.peerClips, PlanOf(kind));
+  for (auto _ : state) {
+    state.PauseTiming();
+    peer->Clear();
+    state.ResumeTiming();
+    if (!peer->Run()) {
+      state.SkipWithError(peer->Error().c_str());
+      return;
+    }
+  }
+  ReportPeerChecks(state, kind, w, peer->Figures());
 }
 
 template <Kind kind>
@@ -256,16 +378,40 @@ void Sizes(benchmark::internal::Benchmark* b) {
   b->Arg(100)->Arg(1000)->Arg(10000);
 }
 
+// Boost.Geometry's union of 10,000 tracks takes about 9 s a call: one
+// repetition keeps the suite within a few minutes.
+void SmallSizes(benchmark::internal::Benchmark* b) {
+  Repeat(b);
+  b->Arg(100)->Arg(1000);
+}
+void OnceAt10k(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond)->Repetitions(1)->Arg(10000);
+}
+
 BENCHMARK_TEMPLATE(BM_Execute, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Execute");
 BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/ClipperLib");
+BENCHMARK_TEMPLATE(BM_Peer, Kind::BoardMinusPads, bench::MakeBoostPeer)
+    ->Apply(Sizes)->Name("BoardMinusPads/Boost");
+BENCHMARK_TEMPLATE(BM_Peer, Kind::BoardMinusPads, bench::MakeGeosPeer)
+    ->Apply(Sizes)->Name("BoardMinusPads/GEOS");
 BENCHMARK_TEMPLATE(BM_Sampling, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Sampling");
 BENCHMARK_TEMPLATE(BM_Rebuild, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Rebuild");
 BENCHMARK_TEMPLATE(BM_Execute, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Execute");
 BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/ClipperLib");
+BENCHMARK_TEMPLATE(BM_Peer, Kind::TrackUnion, bench::MakeBoostPeer)
+    ->Apply(SmallSizes)->Name("TrackUnion/Boost");
+BENCHMARK_TEMPLATE(BM_Peer, Kind::TrackUnion, bench::MakeBoostPeer)
+    ->Apply(OnceAt10k)->Name("TrackUnion/Boost");
+BENCHMARK_TEMPLATE(BM_Peer, Kind::TrackUnion, bench::MakeGeosPeer)
+    ->Apply(Sizes)->Name("TrackUnion/GEOS");
 BENCHMARK_TEMPLATE(BM_Sampling, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Sampling");
 BENCHMARK_TEMPLATE(BM_Rebuild, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Rebuild");
 BENCHMARK_TEMPLATE(BM_Execute, Kind::ZoneFill)->Apply(Repeat)->Arg(1000)->Name("ZoneFill/Execute");
 BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::ZoneFill)->Apply(Repeat)->Arg(1000)->Name("ZoneFill/ClipperLib");
+BENCHMARK_TEMPLATE(BM_Peer, Kind::ZoneFill, bench::MakeBoostPeer)
+    ->Apply(Repeat)->Arg(1000)->Name("ZoneFill/Boost");
+BENCHMARK_TEMPLATE(BM_Peer, Kind::ZoneFill, bench::MakeGeosPeer)
+    ->Apply(Repeat)->Arg(1000)->Name("ZoneFill/GEOS");
 BENCHMARK_TEMPLATE(BM_Sampling, Kind::ZoneFill)->Apply(Repeat)->Arg(1000)->Name("ZoneFill/Sampling");
 BENCHMARK_TEMPLATE(BM_Rebuild, Kind::ZoneFill)->Apply(Repeat)->Arg(1000)->Name("ZoneFill/Rebuild");
 

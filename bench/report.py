@@ -4,7 +4,8 @@
 Inputs: Google Benchmark JSON of engine_member_bench and engine_region_bench,
 and the JSON of updater_bench.py. Geometry times are CPU times of the
 benchmark thread (the machine is shared, and wall time would charge other
-processes to us), the smallest of three repetitions; updater times are wall-clock, best of the rounds.
+processes to us), the smallest of three repetitions (one for the slowest peer
+runs); updater times are wall-clock, best of the rounds.
 """
 import argparse
 import json
@@ -27,6 +28,8 @@ def load_gbench(path):
             out[name] = b
         elif b.get("run_type") == "aggregate" and b.get("aggregate_name") == "min":
             out[name] = b
+        if b.get("error_occurred"):
+            out[name] = {"error_message": b.get("error_message", "")}
     return out
 
 
@@ -67,7 +70,62 @@ def machine():
             "load": " ".join("%.2f" % x for x in os.getloadavg())}
 
 
+# The clipping workloads: benchmark name, label, sizes.
+CLIP_WORKLOADS = (("BoardMinusPads", "1. Board minus pads", (100, 1000, 10000)),
+                  ("TrackUnion", "2. Track union", (100, 1000, 10000)),
+                  ("ZoneFill", "3. Zone fill (pads + tracks)", (1000,)))
+# The baselines of every clipping workload, as named in the benchmarks.
+PEERS = (("ClipperLib", "ClipperLib alone"), ("Boost", "Boost.Geometry"), ("GEOS", "GEOS"))
+# Every timed variant, for the growth table.
+VARIANTS = (("Execute", "Execute"),) + PEERS
+
+
+def size_label(n):
+    return "N = {:,}".format(n)
+
+
+def peer_rows(reg):
+    """One row per clipping workload and size: Execute against each peer."""
+    rows = []
+    for name, label, sizes in CLIP_WORKLOADS:
+        for n in sizes:
+            ex = reg.get("%s/Execute/%d" % (name, n))
+            if not ex:
+                continue
+            peers = [reg.get("%s/%s/%d" % (name, key, n)) for key, _ in PEERS]
+            timed = [b if b and "error_message" not in b else None for b in peers]
+            row = [label, size_label(n), "%.2f ms" % ms(ex)]
+            row += ["%.2f ms" % ms(b) if t else ("failed" if b else "missing")
+                    for b, t in zip(peers, timed)]
+            row += ["%.2f" % (ms(ex) / ms(t)) if t else "" for t in timed]
+            exact = ex.get("exact_area")
+            if exact:
+                errors = [ex["area_err_arcs"]] + [t["area_err"] if t else None for t in timed[1:]]
+                row.append("; ".join("%+.1e" % (e / exact) if e is not None else "n/a"
+                                     for e in errors))
+            else:
+                row.append("")
+            row.append("%d / %d" % (ex["arcs"], ex["segments"]))
+            if "chords_per_arc" in ex:
+                row.append("%.1f (%.1f)" % (ex["chords_per_arc"], ex["chords_per_arc_crossings"]))
+            else:
+                row.append("")
+            row.append("; ".join("%d" % t["vertices"] if t else "n/a" for t in timed[1:]))
+            checked = [("Execute", ex)] + [(p[1], t) for p, t in zip(PEERS[1:], timed[1:])]
+            failed = [what for what, b in checked if not b or b.get("check_ok") != 1]
+            row.append("ok" if not failed else "FAILED: " + ", ".join(failed))
+            rows.append(row)
+    return rows
+
+
+PEER_HEADER = ["Workload", "Size", "Execute"] + [p[1] for p in PEERS] + [
+    "ours / " + p[1] for p in PEERS] + [
+    "Area error vs exact, relative (Execute; Boost; GEOS)", "Execute arcs / segments",
+    "Chords per arc (with crossings)", "Vertices (Boost; GEOS)", "Checks"]
+
+
 def clip_rows(reg, name, sizes, describe):
+    """Execute in detail: its own share of the time and its result checks."""
     rows = []
     for n in sizes:
         ex = reg.get("%s/Execute/%d" % (name, n))
@@ -77,18 +135,16 @@ def clip_rows(reg, name, sizes, describe):
         if not (ex and cl and sa and rb):
             continue
         t, base = ms(ex), ms(cl)
-        share = "sampling %.1f%%, rebuild %.1f%%, all ours %.1f%%" % (
-            100 * ms(sa) / t, 100 * ms(rb) / t, 100 * max(t - base, 0.0) / t)
-        rows.append(["%d. %s" % describe[0], "N = {:,}".format(n), "%.2f ms" % t,
-                     "%.2f ms" % base, "%.2f" % (t / base),
-                     share + "; " + describe[1](ex) + "; check " + ok(ex.get("check_ok") == 1)])
+        rows.append([describe[0], size_label(n), "%.1f%%" % (100 * ms(sa) / t),
+                     "%.1f%%" % (100 * ms(rb) / t), "%.1f%%" % (100 * max(t - base, 0.0) / t),
+                     describe[1](ex) + "; check " + ok(ex.get("check_ok") == 1)])
     return rows
 
 
 def growth(reg, name, what, lo, hi):
     a = reg.get("%s/%s/%d" % (name, what, lo))
     b = reg.get("%s/%s/%d" % (name, what, hi))
-    if not (a and b):
+    if not (a and b) or "error_message" in a or "error_message" in b:
         return None
     return math.log(ms(b) / ms(a)) / math.log(hi / lo)
 
@@ -106,11 +162,25 @@ def union_figures(b):
                               b["area_vs_clipperlib"], b["area_bound"]))
 
 
+def detail_rows(reg):
+    rows = []
+    for name, label, sizes in CLIP_WORKLOADS:
+        figures = board_figures if name == "BoardMinusPads" else union_figures
+        rows += clip_rows(reg, name, sizes, (label, figures))
+    return rows
+
+
+def growth_rows(reg):
+    rows = []
+    for name, label, _ in CLIP_WORKLOADS[:2]:
+        ks = [growth(reg, name, key, 1000, 10000) for key, _ in VARIANTS]
+        if any(k is not None for k in ks):
+            rows.append([label] + ["%.2f" % k if k is not None else "" for k in ks])
+    return rows
+
+
 def geometry_rows(mem, reg):
     rows = []
-    rows += clip_rows(reg, "BoardMinusPads", (100, 1000, 10000), ((1, "Board minus pads"), board_figures))
-    rows += clip_rows(reg, "TrackUnion", (100, 1000, 10000), ((2, "Track union"), union_figures))
-    rows += clip_rows(reg, "ZoneFill", (1000,), ((3, "Zone fill (pads + tracks)"), union_figures))
     ours = reg.get("PointInRegion/IsPointIn/iterations:1")
     base = reg.get("PointInRegion/ClipperLib/iterations:1")
     if ours and base:
@@ -198,19 +268,19 @@ def main():
     parts.append("Machine: %d cores (`nproc`), %s, %.1f GiB RAM, Linux %s; commit %s; "
                  "load average at the end %s." % (m["nproc"], m["cpu"], m["ram_gib"], m["kernel"],
                                                   m["commit"], m["load"]))
-    parts.append("Geometry (CPU time per call, best of three repetitions; the ratio is ours over the baseline, "
-                 "measured in the same run):\n\n" + table(
-                     geometry_rows(mem, reg),
-                     ["Workload", "Size", "Ours", "Baseline", "Ratio", "Figures and checks"]))
-    lines = []
-    for name in ("BoardMinusPads", "TrackUnion"):
-        ge = growth(reg, name, "Execute", 1000, 10000)
-        gc = growth(reg, name, "ClipperLib", 1000, 10000)
-        if ge is not None and gc is not None:
-            lines.append("| %s | %.2f | %.2f |" % (name, ge, gc))
-    if lines:
-        parts.append("Growth from N = 1,000 to 10,000, as the exponent k of time ~ N^k:\n\n"
-                     "| Workload | Execute | ClipperLib alone |\n|---|---|---|\n" + "\n".join(lines))
+    parts.append("Boolean operations against the peers (CPU time per call, best of three "
+                 "repetitions, Boost.Geometry's 10,000-track union one run; every ratio is "
+                 "ours over the peer, measured in the same run on the same sampled paths):\n\n"
+                 + table(peer_rows(reg), PEER_HEADER))
+    parts.append("Growth from N = 1,000 to 10,000, as the exponent k of time ~ N^k:\n\n"
+                 + table(growth_rows(reg), ["Workload"] + [v[1] for v in VARIANTS]))
+    parts.append("Execute in detail (shares of its time; \"all ours\" is (Execute - ClipperLib "
+                 "alone) / Execute):\n\n" + table(
+                     detail_rows(reg),
+                     ["Workload", "Size", "Sampling", "Rebuild", "All ours", "Figures and checks"]))
+    parts.append("Other geometry (CPU time per call or per point, best of three repetitions):\n\n"
+                 + table(geometry_rows(mem, reg),
+                         ["Workload", "Size", "Ours", "Baseline", "Ratio", "Figures and checks"]))
     parts.append("Updater (wall-clock, best of the rounds; outputs written to %s; the ratio is "
                  "ours over the baseline: throughput for downloads, time for extraction):\n\n"
                  % upd.get("scratch_fs", "disk") + table(

@@ -11,6 +11,7 @@ packages=(
   qtbase5-dev qttools5-dev-tools qttools5-dev libqt5xml5
   libminizip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libboost-dev libgeos-dev
   python3 zip unzip curl xvfb util-linux dpkg-dev
   fonts-wqy-microhei
 )
