@@ -54,9 +54,19 @@ public:
 
   bool ready() const { return ready_; }
 
-  // The working folder for a LocatTempDir value.
+  // The private working folders ("tmpUpdata" and six characters) in the
+  // temporary folder; a finished run leaves none unless it started an
+  // installer from one.
+  QStringList workFolders() const {
+    return QDir(tmpDir).entryList({"tmpUpdata??????"}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+  }
+
+  // The working folder for a LocatTempDir value inside the run's private
+  // folder (the first one left behind).
   QString workDir(const QString& localTempDir) const {
-    return tmpDir + "/tmpUpdata/" + localTempDir + "/";
+    const QStringList folders = workFolders();
+    return tmpDir + "/" + (folders.isEmpty() ? QString("tmpUpdata") : folders.first()) + "/" +
+           localTempDir + "/";
   }
 
   bool writeIni(const QByteArray& text) const { return writeFile(appDir + "/updata.ini", text); }
