@@ -80,6 +80,7 @@ public:
     Drop,      // close the connection, the rest never comes
     Stall,     // keep the connection open and send nothing more
     Hold,      // send the rest when release() is called, then close
+    Trickle,   // send the rest one byte every trickleMs, then close
   };
   struct Script {
     int status = 200;
@@ -91,6 +92,7 @@ public:
     int firstPartDelayMs = 0;    // pause between the head and the first part
     bool answer = true;          // false: read the request, never answer
     QList<QByteArray> headers;   // further header lines, without CRLF
+    int trickleMs = 100;         // Ending::Trickle: pause between bytes
   };
 
   FaultServer() {
@@ -170,7 +172,23 @@ private:
       case Ending::Hold:
         held_ = socket;
         break;
+      case Ending::Trickle:
+        trickle(socket, sentBytes());
+        break;
     }
+  }
+
+  void trickle(QTcpSocket* socket, qint64 at) {
+    QPointer<QTcpSocket> guarded(socket);
+    QTimer::singleShot(script_.trickleMs, this, [this, guarded, at] {
+      if (guarded.isNull() || guarded->state() != QAbstractSocket::ConnectedState) return;
+      if (at >= script_.body.size()) {
+        guarded->disconnectFromHost();
+        return;
+      }
+      guarded->write(script_.body.mid(static_cast<int>(at), 1));
+      trickle(guarded, at + 1);
+    });
   }
 
   QTcpServer server_;

@@ -30,10 +30,21 @@ struct ListItem {
   QString ver;
   QString md5;  // empty: no md5 attribute
   int type = 0;
+  qint64 size = -1;  // -1: no size attribute
+  QString sha256;    // empty: no sha256 attribute
 };
 
 inline QString md5Of(const QByteArray& data) {
   return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex());
+}
+
+inline QString sha256Of(const QByteArray& data) {
+  return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+}
+
+// A list item for `data` with its size and SHA-256, as a signed list has it.
+inline ListItem digestItem(const QString& path, const QString& ver, const QByteArray& data, int type = 0) {
+  return ListItem{path, ver, QString(), type, data.size(), sha256Of(data)};
 }
 
 class TestInstallation {
@@ -83,11 +94,17 @@ public:
                         .toUtf8());
   }
 
-  static QByteArray listXml(const QVector<ListItem>& items) {
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<update>\n  <files>\n";
+  // The list of `items`; `rootAttributes` (for example version="2") go on
+  // the root element.
+  static QByteArray listXml(const QVector<ListItem>& items, const QByteArray& rootAttributes = QByteArray()) {
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<update";
+    if (!rootAttributes.isEmpty()) xml += " " + rootAttributes;
+    xml += ">\n  <files>\n";
     for (const ListItem& item : items) {
       xml += "    <file path=\"" + item.path.toUtf8() + "\" ver=\"" + item.ver.toUtf8() + "\"";
       if (!item.md5.isEmpty()) xml += " md5=\"" + item.md5.toUtf8() + "\"";
+      if (item.size >= 0) xml += " size=\"" + QByteArray::number(item.size) + "\"";
+      if (!item.sha256.isEmpty()) xml += " sha256=\"" + item.sha256.toUtf8() + "\"";
       xml += " type=\"" + QByteArray::number(item.type) + "\"/>\n";
     }
     return xml + "  </files>\n</update>\n";
