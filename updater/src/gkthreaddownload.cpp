@@ -136,6 +136,8 @@ void GKThreadDownLoad::run() {
     // A key that is given but unusable fails closed: nothing is fetched.
     const bool keyUsable = s.PublicKey.isEmpty() || !publicKey.isEmpty();
     if (s.PublicKey.isEmpty()) warnUnsigned();
+    if (!keyUsable)
+      std::fputs("GKBriselUpdate: the public key in updata.ini is not a valid key; no update\n", stderr);
     WorkFolder work;
     if (keyUsable && work.create(QDir::tempPath())) {
       lastWorkFolder_ = work.path();

@@ -452,3 +452,21 @@ TEST_F(HostileEndToEnd, StartedProgramsDoNotHoldTheUpdatersOutput) {
   EXPECT_TRUE(ended) << "the reader waited for the application";
   EXPECT_EQ(log, QStringList{"start"}) << "the application still ran when the output ended";
 }
+
+// A key that is set but cannot be used fails closed: nothing is fetched,
+// the application is restarted unchanged.
+TEST_F(HostileEndToEnd, AnUnusableKeyFetchesNothing) {
+  ASSERT_TRUE(inst.writeIni(QStringLiteral("[config]\nconnectcount=1\nListFileName=filelist.xml\nLocatTempDir=work\n"
+                                           "[APPLICATION]\nApplication=BoardAudit\n[UPDATESIGNATURE]\n"
+                                           "PublicKey=bm90IGEga2V5\n[UPDATEINFO]\nhttpListURL=%1\n")
+                                .arg(baseUrl)
+                                .toUtf8()));
+  ASSERT_TRUE(inst.putServer("a.txt", "new a"));
+  serveList({{"a.txt", "2", "", 0}});
+  UpdaterRun run(inst, {"old"});
+  EXPECT_EQ(run.exitCode(), 0);
+  EXPECT_EQ(appLogAfter(2), kRestartedWithoutStop);
+  EXPECT_EQ(inst.app("a.txt"), "old a");
+  EXPECT_EQ(server.served("update/filelist.xml"), 0);
+  EXPECT_TRUE(run.output().contains("not a valid key")) << run.output().constData();
+}

@@ -22,10 +22,17 @@
 #include <QStringList>
 #include <QVector>
 
+#include <utility>
+
 namespace testsupport {
 
 // One entry of an update list as the tests write it.
 struct ListItem {
+  ListItem(QString path_, QString ver_, QString md5_ = QString(), int type_ = 0, qint64 size_ = -1,
+           QString sha256_ = QString())
+      : path(std::move(path_)), ver(std::move(ver_)), md5(std::move(md5_)), type(type_), size(size_),
+        sha256(std::move(sha256_)) {}
+
   QString path;
   QString ver;
   QString md5;  // empty: no md5 attribute
