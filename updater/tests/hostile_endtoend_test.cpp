@@ -50,10 +50,15 @@ public:
     }
   }
   bool succeeded() const { return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0; }
-  QByteArray output() { return process_.readAll(); }
+  QByteArray output() { return output_ += process_.readAll(); }
+  // Waits (at most `limitMs`) until the script has printed `text`.
+  bool printed(const QByteArray& text, int limitMs) {
+    return waitUntil([&] { return output().contains(text); }, limitMs);
+  }
 
 private:
   QProcess process_;
+  QByteArray output_;
 };
 
 class HostileEndToEnd : public ::testing::Test {
@@ -193,8 +198,7 @@ TEST_F(HostileEndToEnd, ALockHeldByAnotherUserDoesNotFreezeUpdates) {
                      "print('held', flush=True)\ntime.sleep(120)\n\"")
           .arg(inst.tmpDir, name),
       true);
-  ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(inst.tmpDir + "/GKBriselUpdate.exe.lock"); }, 20000));
-  QThread::msleep(300);  // the sockets follow the file at once
+  ASSERT_TRUE(holder.printed("held", 20000)) << holder.output().constData();
 
   UpdaterRun run(inst, {"old"});
   EXPECT_EQ(run.exitCode(), 0);
