@@ -474,3 +474,18 @@ TEST_F(HostileEndToEnd, AnUnusableKeyFetchesNothing) {
   EXPECT_EQ(server.served("update/filelist.xml"), 0);
   EXPECT_TRUE(run.output().contains("not a valid key")) << run.output().constData();
 }
+
+// A list nested 50,000 levels deep is refused before the XML document is
+// built: no crash, nothing stopped, the application restarted.
+TEST_F(HostileEndToEnd, ADeeplyNestedListIsRefusedWithoutACrash) {
+  ASSERT_TRUE(inst.writeHttpIni(baseUrl, 1));
+  QByteArray deep = "<update><files><file path=\"a.txt\" ver=\"2\"/>";
+  for (int i = 0; i < 50000; ++i) deep += "<x>";
+  for (int i = 0; i < 50000; ++i) deep += "</x>";
+  ASSERT_TRUE(inst.putServer("filelist.xml", deep + "</files></update>\n"));
+  ASSERT_TRUE(inst.putServer("a.txt", "new a"));
+  UpdaterRun run(inst, {"old"});
+  EXPECT_EQ(run.exitCode(), 0);
+  EXPECT_EQ(appLogAfter(2), kRestartedWithoutStop);
+  EXPECT_EQ(inst.app("a.txt"), "old a");
+}
