@@ -9,7 +9,7 @@ cache="$top/.deps"
 packages=(
   build-essential cmake pkg-config
   qtbase5-dev qttools5-dev-tools qttools5-dev libqt5xml5
-  libminizip-dev zlib1g-dev
+  libminizip-dev zlib1g-dev libsodium-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libgeos-dev
   python3 zip unzip curl xvfb util-linux dpkg-dev

@@ -57,7 +57,8 @@ bool copyFile(const QString& source, const QString& target, bool overwrite) {
   // -1 when a mode cannot be read; never turned into a mode of its own.
   const int targetMode = targetExists ? filePermissionBits(target) : -1;
   const int sourceMode = filePermissionBits(source);
-  const int mode = targetMode >= 0 ? targetMode : (sourceMode >= 0 ? (sourceMode & 0777) : -1);
+  int mode = targetMode >= 0 ? targetMode : (sourceMode >= 0 ? (sourceMode & 0777) : -1);
+  if (mode >= 0) mode &= ~kForbiddenModeBits;  // nobody else may change what is installed
   FileTimes times;
   times.access = src.lastRead().toSecsSinceEpoch();
   times.modification = src.lastModified().toSecsSinceEpoch();

@@ -7,7 +7,8 @@
 // existing target makes the copy fail unless `overwrite` is set; with it the
 // data is written to a temporary file beside the target and renamed over it,
 // so a failed copy never leaves the target missing or truncated. A replaced
-// target keeps its permission bits; a new one gets the source's. The source's
+// target keeps its permission bits; a new one gets the source's; neither
+// ever keeps group or other write, set-user-id or set-group-id. The source's
 // modification time is kept. A read-only existing target (owner write bit
 // clear) is not replaced: false. False also when the source does not exist.
 bool copyFile(const QString& source, const QString& target, bool overwrite);

@@ -20,6 +20,35 @@ struct FilePermissions {
   int unixMode = -1;      // permission bits 0..0777 to apply; -1: system default
 };
 
+// Permission bits that an installed or extracted file never carries: write
+// for group and others, set-user-id and set-group-id.
+constexpr int kForbiddenModeBits = 06022;
+
+// An open folder, reached without following a symbolic link in its last
+// step; files and folders below it are made relative to the handle, so a
+// folder replaced by a link while we work is never entered.
+class FolderHandle {
+public:
+  FolderHandle() = default;
+  ~FolderHandle();
+  FolderHandle(const FolderHandle&) = delete;
+  FolderHandle& operator=(const FolderHandle&) = delete;
+  FolderHandle(FolderHandle&& other) noexcept;
+  FolderHandle& operator=(FolderHandle&& other) noexcept;
+
+  // Opens the folder `path`; false when it is missing, a link or no folder.
+  bool open(const QString& path);
+  // Opens the child folder `name` (one level, no separator) of `parent`,
+  // creating it first when `create` is set and it is missing; false when it
+  // exists as a link or as anything but a folder.
+  bool openChild(const FolderHandle& parent, const QString& name, bool create);
+  bool isOpen() const { return handle_ >= 0; }
+  qintptr handle() const { return handle_; }
+
+private:
+  qintptr handle_ = -1;
+};
+
 // A file being written from scratch, never through a symbolic link. Closed
 // (and kept) on destruction unless discard() was called.
 class NewFile {
@@ -32,16 +61,22 @@ public:
   // Creates `path` for writing, replacing an existing ordinary file. Fails
   // for a read-only existing file, for a symbolic link and for a folder.
   bool create(const QString& path);
+  // The same for the entry `name` (one level) of the open `folder`: an
+  // existing ordinary, writable file is removed first, then the file is
+  // created exclusively, so nothing that appears meanwhile is written through.
+  bool createIn(const FolderHandle& folder, const QString& name);
   // Writes all `size` bytes; false on any failure.
   bool write(const char* data, qint64 size);
-  // Applies `permissions` and `times`, then closes; false if any step failed.
+  // Applies `permissions` (without kForbiddenModeBits) and `times`, then
+  // closes; false if any step failed.
   bool finish(const FileTimes& times, const FilePermissions& permissions);
   // Closes and deletes the file.
   void discard();
 
 private:
   qintptr handle_ = -1;
-  QString path_;
+  qintptr folder_ = -1;  // a duplicate of the folder handle for createIn
+  QString path_;         // the path for create, the entry name for createIn
 };
 
 // Makes sure `path` is a real folder: creates it when missing (one level,

@@ -24,8 +24,71 @@ bool modeIsReadOnly(mode_t mode) { return (mode & S_IWUSR) == 0; }
 
 }  // namespace
 
+FolderHandle::~FolderHandle() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept : handle_(other.handle_) {
+  other.handle_ = -1;
+}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+  if (this != &other) {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = other.handle_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+bool FolderHandle::open(const QString& path) {
+  const int fd = ::open(encoded(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  *this = FolderHandle();
+  handle_ = fd;
+  return true;
+}
+
+bool FolderHandle::openChild(const FolderHandle& parent, const QString& name, bool create) {
+  if (!parent.isOpen() || name.isEmpty() || name.contains('/') || name == "." || name == "..")
+    return false;
+  const int dir = static_cast<int>(parent.handle());
+  const QByteArray n = encoded(name);
+  if (create && ::mkdirat(dir, n.constData(), 0755) != 0 && errno != EEXIST) return false;
+  const int fd = ::openat(dir, n.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  *this = FolderHandle();
+  handle_ = fd;
+  return true;
+}
+
 NewFile::~NewFile() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  if (folder_ >= 0) ::close(static_cast<int>(folder_));
+}
+
+bool NewFile::createIn(const FolderHandle& folder, const QString& name) {
+  if (!folder.isOpen() || name.isEmpty() || name.contains('/') || name == "." || name == "..")
+    return false;
+  const int dir = static_cast<int>(folder.handle());
+  const QByteArray n = encoded(name);
+  struct stat st {};
+  if (::fstatat(dir, n.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (!S_ISREG(st.st_mode) || modeIsReadOnly(st.st_mode)) return false;
+    if (::unlinkat(dir, n.constData(), 0) != 0) return false;
+  }
+  const int fd = ::openat(dir, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  const int dup = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
+  if (dup < 0) {
+    ::close(fd);
+    ::unlinkat(dir, n.constData(), 0);
+    return false;
+  }
+  handle_ = fd;
+  folder_ = dup;
+  path_ = name;
+  return true;
 }
 
 bool NewFile::create(const QString& path) {
@@ -59,8 +122,10 @@ bool NewFile::finish(const FileTimes& times, const FilePermissions& permissions)
   bool ok = true;
   struct stat st {};
   if (::fstat(fd, &st) != 0) ok = false;
-  mode_t mode = permissions.unixMode >= 0 ? static_cast<mode_t>(permissions.unixMode & 0777)
-                                          : (st.st_mode & 0777);
+  // createIn makes files 0600 until here; the default then is 0644.
+  const mode_t fallback = folder_ >= 0 ? 0644 : (st.st_mode & 0777);
+  mode_t mode = permissions.unixMode >= 0 ? static_cast<mode_t>(permissions.unixMode & 0777) : fallback;
+  mode &= ~static_cast<mode_t>(kForbiddenModeBits);
   if (permissions.readOnly) mode &= ~static_cast<mode_t>(0222);
   if (ok && mode != (st.st_mode & 0777) && ::fchmod(fd, mode) != 0) ok = false;
   const timespec ts[2] = {toTimespec(times.access), toTimespec(times.modification)};
@@ -74,7 +139,11 @@ void NewFile::discard() {
   if (handle_ < 0) return;
   ::close(static_cast<int>(handle_));
   handle_ = -1;
-  ::unlink(encoded(path_).constData());
+  if (folder_ >= 0) {
+    ::unlinkat(static_cast<int>(folder_), encoded(path_).constData(), 0);
+  } else {
+    ::unlink(encoded(path_).constData());
+  }
 }
 
 bool makeFolderLevel(const QString& path) {

@@ -2,14 +2,21 @@
 
 #include "archive.h"
 #include "fileops.h"
+#include "installtransaction.h"
+#include "listsignature.h"
 #include "processcontrol.h"
 #include "qhttpdownload.h"
 #include "updatesettings.h"
+#include "workfolder.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QMetaObject>
+
+#include <cstdio>
 
 namespace {
 
@@ -30,6 +37,35 @@ void makeExecutable(const QString& path) {
                                   QFile::ExeGroup | QFile::ExeOther);
 }
 
+// The file's bytes up to `limit`, empty when it cannot be read.
+QByteArray readAtMost(const QString& path, qint64 limit) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.read(limit) : QByteArray();
+}
+
+// Every ordinary file below `folder`, as "/"-separated paths relative to it.
+QStringList filesBelow(const QString& folder) {
+  QStringList files;
+  QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+  const QDir base(folder);
+  while (it.hasNext()) files.append(base.relativeFilePath(it.next()));
+  files.sort();
+  return files;
+}
+
+bool isSettingsFile(const QString& relative) {
+  return relative.compare(QStringLiteral("updata.ini"), Qt::CaseInsensitive) == 0;
+}
+
+// Said once per process: without a key anyone on the network path can
+// change what is installed.
+void warnUnsigned() {
+  static bool said = false;
+  if (said) return;
+  said = true;
+  std::fputs("GKBriselUpdate: no public key in updata.ini; updates are not signed\n", stderr);
+}
+
 }  // namespace
 
 GKThreadDownLoad::GKThreadDownLoad(QObject* parent) : QThread(parent) {}
@@ -43,16 +79,23 @@ void GKThreadDownLoad::downLoadProgress(QString name, double progress) {
   emit onDownLoadProgress(name, progress);
 }
 
-bool GKThreadDownLoad::fetchFile(const QString& url, const QString& target) {
+bool GKThreadDownLoad::fetchFile(const QString& url, const QString& target, qint64 maxBytes) {
   QHttpDownLoad downloader;
+  downloader.setMaxBytes(maxBytes);
   connect(&downloader, &QHttpDownLoad::downLoadProgress, this, &GKThreadDownLoad::downLoadProgress,
           Qt::QueuedConnection);
   return downloader.downLoadFile(url, target) == QHttpDownLoad::kSuccess;
 }
 
-QString GKThreadDownLoad::workDirFor(const QString& localTempDir) {
-  return QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/tmpUpdata/") + localTempDir +
-                                  QLatin1Char('/'));
+bool GKThreadDownLoad::fetchFile(const QString& url, const QString& target) {
+  return fetchFile(url, target, QHttpDownLoad::kMaxTransferBytes);
+}
+
+QString GKThreadDownLoad::workDirFor(const QString& workFolder, const QString& localTempDir) {
+  QString path = QDir::fromNativeSeparators(workFolder);
+  if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+  if (!localTempDir.isEmpty()) path += localTempDir + QLatin1Char('/');
+  return QDir::toNativeSeparators(path);
 }
 
 QString GKThreadDownLoad::localItemPath(const QString& path) {
@@ -72,6 +115,12 @@ bool GKThreadDownLoad::isArchiveItem(const UpdateItem& item) {
   return item.path.toLower().contains(QStringLiteral(".zip"));
 }
 
+bool GKThreadDownLoad::isAcceptableSignedList(const UpdateListInfo& info, qint64 installedVersion,
+                                              const QDateTime& now) {
+  return info.version >= 0 && info.version >= installedVersion && info.expires.isValid() &&
+         info.expires > now;
+}
+
 void GKThreadDownLoad::run() {
   stopFlag.store(false);
   finishedByInstaller = false;
@@ -79,30 +128,65 @@ void GKThreadDownLoad::run() {
 
   const UpdateSettings& s = settings();
   const QString appDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-  parseUpdateList(joinPath(appDir, s.ListFileName), localList);
+  publicKey = decodeKey(s.PublicKey.toLatin1(), kPublicKeyBytes);
+  parseUpdateList(joinPath(appDir, s.ListFileName), localList, &localInfo);
   emit setTip(tr("checkStartTip"));
 
   if (s.downmode != 0 || !s.httpListURL.isEmpty()) {
-    const QString workDir = workDirFor(s.LocatTempDir);
-    QDir().mkpath(workDir);
-    const QString remoteListPath = workDir + s.newListFileName;
-    emit setTip(tr("downStartTip"));
-    if (fetchWithRetries(s.httpListURL + s.ListFileName, remoteListPath, nullptr))
-      updateFromList(appDir, workDir, remoteListPath);
+    // A key that is given but unusable fails closed: nothing is fetched.
+    const bool keyUsable = s.PublicKey.isEmpty() || !publicKey.isEmpty();
+    if (s.PublicKey.isEmpty()) warnUnsigned();
+    if (!keyUsable)
+      std::fputs("GKBriselUpdate: the public key in updata.ini is not a valid key; no update\n", stderr);
+    WorkFolder work;
+    if (keyUsable && work.create(QDir::tempPath())) {
+      lastWorkFolder_ = work.path();
+      const QString workDir = workDirFor(work.path(), s.LocatTempDir);
+      QDir().mkpath(workDir);
+      const QString remoteListPath = workDir + s.newListFileName;
+      emit setTip(tr("downStartTip"));
+      if (fetchList(remoteListPath)) updateFromList(appDir, workDir, remoteListPath);
+      if (finishedByInstaller || keepWorkFolder_) work.keep();
+    }
   }
   if (!finishedByInstaller) restartApplication(appDir);
 }
 
 bool GKThreadDownLoad::fetchWithRetries(const QString& url, const QString& target,
-                                        const UpdateItem* item) {
+                                        const UpdateItem* item, qint64 maxBytes) {
   const UpdateSettings& s = settings();
+  const bool signedList = !publicKey.isEmpty();
+  const int attempts = qMin(s.connectcount, UpdateSettings::kMaxConnectCount);
   bool ok = false;
-  for (int attempt = 0; attempt < s.connectcount && !stopRequested(); ++attempt) {
+  for (int attempt = 0; attempt < attempts && !stopRequested(); ++attempt) {
     if (s.downmode != 0) continue;  // only HTTP transfers exist
-    ok = fetchFile(url, target) && (item == nullptr || checkItemMd5(*item, target));
+    ok = fetchFile(url, target, maxBytes) &&
+         (item == nullptr ||
+          (checkItemMd5(*item, target) && checkItemDigest(*item, target, signedList)));
     if (ok) break;
   }
   return ok;
+}
+
+bool GKThreadDownLoad::fetchList(const QString& listPath) {
+  const UpdateSettings& s = settings();
+  const QString url = s.httpListURL + s.ListFileName;
+  if (!fetchWithRetries(url, listPath, nullptr, updateListLimits().maxBytes)) return false;
+  if (publicKey.isEmpty()) return true;
+  return fetchWithRetries(url + kListSignatureSuffix, listPath + kListSignatureSuffix, nullptr,
+                          kMaxSignatureBytes);
+}
+
+bool GKThreadDownLoad::acceptList(const QString& listPath, UpdateList& remoteList) {
+  const QByteArray bytes = readAtMost(listPath, updateListLimits().maxBytes + 1);
+  if (!publicKey.isEmpty()) {
+    const QByteArray signature = readAtMost(listPath + kListSignatureSuffix, kMaxSignatureBytes);
+    if (!verifyListSignature(bytes, signature, publicKey)) return false;
+  }
+  UpdateListInfo info;
+  parseUpdateListBytes(bytes, remoteList, &info);
+  if (publicKey.isEmpty()) return true;
+  return isAcceptableSignedList(info, localInfo.version, QDateTime::currentDateTimeUtc());
 }
 
 void GKThreadDownLoad::updateFromList(const QString& appDir, const QString& workDir,
@@ -110,7 +194,7 @@ void GKThreadDownLoad::updateFromList(const QString& appDir, const QString& work
   emit setTip(tr("compareList"));
   UpdateList remoteList;
   UpdateList changed;
-  parseUpdateList(remoteListPath, remoteList);
+  if (!acceptList(remoteListPath, remoteList)) return;
   findChangedItems(localList, remoteList, changed);
   if (changed.isEmpty()) return;
 
@@ -123,38 +207,57 @@ void GKThreadDownLoad::updateFromList(const QString& appDir, const QString& work
     return;
   }
   emit setTip(tr("updatestart"));
-  if (installItems(changed, appDir, workDir))
-    copyFile(remoteListPath, joinPath(appDir, settings().ListFileName), true);
+  installItems(changed, appDir, workDir, remoteListPath);
 }
 
 bool GKThreadDownLoad::fetchItems(const UpdateList& changed, const QString& workDir) {
   bool allFetched = true;
   for (const UpdateItem& item : changed) {
     // An item that would land outside the folders fails without a transfer.
+    const qint64 limit = item.size >= 0 ? item.size : QHttpDownLoad::kMaxTransferBytes;
     const bool ok = isSafeItemPath(item.path) &&
                     fetchWithRetries(settings().httpListURL + item.path,
-                                     joinPath(workDir, localItemPath(item.path)), &item);
+                                     joinPath(workDir, localItemPath(item.path)), &item, qMax<qint64>(limit, 1));
     allFetched = allFetched && ok;
     if (stopRequested()) break;
   }
   return allFetched && !stopRequested();
 }
 
+bool GKThreadDownLoad::keepsPublicKey(const QString& stagedIni) const {
+  if (publicKey.isEmpty()) return true;
+  const SettingsFile ini(stagedIni);
+  const QString key = ini.value("UPDATESIGNATURE", "PublicKey", QString()).toString();
+  return decodeKey(key.toLatin1(), kPublicKeyBytes) == publicKey;
+}
+
 bool GKThreadDownLoad::installItems(const UpdateList& changed, const QString& appDir,
-                                    const QString& workDir) {
-  bool allInstalled = true;
+                                    const QString& workDir, const QString& remoteListPath) {
+  const QString application = settings().Application;
+  InstallTransaction install(QDir::fromNativeSeparators(appDir));
+  auto add = [&](const QString& source, const QString& relative) {
+    if (isSettingsFile(relative) && !keepsPublicKey(source)) return false;
+    const bool isApplication = !application.isEmpty() && relative == localItemPath(application);
+    return install.add(source, relative, isApplication);
+  };
+  // Everything is unpacked and written beside its target before the first
+  // file is replaced.
   for (const UpdateItem& item : changed) {
     const QString relative = localItemPath(item.path);
-    const QString downloaded = joinPath(workDir, relative);
-    const QString target = joinPath(appDir, relative);
-    const bool ok = isArchiveItem(item) ? installArchive(downloaded, appDir)
-                                        : copyFile(downloaded, target, true);
-    if (ok && !isArchiveItem(item) && !settings().Application.isEmpty() &&
-        target == joinPath(appDir, settings().Application))
-      makeExecutable(target);
-    allInstalled = allInstalled && ok;
+    const QString downloaded = QDir::fromNativeSeparators(joinPath(workDir, relative));
+    if (!isArchiveItem(item)) {
+      if (!add(downloaded, relative)) return false;
+      continue;
+    }
+    const QString folder = QDir::fromNativeSeparators(extractionFolderFor(downloaded));
+    if (folder.isEmpty() || !unzipTo(downloaded, folder)) return false;
+    for (const QString& file : filesBelow(folder)) {
+      if (!add(folder + '/' + file, file)) return false;
+    }
   }
-  return allInstalled;
+  if (!add(QDir::fromNativeSeparators(remoteListPath), localItemPath(settings().ListFileName)))
+    return false;
+  return install.commit();
 }
 
 void GKThreadDownLoad::startInstaller(const QString& installerPath) {
@@ -165,7 +268,8 @@ void GKThreadDownLoad::startInstaller(const QString& installerPath) {
 }
 
 void GKThreadDownLoad::stopApplication() {
-  const qint64 pid = findProcessByName(settings().Application);
+  const qint64 pid =
+      findProcessByName(settings().Application, QCoreApplication::applicationDirPath());
   if (pid == 0) return;
   enableDebugPrivilege();
   killProcess(pid);

@@ -27,20 +27,28 @@ enum StartMode : int {
 // process starts do not inherit it.
 bool checkSingleInstance();
 
-// Where checkSingleInstance keeps its lock: a file named after the lock in
-// the system temporary folder (QDir::tempPath(), so TMPDIR selects it).
-QString singleInstanceLockPath();
+// The first name under which checkSingleInstance holds its lock: a socket in
+// the abstract namespace named after the lock and the system temporary
+// folder (QDir::tempPath(), so TMPDIR selects it), with "#0". A name that a
+// process of another user holds is skipped for the next ("#1" ... "#7"),
+// so no other user can keep the updater from running; a name held by this
+// user means another updater runs.
+QString singleInstanceLockName();
 
 // Grants this process the right to stop other users' processes where the
 // system has such a right; on Linux there is nothing to enable: true.
 bool enableDebugPrivilege();
 
-// Id of the first process, in ascending id order, whose executable's full
-// path contains `name` (case-sensitive) at a position after the first
-// character; 0 when none does. An empty name matches nothing. This process
-// itself is never reported, so a loose name cannot make the updater stop
-// itself. Processes whose executable cannot be read are passed over.
-qint64 findProcessByName(const QString& name);
+// True for a name that findProcessByName may match: not empty, not "." or
+// "..", without a separator ("/" or "\\").
+bool isMatchableProcessName(const QString& name);
+
+// Id of a process whose executable's file name is exactly `name`
+// (case-sensitive): the first, in ascending id order, whose executable lies
+// in `preferredFolder` if any does, else the first at all; 0 when none
+// matches or the name is not matchable. Process 1 and this process are never
+// reported. Processes whose executable cannot be read are passed over.
+qint64 findProcessByName(const QString& name, const QString& preferredFolder = QString());
 
 // Stops process `pid`: asks it to end (SIGTERM) so it may save its data, and
 // forces it (SIGKILL) when it is still there after `graceMs` milliseconds.
@@ -49,8 +57,9 @@ qint64 findProcessByName(const QString& name);
 // own id are refused (false).
 bool killProcess(qint64 pid, int graceMs = 3000);
 
-// Starts `path` detached from this process, without elevation (both modes);
-// `parameters`, when not empty, is passed as the program's one argument.
+// Starts `path` detached from this process, without elevation (both modes),
+// its standard input, output and error on the null device; `parameters`,
+// when not empty, is passed as the program's one argument.
 // Nothing is waited for; the result says whether the start was possible and
 // callers are free to ignore it.
 bool startProgram(const QString& path, int mode, const QString& parameters);

@@ -1,6 +1,7 @@
-// Process control on Linux and other POSIX systems: the single-instance lock is
-// an flock(2) on a file, which the kernel drops when the process dies; processes
-// are found through /proc; programs start detached and unelevated.
+// Process control on Linux: the single-instance lock is a listening socket in
+// the abstract namespace, which the kernel drops when the process dies;
+// processes are found through /proc; programs start detached and unelevated,
+// with their standard streams on the null device.
 #include "processcontrol.h"
 
 #include <QByteArray>
@@ -17,10 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -45,6 +48,48 @@ std::vector<pid_t> listProcessIds() {
   ::closedir(dir);
   std::sort(ids.begin(), ids.end());
   return ids;
+}
+
+// Names tried in turn for the lock: another user can bind any abstract name,
+// so a name held by someone else is passed over for the next one.
+constexpr int kLockNameCandidates = 8;
+// Room for the name in sockaddr_un after the leading zero byte.
+constexpr int kAbstractNameMax = static_cast<int>(sizeof(sockaddr_un::sun_path)) - 1;
+
+sockaddr_un abstractAddress(const QByteArray& name, socklen_t& length) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const int n = qMin(name.size(), kAbstractNameMax);
+  std::memcpy(address.sun_path + 1, name.constData(), static_cast<size_t>(n));
+  length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n);
+  return address;
+}
+
+// Who listens on the abstract name: the holder's user id, or -1 when no one
+// answers (a socket bound without listening counts as a stranger).
+long holderOf(const QByteArray& name) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  socklen_t length = 0;
+  const sockaddr_un address = abstractAddress(name, length);
+  long uid = -1;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+    ucred credentials{};
+    socklen_t size = sizeof(credentials);
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0)
+      uid = static_cast<long>(credentials.uid);
+  }
+  ::close(fd);
+  return uid;
+}
+
+// The candidate's abstract name: the lock name, the temporary folder (so
+// that separate installations under separate TMPDIRs do not exclude one
+// another, as the lock file there did) and the candidate's number.
+QByteArray lockName(int candidate) {
+  QByteArray name = QByteArray(kSingleInstanceLockName) + ":" + QFile::encodeName(QDir::tempPath());
+  const QByteArray suffix = "#" + QByteArray::number(candidate);
+  return name.left(kAbstractNameMax - suffix.size()) + suffix;
 }
 
 // Full path of the executable of `pid`, empty when it cannot be read
@@ -83,34 +128,52 @@ bool waitGone(pid_t pid, int ms) {
 
 }  // namespace
 
-QString singleInstanceLockPath() {
-  return QDir::tempPath() + QLatin1Char('/') + QLatin1String(kSingleInstanceLockName) +
-         QStringLiteral(".lock");
-}
+QString singleInstanceLockName() { return QFile::decodeName(lockName(0)); }
 
 bool checkSingleInstance() {
-  const QByteArray path = QFile::encodeName(singleInstanceLockPath());
-  // Close-on-exec: the application and installers that the updater starts
-  // must not inherit (and so keep) the lock.
-  int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);  // someone else's file
-  if (fd < 0) return true;
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;  // fd stays open: lock held
-  const bool held = errno == EWOULDBLOCK;
-  ::close(fd);
-  return !held;
+  const uid_t self = ::geteuid();
+  for (int candidate = 0; candidate < kLockNameCandidates; ++candidate) {
+    const QByteArray name = lockName(candidate);
+    // Close-on-exec: the application and installers that the updater starts
+    // must not inherit (and so keep) the lock.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return true;
+    socklen_t length = 0;
+    const sockaddr_un address = abstractAddress(name, length);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 && ::listen(fd, 4) == 0)
+      return true;  // fd stays open: lock held until the process ends
+    const bool inUse = errno == EADDRINUSE;
+    ::close(fd);
+    if (!inUse) return true;
+    // Another updater of this user holds it; a stranger's socket is skipped.
+    if (holderOf(name) == static_cast<long>(self)) return false;
+  }
+  return true;  // every name squatted: work unlocked rather than never
 }
 
 bool enableDebugPrivilege() { return true; }
 
-qint64 findProcessByName(const QString& name) {
-  if (name.isEmpty()) return 0;
+bool isMatchableProcessName(const QString& name) {
+  return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') &&
+         !name.contains('\\') && !name.contains(QChar(0));
+}
+
+qint64 findProcessByName(const QString& name, const QString& preferredFolder) {
+  if (!isMatchableProcessName(name)) return 0;
   const pid_t self = ::getpid();
+  const QString preferred = preferredFolder.isEmpty() ? QString() : QDir::cleanPath(preferredFolder);
+  qint64 first = 0;
   for (const pid_t pid : listProcessIds()) {
-    if (pid == self) continue;
-    if (executablePath(pid).indexOf(name, 1) >= 1) return pid;
+    if (pid == self || pid == 1) continue;
+    QString path = executablePath(pid);
+    // A program whose file was replaced or deleted while it runs.
+    if (path.endsWith(QLatin1String(" (deleted)"))) path.chop(10);
+    const int slash = path.lastIndexOf('/');
+    if (slash < 0 || path.mid(slash + 1) != name) continue;
+    if (!preferred.isEmpty() && path.left(slash) == preferred) return pid;
+    if (first == 0) first = pid;
   }
-  return 0;
+  return first;
 }
 
 bool killProcess(qint64 pid, int graceMs) {
@@ -127,7 +190,13 @@ bool killProcess(qint64 pid, int graceMs) {
 bool startProgram(const QString& path, int mode, const QString& parameters) {
   Q_UNUSED(mode);  // no elevation on this platform: every mode is "open"
   if (path.isEmpty()) return false;
-  QStringList args;
-  if (!parameters.isEmpty()) args << parameters;
-  return QProcess::startDetached(QDir::toNativeSeparators(path), args);
+  QProcess process;
+  process.setProgram(QDir::toNativeSeparators(path));
+  if (!parameters.isEmpty()) process.setArguments({parameters});
+  // A script that runs the updater and reads its output must see the end of
+  // it when the updater ends, not when the restarted application does.
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.setStandardOutputFile(QProcess::nullDevice());
+  process.setStandardErrorFile(QProcess::nullDevice());
+  return process.startDetached();
 }

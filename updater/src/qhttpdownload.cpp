@@ -43,12 +43,36 @@ void QHttpDownLoad::setInactivityLimit(int ms) {
   if (ms > 0) inactivityLimitMs = ms;
 }
 
+void QHttpDownLoad::setMaxBytes(qint64 bytes) {
+  if (bytes > 0) maxBytes = bytes;
+}
+
+void QHttpDownLoad::setMinimumSpeed(qint64 bytesPerSecond, int windowMs) {
+  if (bytesPerSecond < 0 || windowMs <= 0) return;
+  minBytesPerSecond = bytesPerSecond;
+  speedWindowMs = windowMs;
+}
+
+void QHttpDownLoad::abortTransfer() {
+  if (finished || reply == nullptr || reply->isFinished()) return;
+  timedOut = true;
+  reply->abort();
+}
+
+void QHttpDownLoad::checkSpeed() {
+  const qint64 floor = minBytesPerSecond * speedWindowMs / 1000;
+  if (received - receivedAtWindowStart < floor) abortTransfer();
+  receivedAtWindowStart = received;
+}
+
 int QHttpDownLoad::downLoadFile(const QString& url, const QString& localPath) {
   finished = false;
   result = kFileError;
   writeFailed = false;
   timedOut = false;
   lastReported = -1.0;
+  received = 0;
+  receivedAtWindowStart = 0;
   delete file;
   file = new QFile(localPath);
 
@@ -83,13 +107,14 @@ int QHttpDownLoad::downLoadFile(const QString& url, const QString& localPath) {
   if (idleTimer == nullptr) {
     idleTimer = new QTimer(this);
     idleTimer->setSingleShot(true);
-    connect(idleTimer, &QTimer::timeout, this, [this] {
-      if (finished || reply == nullptr) return;
-      timedOut = true;
-      reply->abort();
-    });
+    connect(idleTimer, &QTimer::timeout, this, &QHttpDownLoad::abortTransfer);
   }
   idleTimer->start(inactivityLimitMs);
+  if (speedTimer == nullptr) {
+    speedTimer = new QTimer(this);
+    connect(speedTimer, &QTimer::timeout, this, &QHttpDownLoad::checkSpeed);
+  }
+  if (minBytesPerSecond > 0) speedTimer->start(speedWindowMs);
 
   waitFinished();
   return result;
@@ -108,6 +133,11 @@ void QHttpDownLoad::readContent() {
   if (idleTimer != nullptr && !finished) idleTimer->start(inactivityLimitMs);
   const QByteArray data = reply->readAll();
   if (data.isEmpty() || writeFailed) return;
+  received += data.size();
+  if (received > maxBytes) {
+    abortTransfer();  // nothing beyond the limit is written
+    return;
+  }
   if (file->write(data) != data.size()) {
     // The disk refused the data (full, gone): no point fetching the rest.
     writeFailed = true;
@@ -117,6 +147,7 @@ void QHttpDownLoad::readContent() {
 
 void QHttpDownLoad::loadProgress(qint64 bytesReceived, qint64 bytesTotal) {
   if (idleTimer != nullptr && !finished) idleTimer->start(inactivityLimitMs);
+  if (bytesTotal > maxBytes) abortTransfer();  // announced beyond the limit
   // Without a positive total there is no meaningful percentage; the end of
   // a successful transfer reports 100 instead.
   if (bytesTotal <= 0) return;
@@ -127,6 +158,7 @@ void QHttpDownLoad::replyFinished(QNetworkReply* finishedReply) {
   if (finishedReply != reply) return;
   readContent();  // whatever is still buffered belongs to the file
   if (idleTimer != nullptr) idleTimer->stop();
+  if (speedTimer != nullptr) speedTimer->stop();
 
   const bool networkOk = finishedReply->error() == QNetworkReply::NoError && !timedOut;
   const bool fileOk = !writeFailed && file->flush() && file->error() == QFileDevice::NoError;

@@ -17,6 +17,15 @@ class QHttpDownLoad : public QObject {
 public:
   // A transfer that receives nothing for this long is aborted (-2), in ms.
   static constexpr int kInactivityLimitMs = 30000;
+  // Largest body accepted when the caller knows no size: 512 MiB. A body
+  // that grows beyond the limit (or announces more) is aborted (-2).
+  static constexpr qint64 kMaxTransferBytes = qint64(512) << 20;
+  // A transfer that receives fewer than kMinBytesPerSecond on average over
+  // any window of kSpeedWindowMs (counted in whole windows from its start)
+  // fails like a stall (-2): a server that trickles a byte now and then
+  // cannot hold the update (and the stopped application) for long.
+  static constexpr qint64 kMinBytesPerSecond = 1024;
+  static constexpr int kSpeedWindowMs = 30000;
 
   // Result codes of downLoadFile.
   static constexpr int kSuccess = 0;
@@ -31,7 +40,8 @@ public:
   // 0 on success (no network error and, for HTTP, a 2xx status); -1 when the
   // file cannot be opened (no request is made, no signal emitted) or a write
   // to it fails; -2 for any network error, a non-2xx status, or no data for
-  // the inactivity limit. The file stays on disk in every case: complete on
+  // the inactivity limit, a body beyond the size limit or an average speed
+  // below the floor. The file stays on disk in every case: complete on
   // success, partial or empty otherwise. Progress: 0 first, then
   // bytesReceived * 100 / bytesTotal when the total is known and positive;
   // 100 at a successful end.
@@ -44,6 +54,11 @@ public:
   // Shortens or lengthens the inactivity limit for the next transfer, in ms
   // (> 0). Defaults to kInactivityLimitMs.
   void setInactivityLimit(int ms);
+  // Most bytes the next transfer may bring (> 0); kMaxTransferBytes by default.
+  void setMaxBytes(qint64 bytes);
+  // The average-speed floor for the next transfer: at least `bytesPerSecond`
+  // (>= 0; 0 switches it off) over every window of `windowMs` (> 0) ms.
+  void setMinimumSpeed(qint64 bytesPerSecond, int windowMs);
 
 signals:
   void downLoadProgress(QString name, double progress);
@@ -62,8 +77,17 @@ private:
   QFile* file = nullptr;
   QString name;
 
+  void checkSpeed();
+  void abortTransfer();
+
   QTimer* idleTimer = nullptr;  // restarted whenever data arrives
+  QTimer* speedTimer = nullptr;  // fires once per speed window
   int inactivityLimitMs = kInactivityLimitMs;
+  qint64 maxBytes = kMaxTransferBytes;
+  qint64 minBytesPerSecond = kMinBytesPerSecond;
+  int speedWindowMs = kSpeedWindowMs;
+  qint64 received = 0;              // body bytes of this transfer so far
+  qint64 receivedAtWindowStart = 0;
   bool writeFailed = false;
   bool timedOut = false;
   double lastReported = -1.0;

@@ -60,10 +60,14 @@ void UpdateSettings::load(const QString& path) {
     return ini.value(group, key, QString()).toString();
   };
   downmode = ini.value("config", "downmode", 0).toInt();
-  connectcount = ini.value("config", "connectcount", 1).toInt();
-  ListFileName = text("config", "ListFileName");
-  LocatTempDir = text("config", "LocatTempDir");
-  Application = text("APPLICATION", "Application");
+  connectcount = qMin(ini.value("config", "connectcount", 1).toInt(), kMaxConnectCount);
+  auto contained = [&text](const char* group, const char* key) {
+    const QString value = text(group, key);
+    return isContainedPath(value) ? value : QString();
+  };
+  ListFileName = contained("config", "ListFileName");
+  LocatTempDir = contained("config", "LocatTempDir");
+  Application = contained("APPLICATION", "Application");
   AppTitle = text("APPLICATION", "AppTitle");
   httpListURL = text("UPDATEINFO", "httpListURL");
   ftpserverip = text("UPDATEINFO", "ftpserverip");
@@ -71,6 +75,7 @@ void UpdateSettings::load(const QString& path) {
   ftpusername = text("UPDATEINFO", "ftpusername");
   ftpuserpassword = text("UPDATEINFO", "ftpuserpassword");
   ftpremotedir = text("UPDATEINFO", "ftpremotedir");
+  PublicKey = text("UPDATESIGNATURE", "PublicKey").trimmed();
   newListFileName = deriveNewListFileName(ListFileName);
 }
 
@@ -79,4 +84,12 @@ QString UpdateSettings::deriveNewListFileName(const QString& listFileName) {
   QString derived = dot < 0 ? listFileName : listFileName.left(dot);
   if (!derived.isEmpty()) derived += "_new" + (dot < 0 ? listFileName : listFileName.mid(dot));
   return derived;
+}
+
+bool UpdateSettings::isContainedPath(const QString& path) {
+  if (path.isEmpty()) return true;
+  QString local = path;
+  local.replace('\\', '/');
+  if (local.startsWith('/') || (local.size() >= 2 && local.at(1) == ':')) return false;
+  return !local.split('/').contains(QStringLiteral(".."));
 }

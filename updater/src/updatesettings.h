@@ -40,8 +40,12 @@ private:
 // The process-wide settings record. Filled once by load() on the main thread
 // before the worker starts; only read afterwards, so it needs no lock.
 struct UpdateSettings {
+  // Attempts per download at most; a larger connectcount is cut to this, so
+  // a server that always fails cannot keep the application stopped.
+  static constexpr qint32 kMaxConnectCount = 10;
+
   qint32 downmode = 0;      // 0: HTTP transfers; anything else: none
-  qint32 connectcount = 1;  // attempts per download; <= 0 means none
+  qint32 connectcount = 1;  // attempts per download, 0..kMaxConnectCount
   QString httpListURL;      // base address; file addresses are appended as is
   QString Application;      // executable name of the application program
   QString ftpserverip;      // the five FTP strings are read but unused
@@ -53,14 +57,24 @@ struct UpdateSettings {
   QString newListFileName;  // name of the downloaded list in the working folder
   QString LocatTempDir;     // working folder name under <temp>/tmpUpdata/
   QString AppTitle;
+  // Ed25519 public key of the update lists, base64 of its 32 bytes, from the
+  // [UPDATESIGNATURE] section; empty: lists are not signed.
+  QString PublicKey;
 
   // The single record, created on first call and never freed.
   static UpdateSettings* instance();
 
   // Fills every field from the INI file at `path` (empty: "updata.ini"
   // beside the executable), with the defaults for whatever is missing, and
-  // derives newListFileName.
+  // derives newListFileName. LocatTempDir, ListFileName and Application must
+  // be relative paths without a ".." step; one that is not is read as empty,
+  // as if it were missing. connectcount is cut to kMaxConnectCount.
   void load(const QString& path = QString());
+
+  // True for a path that stays below the folder it is joined to: empty, or
+  // relative without a drive letter and without a ".." step ("\" counts as
+  // a separator).
+  static bool isContainedPath(const QString& path);
 
   // The downloaded list's name for a list name: "version.xml" gives
   // "version_new.xml", "list" gives "list_newlist", ".xml" gives "".

@@ -108,16 +108,22 @@ TEST_F(ArchiveTest, MadeOnUnixWithTimes) {
                                               lib,
                                               unixEntry("suid", "s", 0104755),
                                               unixEntry("ro.txt", "r", 0100444),
+                                              unixEntry("open.sh", "o", 0100777),
+                                              unixEntry("shared.txt", "w", 0100666),
+                                              unixEntry("sgid", "g", 0102775),
                                           });
   ASSERT_TRUE(unzipTo(zip, target()));
-  EXPECT_EQ(treeOf(target()),
-            (QStringList{"bin/", "bin/tool", "lib/", "lib/libx.so", "ro.txt", "suid"}));
+  EXPECT_EQ(treeOf(target()), (QStringList{"bin/", "bin/tool", "lib/", "lib/libx.so", "open.sh", "ro.txt",
+                                           "sgid", "shared.txt", "suid"}));
   struct Row {
     const char* path;
     int mode;
   };
+  // Never group or other write, never set-id: another local user must not
+  // be able to change what is installed.
   for (const Row& row : {Row{"bin/tool", 0755}, Row{"lib/libx.so", 0644}, Row{"suid", 0755},
-                         Row{"ro.txt", 0444}}) {
+                         Row{"ro.txt", 0444}, Row{"open.sh", 0755}, Row{"shared.txt", 0644},
+                         Row{"sgid", 0755}}) {
     EXPECT_EQ(statOf(target() + "/" + row.path).mode, row.mode) << row.path;
   }
   EXPECT_EQ(statOf(target() + "/bin/tool").modified, m);

@@ -89,6 +89,18 @@ TEST_F(FileOpsTest, FailedCopyLeavesTheTargetWhole) {
   EXPECT_EQ(besides(dst), QStringList{"a.dll"});
 }
 
+TEST_F(FileOpsTest, CopiedFilesNeverKeepGroupOrOtherWriteOrSetId) {
+  const QString src = file("src/open", "o", 0777);
+  const QString setid = file("src/setid", "s", 06755);
+  ASSERT_TRUE(copyFile(src, root() + "/dst/open", false));
+  ASSERT_TRUE(copyFile(setid, root() + "/dst/setid", false));
+  EXPECT_EQ(statOf(root() + "/dst/open").mode, 0755);
+  EXPECT_EQ(statOf(root() + "/dst/setid").mode, 0755);
+  const QString shared = file("dst/shared", "old", 0666);
+  ASSERT_TRUE(copyFile(src, shared, true));
+  EXPECT_EQ(statOf(shared).mode, 0644) << "a replaced target loses its group and other write";
+}
+
 TEST_F(FileOpsTest, CopyFileRefusals) {
   const QString src = file("src/a.txt", "a");
   QDir().mkpath(root() + "/app/folder");

@@ -126,10 +126,13 @@ void expectChildInInstallationPasses() {
 
 }  // namespace
 
-TEST(UpdateWorkerPaths, WorkingFolderLiesUnderTheSystemTemporaryFolder) {
-  testsupport::TempDir tmp;
-  testsupport::ScopedEnv tmpdir("TMPDIR", folderOf(tmp));
-  EXPECT_EQ(GKThreadDownLoad::workDirFor("GkUpdate"), folderOf(tmp) + "/tmpUpdata/GkUpdate/");
+TEST(UpdateWorkerPaths, WorkingFolderIsLocatTempDirInsideTheRunsPrivateFolder) {
+  EXPECT_EQ(GKThreadDownLoad::workDirFor("/tmp/tmpUpdataAbc123/", "GkUpdate"),
+            "/tmp/tmpUpdataAbc123/GkUpdate/");
+  EXPECT_EQ(GKThreadDownLoad::workDirFor("/tmp/tmpUpdataAbc123", "GkUpdate"),
+            "/tmp/tmpUpdataAbc123/GkUpdate/");
+  EXPECT_EQ(GKThreadDownLoad::workDirFor("/tmp/tmpUpdataAbc123/", ""), "/tmp/tmpUpdataAbc123/")
+      << "no LocatTempDir: the private folder itself";
 }
 
 TEST(UpdateWorkerPaths, OnlyPathsThatStayBelowTheFoldersAreSafe) {
@@ -235,13 +238,15 @@ TEST(UpdateWorkerStop, ClosingTheWindowLetsTheTransferFinishThenOnlyRestarts) {
   s.Application = "BoardAudit";
 
   GKTallowUpdate window;
+  window.worker()->setKeepWorkFolder(true);  // the transfer is held back: set in time
   window.show();
   ASSERT_TRUE(waitUntil([&] { return !server.lastRequest().isEmpty(); })) << "the list transfer began";
   QTimer::singleShot(200, &server, [&] { server.release(); });
   EXPECT_TRUE(window.close());
 
   EXPECT_TRUE(window.worker()->isFinished());
-  EXPECT_EQ(readFile(GKThreadDownLoad::workDirFor("work") + "filelist_new.xml"), list)
+  const QString workDir = GKThreadDownLoad::workDirFor(window.worker()->lastWorkFolder(), "work");
+  EXPECT_EQ(readFile(workDir + "filelist_new.xml"), list)
       << "the running transfer completed";
   EXPECT_EQ(server.connections(), 1) << "no further transfer was started";
   EXPECT_FALSE(QFileInfo::exists(appDir + "/a.txt"));
@@ -327,13 +332,15 @@ TEST(UpdateWorkerStop, ClosingTheWindowDuringTheFileTransfersInstallsNothing) {
   useServer(server, 3);
 
   GKTallowUpdate window;
+  window.worker()->setKeepWorkFolder(true);  // a.txt is held back: set in time
   window.show();
   ASSERT_TRUE(waitUntil([&] { return server.requests().contains("a.txt"); })) << "a.txt is fetched";
   QTimer::singleShot(200, &server, [&] { server.release(); });
   EXPECT_TRUE(window.close());
 
   EXPECT_TRUE(window.worker()->isFinished());
-  EXPECT_EQ(readFile(GKThreadDownLoad::workDirFor("work") + "a.txt"), "new a")
+  const QString workDir = GKThreadDownLoad::workDirFor(window.worker()->lastWorkFolder(), "work");
+  EXPECT_EQ(readFile(workDir + "a.txt"), "new a")
       << "the running transfer completed";
   EXPECT_EQ(server.requests(), QList<QByteArray>({"filelist.xml", "a.txt"}))
       << "no further file was asked for";
@@ -358,12 +365,13 @@ TEST(UpdateWorkerRun, DownmodeOtherThanHttpMakesTheFolderAndSaysSoWithoutATransf
   QObject receiver;  // lives in this thread: the texts arrive queued
   QStringList tips;
   GKThreadDownLoad worker;
+  worker.setKeepWorkFolder(true);
   QObject::connect(&worker, &GKThreadDownLoad::setTip, &receiver,
                    [&](const QString& msg) { tips.append(msg); });
   worker.start();
   ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }, 60000));
   QCoreApplication::processEvents();
   EXPECT_EQ(tips, QStringList({"checkStartTip", "downStartTip"})) << "no catalogue installed: the keys";
-  EXPECT_TRUE(QFileInfo(GKThreadDownLoad::workDirFor("work")).isDir());
+  EXPECT_TRUE(QFileInfo(GKThreadDownLoad::workDirFor(worker.lastWorkFolder(), "work")).isDir());
   EXPECT_TRUE(server.requests().isEmpty());
 }

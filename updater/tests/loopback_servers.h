@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QList>
 #include <QPointer>
@@ -21,9 +22,11 @@ namespace testsupport {
 
 class StockHttpServer {
 public:
-  // Serves `rootFolder`; port() is 0 when the server did not come up.
-  explicit StockHttpServer(const QString& rootFolder) {
-    process_.setStandardErrorFile(QProcess::nullDevice());  // request log
+  // Serves `rootFolder`; port() is 0 when the server did not come up. The
+  // request log goes to `requestLog` when given.
+  explicit StockHttpServer(const QString& rootFolder, const QString& requestLog = QString())
+      : requestLog_(requestLog) {
+    process_.setStandardErrorFile(requestLog.isEmpty() ? QProcess::nullDevice() : requestLog);
     process_.start("python3", {"-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
                                rootFolder, "0"});
     if (!process_.waitForStarted(10000)) return;
@@ -56,7 +59,15 @@ public:
     return QString("http://127.0.0.1:%1/%2").arg(port_).arg(path);
   }
 
+  // How often the request log shows a GET of "/<path>" answered with 200.
+  int served(const QString& path) const {
+    QFile log(requestLog_);
+    if (!log.open(QIODevice::ReadOnly)) return 0;
+    return log.readAll().count("\"GET /" + path.toUtf8() + " HTTP/1.1\" 200");
+  }
+
 private:
+  QString requestLog_;
   QProcess process_;
   quint16 port_ = 0;
 };
@@ -69,6 +80,7 @@ public:
     Drop,      // close the connection, the rest never comes
     Stall,     // keep the connection open and send nothing more
     Hold,      // send the rest when release() is called, then close
+    Trickle,   // send the rest one byte every trickleMs, then close
   };
   struct Script {
     int status = 200;
@@ -80,6 +92,7 @@ public:
     int firstPartDelayMs = 0;    // pause between the head and the first part
     bool answer = true;          // false: read the request, never answer
     QList<QByteArray> headers;   // further header lines, without CRLF
+    int trickleMs = 100;         // Ending::Trickle: pause between bytes
   };
 
   FaultServer() {
@@ -159,7 +172,23 @@ private:
       case Ending::Hold:
         held_ = socket;
         break;
+      case Ending::Trickle:
+        trickle(socket, sentBytes());
+        break;
     }
+  }
+
+  void trickle(QTcpSocket* socket, qint64 at) {
+    QPointer<QTcpSocket> guarded(socket);
+    QTimer::singleShot(script_.trickleMs, this, [this, guarded, at] {
+      if (guarded.isNull() || guarded->state() != QAbstractSocket::ConnectedState) return;
+      if (at >= script_.body.size()) {
+        guarded->disconnectFromHost();
+        return;
+      }
+      guarded->write(script_.body.mid(static_cast<int>(at), 1));
+      trickle(guarded, at + 1);
+    });
   }
 
   QTcpServer server_;

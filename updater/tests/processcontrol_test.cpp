@@ -90,53 +90,97 @@ TEST_F(ProcessControlTest, HandOverReplacesTheCopyKeepsItExecutableAndStartsItWi
 }
 
 TEST_F(ProcessControlTest, SingleInstanceLockIsExclusiveAndNotInheritedByStartedPrograms) {
-  testsupport::ScopedEnv tmpdir("TMPDIR", dir);
-  EXPECT_EQ(singleInstanceLockPath(), dir + "/GKBriselUpdate.exe.lock");
+  if (!testsupport::insideChildRun()) {  // the lock lasts as long as its process
+    EXPECT_CHILD_RUN_PASSES({{"TMPDIR", dir}});
+    return;
+  }
+  EXPECT_EQ(singleInstanceLockName(), "GKBriselUpdate.exe:" + QDir::tempPath() + "#0");
   EXPECT_TRUE(checkSingleInstance());
-  EXPECT_TRUE(QFileInfo::exists(singleInstanceLockPath()));
   EXPECT_FALSE(checkSingleInstance()) << "a second holder must be refused";
 
-  // A program started while the lock is held must not carry its descriptor.
-  const QString script = dir + "/fds.sh";
+  // A program started while the lock is held must not carry its socket.
+  const QString folder = QDir::tempPath();
+  const QString script = folder + "/fds.sh";
   ASSERT_TRUE(writeExecutable(script, "#!/bin/sh\nls -l /proc/$$/fd/ > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"\n"));
-  ASSERT_TRUE(startProgram(script, StartOpen, dir + "/fds.txt"));
-  ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(dir + "/fds.txt"); }));
-  const QByteArray fds = readFile(dir + "/fds.txt");
+  ASSERT_TRUE(startProgram(script, StartOpen, folder + "/fds.txt"));
+  ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(folder + "/fds.txt"); }));
+  const QByteArray fds = readFile(folder + "/fds.txt");
   EXPECT_FALSE(fds.isEmpty());
-  EXPECT_FALSE(fds.contains("GKBriselUpdate.exe.lock")) << fds.constData();
+  EXPECT_FALSE(fds.contains("socket:")) << fds.constData();
 }
 
+// A python process that listens on the abstract name given as its first
+// argument and prints "held" once it does.
+const char* const kAbstractHolder =
+    "import socket, sys, time\n"
+    "s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)\n"
+    "s.bind('\\0' + sys.argv[1])\n"
+    "s.listen(4)\n"
+    "print('held', flush=True)\n"
+    "time.sleep(120)\n";
+
 TEST_F(ProcessControlTest, SingleInstanceLockOfAKilledHolderIsReleased) {
-  testsupport::ScopedEnv tmpdir("TMPDIR", dir);
-  const QString holder =
-      "import fcntl, sys, time\n"
-      "f = open(sys.argv[1], 'w')\n"
-      "fcntl.flock(f, fcntl.LOCK_EX)\n"
-      "print('locked', flush=True)\n"
-      "time.sleep(120)\n";
-  Child child("python3", {"-c", holder, singleInstanceLockPath()});
+  if (!testsupport::insideChildRun()) {  // the lock, once taken, lasts as long as its process
+    EXPECT_CHILD_RUN_PASSES({{"TMPDIR", dir}});
+    return;
+  }
+  Child child("python3", {"-c", kAbstractHolder, singleInstanceLockName()});
   ASSERT_TRUE(child.process().waitForReadyRead(20000));
-  EXPECT_FALSE(checkSingleInstance()) << "another process holds the lock";
+  EXPECT_FALSE(checkSingleInstance()) << "another process of this user holds the lock";
 
   child.process().kill();  // a crash: no chance to clean up
   ASSERT_TRUE(child.process().waitForFinished());
   EXPECT_TRUE(checkSingleInstance()) << "the kernel drops the lock of a dead holder";
 }
 
+// Another local user who holds the lock's name cannot freeze updates: the
+// name is passed over, and the next one still excludes a second updater.
+TEST_F(ProcessControlTest, SingleInstanceLockHeldByAnotherUserIsPassedOver) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to play a second account";
+  if (!testsupport::insideChildRun()) {
+    EXPECT_CHILD_RUN_PASSES({{"TMPDIR", dir}});
+    return;
+  }
+  Child stranger("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3", "-c",
+                             kAbstractHolder, singleInstanceLockName()});
+  ASSERT_TRUE(stranger.process().waitForReadyRead(20000)) << stranger.process().readAllStandardError().constData();
+  EXPECT_TRUE(checkSingleInstance()) << "a stranger's socket does not count";
+  EXPECT_FALSE(checkSingleInstance()) << "but our own lock still does";
+}
+
 TEST(ProcessControl, DebugPrivilegeHasNothingToEnable) { EXPECT_TRUE(enableDebugPrivilege()); }
 
-TEST_F(ProcessControlTest, FindProcessByNameMatchesAnywhereButTheFirstCharacter) {
+TEST_F(ProcessControlTest, FindProcessByNameMatchesTheExecutablesFileNameExactly) {
   const QString name = QStringLiteral("gkfindme_%1").arg(::getpid());
   const QString exe = dir + "/" + name;
   ASSERT_TRUE(QFile::copy("/bin/sleep", exe));
   Child child(exe, {"60"});
   ASSERT_GT(child.pid(), 0);
 
-  EXPECT_EQ(findProcessByName(name), child.pid()) << "file name anywhere in the path";
-  EXPECT_EQ(findProcessByName(QFileInfo(dir).fileName() + "/" + name), child.pid());
+  EXPECT_EQ(findProcessByName(name), child.pid()) << "the file name, wherever the program lies";
+  EXPECT_EQ(findProcessByName(name.left(name.size() - 1)), 0) << "a part of the name is no match";
+  EXPECT_EQ(findProcessByName(name.mid(1)), 0) << "nor is its end";
+  EXPECT_EQ(findProcessByName(QFileInfo(dir).fileName() + "/" + name), 0) << "a separator never matches";
+  EXPECT_EQ(findProcessByName("/"), 0);
   EXPECT_EQ(findProcessByName(name.toUpper()), 0) << "case-sensitive";
-  EXPECT_EQ(findProcessByName(exe), 0) << "a match at position 0 does not count";
+  EXPECT_EQ(findProcessByName(exe), 0) << "a full path is no file name";
   EXPECT_EQ(findProcessByName(QString()), 0) << "an empty name matches nothing";
+  EXPECT_FALSE(isMatchableProcessName("a\\b"));
+  EXPECT_FALSE(isMatchableProcessName(".."));
+}
+
+TEST_F(ProcessControlTest, FindProcessByNamePrefersTheOneInTheApplicationFolder) {
+  const QString name = QStringLiteral("gktwin_%1").arg(::getpid());
+  ASSERT_TRUE(QDir().mkpath(dir + "/elsewhere") && QDir().mkpath(dir + "/app"));
+  ASSERT_TRUE(QFile::copy("/bin/sleep", dir + "/elsewhere/" + name));
+  ASSERT_TRUE(QFile::copy("/bin/sleep", dir + "/app/" + name));
+  Child first(dir + "/elsewhere/" + name, {"60"});
+  Child second(dir + "/app/" + name, {"60"});
+  ASSERT_GT(first.pid(), 0);
+  ASSERT_GT(second.pid(), 0);
+  EXPECT_EQ(findProcessByName(name, dir + "/app"), second.pid());
+  EXPECT_EQ(findProcessByName(name, dir + "/elsewhere/"), first.pid());
+  EXPECT_EQ(findProcessByName(name), qMin(first.pid(), second.pid())) << "else the lowest id";
 }
 
 TEST(ProcessControl, FindProcessByNameNeverReportsTheCallingProcess) {

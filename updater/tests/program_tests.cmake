@@ -6,9 +6,10 @@ if(TARGET GKBriselUpdate)
   gk_warnings(gk_recording_app)
 
   target_link_libraries(updater_tests PRIVATE updater_resources)
-  add_dependencies(updater_tests GKBriselUpdate gk_recording_app)
+  add_dependencies(updater_tests GKBriselUpdate gk_recording_app GKSignList)
   target_compile_definitions(updater_tests PRIVATE
     GK_UPDATER_EXE="$<TARGET_FILE:GKBriselUpdate>"
     GK_RECORDING_APP_EXE="$<TARGET_FILE:gk_recording_app>"
+    GK_SIGNLIST_EXE="$<TARGET_FILE:GKSignList>"
     GK_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}")
 endif()

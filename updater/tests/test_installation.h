@@ -22,18 +22,36 @@
 #include <QStringList>
 #include <QVector>
 
+#include <utility>
+
 namespace testsupport {
 
 // One entry of an update list as the tests write it.
 struct ListItem {
+  ListItem(QString path_, QString ver_, QString md5_ = QString(), int type_ = 0, qint64 size_ = -1,
+           QString sha256_ = QString())
+      : path(std::move(path_)), ver(std::move(ver_)), md5(std::move(md5_)), type(type_), size(size_),
+        sha256(std::move(sha256_)) {}
+
   QString path;
   QString ver;
   QString md5;  // empty: no md5 attribute
   int type = 0;
+  qint64 size = -1;  // -1: no size attribute
+  QString sha256;    // empty: no sha256 attribute
 };
 
 inline QString md5Of(const QByteArray& data) {
   return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex());
+}
+
+inline QString sha256Of(const QByteArray& data) {
+  return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+}
+
+// A list item for `data` with its size and SHA-256, as a signed list has it.
+inline ListItem digestItem(const QString& path, const QString& ver, const QByteArray& data, int type = 0) {
+  return ListItem{path, ver, QString(), type, data.size(), sha256Of(data)};
 }
 
 class TestInstallation {
@@ -54,9 +72,19 @@ public:
 
   bool ready() const { return ready_; }
 
-  // The working folder for a LocatTempDir value.
+  // The private working folders ("tmpUpdata" and six characters) in the
+  // temporary folder; a finished run leaves none unless it started an
+  // installer from one.
+  QStringList workFolders() const {
+    return QDir(tmpDir).entryList({"tmpUpdata??????"}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+  }
+
+  // The working folder for a LocatTempDir value inside the run's private
+  // folder (the first one left behind).
   QString workDir(const QString& localTempDir) const {
-    return tmpDir + "/tmpUpdata/" + localTempDir + "/";
+    const QStringList folders = workFolders();
+    return tmpDir + "/" + (folders.isEmpty() ? QString("tmpUpdata") : folders.first()) + "/" +
+           localTempDir + "/";
   }
 
   bool writeIni(const QByteArray& text) const { return writeFile(appDir + "/updata.ini", text); }
@@ -73,11 +101,17 @@ public:
                         .toUtf8());
   }
 
-  static QByteArray listXml(const QVector<ListItem>& items) {
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<update>\n  <files>\n";
+  // The list of `items`; `rootAttributes` (for example version="2") go on
+  // the root element.
+  static QByteArray listXml(const QVector<ListItem>& items, const QByteArray& rootAttributes = QByteArray()) {
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<update";
+    if (!rootAttributes.isEmpty()) xml += " " + rootAttributes;
+    xml += ">\n  <files>\n";
     for (const ListItem& item : items) {
       xml += "    <file path=\"" + item.path.toUtf8() + "\" ver=\"" + item.ver.toUtf8() + "\"";
       if (!item.md5.isEmpty()) xml += " md5=\"" + item.md5.toUtf8() + "\"";
+      if (item.size >= 0) xml += " size=\"" + QByteArray::number(item.size) + "\"";
+      if (!item.sha256.isEmpty()) xml += " sha256=\"" + item.sha256.toUtf8() + "\"";
       xml += " type=\"" + QByteArray::number(item.type) + "\"/>\n";
     }
     return xml + "  </files>\n</update>\n";

@@ -54,10 +54,16 @@ protected:
     return inst.appLog();
   }
 
-  bool fetched(const QString& relative) const { return QFileInfo::exists(inst.workDir("work") + relative); }
+  // The updater asked for the file of the update folder, and got it (the
+  // downloaded list, kept as filelist_new.xml, is filelist.xml there).
+  bool fetched(const QString& relative) const {
+    return server.served("update/" + (relative == "filelist_new.xml" ? "filelist.xml" : relative)) > 0;
+  }
+  // Empties the request log (the server keeps writing to it).
+  void forgetRequests() { QFile(inst.root + "/requests.log").open(QIODevice::WriteOnly | QIODevice::Truncate); }
 
   TestInstallation inst;
-  testsupport::StockHttpServer server{inst.root + "/server"};
+  testsupport::StockHttpServer server{inst.root + "/server", inst.root + "/requests.log"};
   const QString baseUrl = server.url("update/");
   const QByteArray localList = TestInstallation::listXml(kLocalItems);
 };
@@ -162,6 +168,7 @@ TEST_F(UpdateEndToEnd, AFailingItemInstallsNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     QFile::remove(inst.appDir + "/starts.log");
+    forgetRequests();
     QDir(inst.tmpDir).removeRecursively();
     QDir().mkpath(inst.tmpDir);
     ASSERT_TRUE(inst.writeHttpIni(baseUrl, 2));
@@ -243,6 +250,7 @@ TEST_F(UpdateEndToEnd, SettingsWithoutTransfersOnlyRestart) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     QFile::remove(inst.appDir + "/starts.log");
+    forgetRequests();
     QDir(inst.tmpDir).removeRecursively();
     QDir().mkpath(inst.tmpDir);
     ASSERT_TRUE(inst.writeHttpIni(baseUrl, c.connectcount, c.downmode));
@@ -250,7 +258,7 @@ TEST_F(UpdateEndToEnd, SettingsWithoutTransfersOnlyRestart) {
     UpdaterRun run(inst, {"old"});
     EXPECT_EQ(run.exitCode(), 0);
     EXPECT_EQ(appLogAfter(2), kRestartedWithoutStop);
-    EXPECT_TRUE(QFileInfo(inst.workDir("work")).isDir()) << "the working folder is made";
+    EXPECT_TRUE(inst.workFolders().isEmpty()) << "the private working folder is removed at the end";
     EXPECT_FALSE(fetched("filelist_new.xml")) << "but the list is never fetched";
     EXPECT_EQ(inst.app("a.txt"), "old a");
   }

@@ -111,6 +111,47 @@ TEST(UpdateSettingsTest, IntegersFromText) {
   }
 }
 
+TEST(UpdateSettingsTest, ConnectCountIsCapped) {
+  for (const char* stored : {"11", "2147483647", "99999999999"}) {
+    testsupport::TempDir dir;
+    UpdateSettings s;
+    s.load(writeIni(dir, (QByteArray("[config]\nconnectcount=") + stored + "\n").constData()));
+    EXPECT_LE(s.connectcount, UpdateSettings::kMaxConnectCount) << stored;
+  }
+  testsupport::TempDir dir;
+  UpdateSettings s;
+  s.load(writeIni(dir, "[config]\nconnectcount=2147483647\n"));
+  EXPECT_EQ(s.connectcount, UpdateSettings::kMaxConnectCount);
+}
+
+// Path settings that would leave their folder read as missing.
+TEST(UpdateSettingsTest, PathSettingsThatLeaveTheirFolderAreEmpty) {
+  struct Row {
+    const char* stored;
+    bool kept;
+  };
+  const Row rows[] = {{"list.xml", true},     {"sub/list.xml", true},  {"a..b.xml", true},
+                      {"../list.xml", false}, {"a/../../x", false},    {"/etc/x", false},
+                      {"C:/x", false},        {"..", false}};
+  for (const Row& row : rows) {
+    testsupport::TempDir dir;
+    const QByteArray text = QByteArray("[config]\nListFileName=") + row.stored + "\nLocatTempDir=" + row.stored +
+                            "\n[APPLICATION]\nApplication=" + row.stored + "\n";
+    UpdateSettings s;
+    s.load(writeIni(dir, text.constData()));
+    const QString expected = row.kept ? QString::fromLatin1(row.stored) : QString();
+    EXPECT_EQ(s.ListFileName, expected) << row.stored;
+    EXPECT_EQ(s.LocatTempDir, expected) << row.stored;
+    EXPECT_EQ(s.Application, expected) << row.stored;
+  }
+  // "\\" is a separator too (the INI reader would take it for an escape).
+  EXPECT_FALSE(UpdateSettings::isContainedPath("..\\x"));
+  EXPECT_FALSE(UpdateSettings::isContainedPath("a\\..\\..\\x"));
+  EXPECT_FALSE(UpdateSettings::isContainedPath("\\\\server\\x"));
+  EXPECT_TRUE(UpdateSettings::isContainedPath("bin\\app"));
+  EXPECT_TRUE(UpdateSettings::isContainedPath(""));
+}
+
 TEST(UpdateSettingsTest, DerivedListName) {
   struct Row {
     const char* listName;

@@ -1,0 +1,125 @@
+#include "installtransaction.h"
+
+#include "fileplatform.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <vector>
+
+namespace {
+
+// Size of the pieces in which data is copied, in bytes.
+constexpr qint64 kCopyChunk = 65536;
+// Name marks of the files an installation keeps beside a target.
+const char* const kFreshMark = ".gkupdate-new";
+const char* const kBackupMark = ".gkupdate-old";
+
+bool copyInto(QFile& from, NewFile& to) {
+  std::vector<char> buffer(static_cast<size_t>(kCopyChunk));
+  for (;;) {
+    const qint64 n = from.read(buffer.data(), kCopyChunk);
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!to.write(buffer.data(), n)) return false;
+  }
+}
+
+bool exists(const QString& path) { return QFileInfo::exists(path) || isSymbolicLink(path); }
+
+}  // namespace
+
+InstallTransaction::InstallTransaction(const QString& appDir) : appDir_(QDir::cleanPath(appDir)) {}
+
+InstallTransaction::~InstallTransaction() {
+  if (!committed_) rollback();
+}
+
+bool InstallTransaction::makeLevels(const QStringList& levels, QString& folder) {
+  folder = appDir_;
+  for (const QString& level : levels) {
+    folder += '/' + level;
+    const bool existed = exists(folder);
+    if (!makeFolderLevel(folder)) return false;  // a link or a file is refused
+    if (!existed) createdFolders_.append(folder);
+  }
+  return true;
+}
+
+bool InstallTransaction::add(const QString& source, const QString& relative, bool executable) {
+  QStringList levels = relative.split('/', Qt::SkipEmptyParts);
+  if (levels.isEmpty() || levels.contains("..") || levels.contains(".")) return false;
+  const QString name = levels.takeLast();
+  QString folderPath;
+  if (!makeLevels(levels, folderPath)) return false;
+
+  Entry entry;
+  entry.target = folderPath + '/' + name;
+  entry.fresh = folderPath + "/." + name + kFreshMark;
+  entry.backup = folderPath + "/." + name + kBackupMark;
+  entry.hadTarget = exists(entry.target);
+  if (entry.hadTarget && (QFileInfo(entry.target).isDir() || isReadOnlyFile(entry.target)))
+    return false;
+
+  QFile in(source);
+  FolderHandle folder;
+  NewFile out;
+  if (!in.open(QIODevice::ReadOnly) || !folder.open(folderPath) ||
+      !out.createIn(folder, "." + name + kFreshMark))
+    return false;
+  entries_.append(entry);  // from here on rollback removes the new file
+  if (!copyInto(in, out)) {
+    out.discard();
+    return false;
+  }
+  const int targetMode = entry.hadTarget && !isSymbolicLink(entry.target) ? filePermissionBits(entry.target) : -1;
+  int mode = targetMode >= 0 ? targetMode : filePermissionBits(source);
+  if (mode < 0) mode = 0644;
+  if (executable) mode |= 0111;
+  FilePermissions permissions;
+  permissions.unixMode = mode & 0777;
+  const QFileInfo info(source);
+  FileTimes times;
+  times.access = info.lastRead().toSecsSinceEpoch();
+  times.modification = info.lastModified().toSecsSinceEpoch();
+  times.creation = times.modification;
+  return out.finish(times, permissions);
+}
+
+bool InstallTransaction::commit() {
+  for (Entry& entry : entries_) {
+    if (entry.hadTarget && !replaceFile(entry.target, entry.backup)) {
+      rollback();
+      return false;
+    }
+    entry.placed = true;  // from here on rollback puts the backup back
+    if (!replaceFile(entry.fresh, entry.target)) {
+      rollback();
+      return false;
+    }
+  }
+  for (const Entry& entry : entries_) {
+    if (entry.hadTarget) QFile::remove(entry.backup);
+  }
+  committed_ = true;
+  return true;
+}
+
+void InstallTransaction::rollback() {
+  for (int i = entries_.size() - 1; i >= 0; --i) {
+    const Entry& entry = entries_[i];
+    if (entry.placed) {
+      if (entry.hadTarget) {
+        replaceFile(entry.backup, entry.target);
+      } else {
+        QFile::remove(entry.target);
+      }
+    }
+    QFile::remove(entry.fresh);
+  }
+  entries_.clear();
+  for (int i = createdFolders_.size() - 1; i >= 0; --i) QDir().rmdir(createdFolders_[i]);
+  createdFolders_.clear();
+}
