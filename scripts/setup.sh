@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 zip unzip curl xvfb util-linux dpkg-dev
   fonts-wqy-microhei
+  kicad-demos
 )
 
 sudo_cmd=()

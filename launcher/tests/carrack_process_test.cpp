@@ -143,7 +143,7 @@ TEST(CarrackBatch, FindingsGoToStandardOutputAndTheSummaryToStandardError) {
   ASSERT_TRUE(r.finished);
   const QList<QByteArray> lines = r.out.trimmed().split('\n');
   ASSERT_EQ(lines.size(), 8);  // header and the seven findings of the sample
-  EXPECT_EQ(lines[0], "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area");
+  EXPECT_EQ(lines[0], "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area,layer");
   EXPECT_TRUE(lines[1].startsWith("short,A1,NET1,A2,NET2,"));
   EXPECT_TRUE(r.err.contains("3 shorts, 2 clearance violations, 2 outside the board"))
       << r.err.toStdString();

@@ -66,6 +66,6 @@ QString GkAuditWindow::summaryText() const { return m_summary->text(); }
 
 void GkAuditWindow::chooseDesign() {
   const QString path = QFileDialog::getOpenFileName(this, tr("Open design"), QString(),
-                                                    tr("Designs (*.json);;All files (*)"));
+                                                    tr("Designs (*.json *.kicad_pcb);;All files (*)"));
   if (!path.isEmpty()) openDesign(path);
 }

@@ -17,7 +17,7 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 AuditFinding finding(FindingKind kind, int feature, int other) {
-  return AuditFinding{kind, feature, other, kNaN, false, kNaN, kNaN, kNaN, kNaN, kNaN};
+  return AuditFinding{kind, feature, other, kNaN, false, kNaN, kNaN, kNaN, kNaN, kNaN, 0};
 }
 
 void setPoints(AuditFinding& f, const AcGePoint2d& a, const AcGePoint2d& b) {
@@ -42,25 +42,48 @@ public:
   }
 
   AuditResult run() {
-    std::vector<SweepBox> boxes;
-    for (auto& s : m_shapes) boxes.push_back(sweepBox(*s));
-    for (const auto& [i, j] : nearBoxPairs(boxes, m_design.clearance + kContactTol)) {
-      if (m_design.features[i].net != m_design.features[j].net) checkPair(i, j);
-    }
+    for (int layer = 0; layer < static_cast<int>(m_design.layers.size()); ++layer) checkLayer(layer);
     for (int i = 0; i < static_cast<int>(m_shapes.size()); ++i) checkInsideBoard(i);
     std::sort(m_result.findings.begin(), m_result.findings.end(),
               [](const AuditFinding& a, const AuditFinding& b) {
-                return std::make_tuple(a.kind, a.feature, a.other) <
-                       std::make_tuple(b.kind, b.feature, b.other);
+                return std::make_tuple(a.layer, a.kind, a.feature, a.other) <
+                       std::make_tuple(b.layer, b.kind, b.feature, b.other);
               });
     return std::move(m_result);
   }
 
 private:
-  // i < j: the finding names feature i first, with its point first.
+  // Pairs meet only within one layer; the broad phase reaches as far as the
+  // largest clearance on the layer.
+  void checkLayer(int layer) {
+    std::vector<int> members;
+    std::vector<SweepBox> boxes;
+    double reach = 0.0;
+    for (int i = 0; i < static_cast<int>(m_shapes.size()); ++i) {
+      const DesignFeature& f = m_design.features[static_cast<std::size_t>(i)];
+      if (f.layer != layer) continue;
+      members.push_back(i);
+      boxes.push_back(sweepBox(*m_shapes[static_cast<std::size_t>(i)]));
+      reach = std::max(reach, m_design.clearanceOf(f));
+    }
+    for (const auto& [a, b] : nearBoxPairs(boxes, reach + kContactTol)) {
+      const int i = members[static_cast<std::size_t>(a)];
+      const int j = members[static_cast<std::size_t>(b)];
+      if (feature(i).net != feature(j).net) checkPair(i, j);
+    }
+  }
+
+  const DesignFeature& feature(int i) const { return m_design.features[static_cast<std::size_t>(i)]; }
+
+  // i < j: the finding names feature i first, with its point first. A gap
+  // counts as a clearance violation only when it falls short of the pair's
+  // clearance by more than the contact tolerance, so that coordinates
+  // rounded from decimal files do not report pads placed exactly at it.
   void checkPair(int i, int j) {
-    GkShape& a = *m_shapes[i];
-    GkShape& b = *m_shapes[j];
+    GkShape& a = *m_shapes[static_cast<std::size_t>(i)];
+    GkShape& b = *m_shapes[static_cast<std::size_t>(j)];
+    const double clearance =
+        std::max(m_design.clearanceOf(feature(i)), m_design.clearanceOf(feature(j)));
     const BoundaryGap gap = boundaryGap(a, b);
     const bool contact = gap.distance <= kContactTol;
     if (contact || anyLoopInside(a, b) || anyLoopInside(b, a)) {
@@ -68,13 +91,18 @@ private:
       f.distance = 0.0;
       if (contact) setPoints(f, gap.onA, gap.onB);
       f.area = clippedArea(a, b, kClipIntersection);
-      m_result.findings.push_back(f);
-    } else if (gap.distance < m_design.clearance) {
+      add(f);
+    } else if (gap.distance < clearance - kContactTol) {
       AuditFinding f = finding(FindingKind::Clearance, i, j);
       f.distance = gap.distance;
       setPoints(f, gap.onA, gap.onB);
-      m_result.findings.push_back(f);
+      add(f);
     }
+  }
+
+  void add(AuditFinding f) {
+    f.layer = feature(f.feature).layer;
+    m_result.findings.push_back(f);
   }
 
   // With the boundaries apart the loop tests decide exactly; where they
@@ -101,7 +129,7 @@ private:
     if (outside) {
       AuditFinding f = finding(FindingKind::Outside, i, -1);
       f.area = area;
-      m_result.findings.push_back(f);
+      add(f);
     }
   }
 
