@@ -2,6 +2,7 @@
 
 #include "boxsweep.h"
 #include "designreader.h"
+#include "memberindex.h"
 #include "regionops.h"
 
 #include <algorithm>
@@ -37,8 +38,10 @@ class Auditor {
 public:
   explicit Auditor(const Design& design) : m_design(design) {
     m_board = makeShape(design.board);
+    m_boardIndex = std::make_unique<MemberIndex>(*m_board);
     m_boardMemberBoxes = memberBoxes(*m_board);
     for (const DesignFeature& f : design.features) m_shapes.push_back(makeShape(f.region));
+    m_indexes.resize(m_shapes.size());
   }
 
   AuditResult run() {
@@ -84,9 +87,11 @@ private:
     GkShape& b = *m_shapes[static_cast<std::size_t>(j)];
     const double clearance =
         std::max(m_design.clearanceOf(feature(i)), m_design.clearanceOf(feature(j)));
-    const BoundaryGap gap = boundaryGap(a, b);
+    MemberIndex& ia = index(i);
+    MemberIndex& ib = index(j);
+    const BoundaryGap gap = nearestPair(ia, ib);
     const bool contact = gap.distance <= kContactTol;
-    if (contact || anyLoopInside(a, b) || anyLoopInside(b, a)) {
+    if (contact || anyLoopIn(a, ib) || anyLoopIn(b, ia)) {
       AuditFinding f = finding(FindingKind::Short, i, j);
       f.distance = 0.0;
       if (contact) setPoints(f, gap.onA, gap.onB);
@@ -100,6 +105,29 @@ private:
     }
   }
 
+  // Each feature's members are indexed once, on its first pair.
+  MemberIndex& index(int i) {
+    std::unique_ptr<MemberIndex>& slot = m_indexes[static_cast<std::size_t>(i)];
+    if (!slot) slot = std::make_unique<MemberIndex>(*m_shapes[static_cast<std::size_t>(i)]);
+    return *slot;
+  }
+
+  static BoundaryGap nearestPair(MemberIndex& a, MemberIndex& b) {
+    BoundaryGap gap{0.0, AcGePoint2d(), AcGePoint2d()};
+    gap.distance = a.nearest(b, gap.onA, gap.onB);
+    return gap;
+  }
+
+  // As anyLoopInside / anyLoopOutside, with the region's index.
+  static bool anyLoopIn(GkShape& loopsOf, MemberIndex& region, bool inside = true) {
+    std::vector<GkCompositeCurve2d*> loops;
+    loopsOf.GetCompCurveList(loops);
+    for (GkCompositeCurve2d* loop : loops) {
+      if (loop->GetCurveCnt() > 0 && region.contains(loop->GetAnyPoint()) == inside) return true;
+    }
+    return false;
+  }
+
   void add(AuditFinding f) {
     f.layer = feature(f.feature).layer;
     m_result.findings.push_back(f);
@@ -111,8 +139,8 @@ private:
     GkShape& feature = *m_shapes[i];
     double area = kNaN;
     bool outside = false;
-    if (!nearBoardBoundary(feature) || boundaryGap(feature, *m_board).distance > kContactTol) {
-      outside = anyLoopOutside(feature, *m_board) || anyLoopInside(*m_board, feature);
+    if (!nearBoardBoundary(feature) || nearestPair(index(i), *m_boardIndex).distance > kContactTol) {
+      outside = anyLoopIn(feature, *m_boardIndex, false) || anyLoopIn(*m_board, index(i));
       if (outside) area = clippedArea(feature, *m_board, kClipDifference);
     } else {
       bool ok = true;
@@ -148,6 +176,8 @@ private:
 
   const Design& m_design;
   std::unique_ptr<GkShape> m_board;
+  std::unique_ptr<MemberIndex> m_boardIndex;
+  std::vector<std::unique_ptr<MemberIndex>> m_indexes;
   std::vector<GkBoundBox2d> m_boardMemberBoxes;
   std::vector<std::unique_ptr<GkShape>> m_shapes;
   AuditResult m_result;
