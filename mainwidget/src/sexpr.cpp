@@ -46,6 +46,7 @@ public:
     bool done = false;
     while (skipSpace()) {
       const char c = *m_p;
+      if (done && c == ')') return fail(error, QStringLiteral("unbalanced ')'"));
       if (done) return fail(error, QStringLiteral("text after the end of the document"));
       if (c == '(') {
         if (static_cast<int>(open.size()) >= kMaxDepth) {
@@ -116,12 +117,13 @@ private:
     QByteArray text;
     while (m_p < m_end && *m_p != '"') {
       char c = *m_p++;
-      if (c == '\n') ++m_line;
       if (c == '\\' && m_p < m_end) {
         c = *m_p++;
+        if (c == '\n') ++m_line;  // an escaped line break still ends a line
         if (c == 'n') c = '\n';
         if (c == 't') c = '\t';
-        if (c == '\n') ++m_line;
+      } else if (c == '\n') {
+        ++m_line;
       }
       text.append(c);
     }
