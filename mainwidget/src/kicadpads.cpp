@@ -142,6 +142,9 @@ std::vector<DesignRegion> BoardReader::padRegions(const SExpr& pad, const Placem
                                                   const QString& id) {
   const QByteArray shape = pad.items[3].text;
   const QByteArray type = pad.items[2].text;
+  if (pad.find("padstack") != nullptr) {
+    refuse(pad, QStringLiteral("pad %1: pads with a shape per layer (padstack) are not read").arg(id));
+  }
   const SExpr& size = need(pad, "size");
   const double w = positive(size, number(size, 1), "pad width");
   const double h = positive(size, number(size, 2), "pad height");

@@ -14,9 +14,9 @@
 namespace sexprlimits {
 // Deepest list nesting read. KiCad's own files stay below 12 levels.
 constexpr int kMaxDepth = 64;
-// Most nodes (lists and atoms) in one document: about 30 times what the
-// largest of KiCad's demo boards holds.
-constexpr std::size_t kMaxNodes = 50'000'000;
+// Most nodes (lists and atoms) in one document, about 100 bytes of memory
+// each: some ten times what the largest of KiCad's demo boards holds.
+constexpr std::size_t kMaxNodes = 20'000'000;
 }  // namespace sexprlimits
 
 struct SExpr {

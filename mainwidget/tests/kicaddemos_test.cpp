@@ -5,6 +5,7 @@
 // file's numbers, pair by pair.
 #include "designaudit.h"
 #include "designreader.h"
+#include "kicadboard.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <random>
 
 namespace {
 
@@ -297,7 +299,9 @@ void expectTrackAndViaFindings(const char* relative, double clearance, double wi
       found[{f.feature, f.other}] = f.distance;
     }
   }
-  if (widen > 0) EXPECT_GT(expected.size(), 10u);
+  if (widen > 0) {
+    EXPECT_GT(expected.size(), 10u);
+  }
   ASSERT_EQ(found.size(), expected.size());
   for (const auto& [pair, gap] : expected) {
     ASSERT_TRUE(found.count(pair)) << d.features[pair.first].id.toStdString() << " / "
@@ -313,4 +317,32 @@ TEST(KicadDemos, TrackAndViaFindingsMatchAnIndependentPairwiseCheck) {
   // A larger clearance than the boards were laid out for.
   expectTrackAndViaFindings("stickhub/StickHub.kicad_pcb", 0.15, 0.3);
   expectTrackAndViaFindings("pic_programmer/pic_programmer.kicad_pcb", 0.25, 1.0);
+}
+
+// Cut short anywhere or with bytes changed, a real board is read or refused
+// with a reason, never anything worse (the sanitizer build watches).
+TEST(KicadDemos, DamagedBoardsAreReadOrRefusedNeverWorse) {
+  QFile file(kDemos + "/custom_pads_test/custom_pads_test.kicad_pcb");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray board = file.readAll();
+  std::mt19937 rng(16);
+  std::uniform_int_distribution<int> at(0, board.size() - 1);
+  std::uniform_int_distribution<int> byte(0, 255);
+  int refused = 0;
+  for (int round = 0; round < 60; ++round) {
+    QByteArray damaged = board;
+    if (round % 2 == 0) {
+      damaged.truncate(at(rng));
+    } else {
+      for (int k = 0; k < 8; ++k) damaged[at(rng)] = static_cast<char>("()\"\\ x0-."[byte(rng) % 9]);
+    }
+    Design d;
+    QString error;
+    if (!parseKicadBoard(damaged, nullptr, d, error)) {
+      ++refused;
+      EXPECT_TRUE(error.startsWith("line ") || error.contains("outline")) << error.toStdString();
+    }
+  }
+  // Every cut inside the document leaves it unbalanced.
+  EXPECT_GE(refused, 30);
 }
