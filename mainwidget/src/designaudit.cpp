@@ -39,7 +39,6 @@ public:
   explicit Auditor(const Design& design) : m_design(design) {
     m_board = makeShape(design.board);
     m_boardIndex = std::make_unique<MemberIndex>(*m_board);
-    m_boardMemberBoxes = memberBoxes(*m_board);
     for (const DesignFeature& f : design.features) m_shapes.push_back(makeShape(f.region));
     m_indexes.resize(m_shapes.size());
   }
@@ -139,7 +138,7 @@ private:
     GkShape& feature = *m_shapes[i];
     double area = kNaN;
     bool outside = false;
-    if (!nearBoardBoundary(feature) || nearestPair(index(i), *m_boardIndex).distance > kContactTol) {
+    if (nearestPair(index(i), *m_boardIndex).distance > kContactTol) {
       outside = anyLoopIn(feature, *m_boardIndex, false) || anyLoopIn(*m_board, index(i));
       if (outside) area = clippedArea(feature, *m_board, kClipDifference);
     } else {
@@ -161,24 +160,10 @@ private:
     }
   }
 
-  // Cheap first test: the boundaries cannot touch unless some board member's
-  // box comes within the contact tolerance of the feature's box.
-  bool nearBoardBoundary(GkShape& feature) const {
-    const SweepBox f = sweepBox(feature);
-    for (const GkBoundBox2d& b : m_boardMemberBoxes) {
-      if (b.minX - f.maxX <= kContactTol && f.minX - b.maxX <= kContactTol &&
-          b.minY - f.maxY <= kContactTol && f.minY - b.maxY <= kContactTol) {
-        return true;
-      }
-    }
-    return false;
-  }
-
   const Design& m_design;
   std::unique_ptr<GkShape> m_board;
   std::unique_ptr<MemberIndex> m_boardIndex;
   std::vector<std::unique_ptr<MemberIndex>> m_indexes;
-  std::vector<GkBoundBox2d> m_boardMemberBoxes;
   std::vector<std::unique_ptr<GkShape>> m_shapes;
   AuditResult m_result;
 };

@@ -476,11 +476,12 @@ std::vector<DesignLoop> BoardReader::chainOutline() {
   // Ends of the open pieces in cells of kChainTol, so that each join looks
   // at a few neighbours only.
   auto key = [](const DesignPoint& p) {
-    const long long ix = static_cast<long long>(std::floor(p.x / kChainTol));
-    const long long iy = static_cast<long long>(std::floor(p.y / kChainTol));
-    return (ix << 32) ^ (iy & 0xffffffffll);
+    // Coordinates stay within +-1e5, so cells fit 32 bits each way.
+    const auto ix = static_cast<unsigned long long>(static_cast<long long>(std::floor(p.x / kChainTol)));
+    const auto iy = static_cast<unsigned long long>(static_cast<long long>(std::floor(p.y / kChainTol)));
+    return (ix << 32) ^ (iy & 0xffffffffull);
   };
-  std::unordered_multimap<long long, int> ends;  // cell -> piece * 2 + (0 start, 1 end)
+  std::unordered_multimap<unsigned long long, int> ends;  // cell -> piece * 2 + (0 start, 1 end)
   const int n = static_cast<int>(m_edgePieces.size());
   for (int i = 0; i < n; ++i) {
     ends.emplace(key(m_edgePieces[i].curve.startPoint()), 2 * i);
