@@ -16,6 +16,11 @@ using namespace auditrules;
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// Features with more members than this are cut to the other feature's box
+// before their overlap is clipped; the cut lies this far outside the box
+// (drawing units), well beyond the clipper's grid and sampling error.
+constexpr int kCropMembers = 256;
+constexpr double kCropMargin = 1.0;
 
 AuditFinding finding(FindingKind kind, int feature, int other) {
   return AuditFinding{kind, feature, other, kNaN, false, kNaN, kNaN, kNaN, kNaN, kNaN, 0};
@@ -94,7 +99,7 @@ private:
       AuditFinding f = finding(FindingKind::Short, i, j);
       f.distance = 0.0;
       if (contact) setPoints(f, gap.onA, gap.onB);
-      f.area = clippedArea(a, b, kClipIntersection);
+      f.area = overlapArea(i, j);
       add(f);
     } else if (gap.distance < clearance - kContactTol) {
       AuditFinding f = finding(FindingKind::Clearance, i, j);
@@ -102,6 +107,24 @@ private:
       setPoints(f, gap.onA, gap.onB);
       add(f);
     }
+  }
+
+  // Area of the overlap of two features. A large feature (a copper fill) is
+  // first cut to the other's box, so that the region clipper works on the
+  // part that matters instead of the whole fill for every short.
+  double overlapArea(int i, int j) {
+    const bool iLarger = index(i).size() >= index(j).size();
+    GkShape& large = *m_shapes[static_cast<std::size_t>(iLarger ? i : j)];
+    GkShape& small = *m_shapes[static_cast<std::size_t>(iLarger ? j : i)];
+    if (index(iLarger ? i : j).size() > kCropMembers) {
+      const GkBoundBox2d b = small.GetBoundBox();
+      const GkBoundBox2d around(b.minX - kCropMargin, b.maxX + kCropMargin, b.minY - kCropMargin,
+                                b.maxY + kCropMargin);
+      if (std::unique_ptr<GkShape> cropped = croppedToBox(large, around)) {
+        return clippedArea(small, *cropped, kClipIntersection);
+      }
+    }
+    return clippedArea(large, small, kClipIntersection);
   }
 
   // Each feature's members are indexed once, on its first pair.

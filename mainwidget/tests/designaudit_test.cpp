@@ -221,3 +221,23 @@ TEST(DesignAudit, FlushAgainstARoundedCornerIsInside) {
   // The ring sector between radii 2 and 2.02 over 50 degrees.
   EXPECT_NEAR(r.findings[0].area, (2.02 * 2.02 - 4.0) / 2 * (50 * kPi / 180), kClipAreaTol);
 }
+
+TEST(DesignAudit, ShortsWithALargeFillMeasureTheOverlapOfTheirOwnPart) {
+  // A comb of 600 members on net GND, as a copper fill would be, and pads
+  // of other nets: one inside a tooth, one across the base and a hole, one
+  // in a gap between teeth, 0.3 from it, below the clearance 0.5.
+  Design d = board(250, 0.5);
+  d.features.push_back(DesignFeature{"fill", "GND", comb(100)});
+  d.features.push_back(feature("in tooth", "A", rect(40.2, 40.7, 2, 4)));
+  d.features.push_back(feature("on base", "B", rect(60, 61, 0.1, 0.9)));
+  d.features.push_back(feature("in gap", "C", rect(41.3, 41.7, 2, 4)));
+  const AuditResult r = auditDesign(d);
+  ASSERT_EQ(r.findings.size(), 3u);
+  expectPair(d, r.findings[0], FindingKind::Short, "fill", "in tooth");
+  EXPECT_NEAR(r.findings[0].area, 1.0, kClipAreaTol);
+  expectPair(d, r.findings[1], FindingKind::Short, "fill", "on base");
+  // 1 x 0.8 less the hole 60.2..60.6 x 0.2..0.6.
+  EXPECT_NEAR(r.findings[1].area, 0.8 - 0.16, kClipAreaTol);
+  expectPair(d, r.findings[2], FindingKind::Clearance, "fill", "in gap");
+  EXPECT_NEAR(r.findings[2].distance, 0.3, 1e-12);
+}
