@@ -85,10 +85,13 @@ Design oneLayer(const Design& d, int layer) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QString demos = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/usr/share/kicad/demos");
+  // A second argument "stacked" runs the stacked planes only (for profiling).
+  const bool stackedOnly = argc > 2 && QByteArray(argv[2]) == "stacked";
 
   std::printf("| Workload | Size | Indexed audit | Loop walks | Ratio | Findings |\n|---|---|---|---|---|---|\n");
   double previous = 0;
   for (int n : {1000, 2000, 4000, 8000, 16000, 32000}) {
+    if (stackedOnly) break;
     const Design d = nested(n);
     AuditResult r;
     const double indexed = seconds([&] { r = auditDesign(d); });
@@ -109,6 +112,7 @@ int main(int argc, char** argv) {
   QString slowestName;
   Design video;
   for (const QString& path : boards) {
+    if (stackedOnly && !path.endsWith(QLatin1String("video.kicad_pcb"))) continue;
     Design d;
     QString error;
     const double read = seconds([&] { readDesignFile(path, d, error); }, 1);

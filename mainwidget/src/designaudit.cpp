@@ -21,6 +21,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // (drawing units), well beyond the clipper's grid and sampling error.
 constexpr int kCropMembers = 256;
 constexpr double kCropMargin = 1.0;
+// Points of a loop tried for its side before the exact loop test.
+constexpr std::size_t kSideTries = 8;
+// Two large polygons are clipped in tiles of about this many members.
+constexpr double kTileMembers = 4000;
 
 AuditFinding finding(FindingKind kind, int feature, int other) {
   return AuditFinding{kind, feature, other, kNaN, false, kNaN, kNaN, kNaN, kNaN, kNaN, 0};
@@ -111,20 +115,45 @@ private:
 
   // Area of the overlap of two features. A large feature (a copper fill) is
   // first cut to the other's box, so that the region clipper works on the
-  // part that matters instead of the whole fill for every short.
+  // part that matters instead of the whole fill for every short; two large
+  // polygons are cut into tiles of their common box and clipped tile by
+  // tile (the clipper's cost grows faster than its input).
   double overlapArea(int i, int j) {
-    const bool iLarger = index(i).size() >= index(j).size();
-    GkShape& large = *m_shapes[static_cast<std::size_t>(iLarger ? i : j)];
-    GkShape& small = *m_shapes[static_cast<std::size_t>(iLarger ? j : i)];
-    if (index(iLarger ? i : j).size() > kCropMembers) {
-      const GkBoundBox2d b = small.GetBoundBox();
-      const GkBoundBox2d around(b.minX - kCropMargin, b.maxX + kCropMargin, b.minY - kCropMargin,
-                                b.maxY + kCropMargin);
-      if (std::unique_ptr<GkShape> cropped = croppedToBox(large, around)) {
-        return clippedArea(small, *cropped, kClipIntersection);
+    GkShape& a = *m_shapes[static_cast<std::size_t>(i)];
+    GkShape& b = *m_shapes[static_cast<std::size_t>(j)];
+    const int na = index(i).size(), nb = index(j).size();
+    if (std::max(na, nb) <= kCropMembers) return clippedArea(a, b, kClipIntersection);
+    GkShape& large = na >= nb ? a : b;
+    GkShape& small = na >= nb ? b : a;
+    if (!onlySegments(large) || (std::min(na, nb) > kCropMembers && !onlySegments(small))) {
+      return clippedArea(a, b, kClipIntersection);
+    }
+    if (std::min(na, nb) <= kCropMembers) {
+      const std::unique_ptr<GkShape> cropped = croppedToBox(large, grown(small.GetBoundBox(), kCropMargin));
+      return cropped ? clippedArea(small, *cropped, kClipIntersection) : 0.0;
+    }
+    const GkBoundBox2d ba = a.GetBoundBox(), bb = b.GetBoundBox();
+    const GkBoundBox2d common(std::max(ba.minX, bb.minX), std::min(ba.maxX, bb.maxX),
+                              std::max(ba.minY, bb.minY), std::min(ba.maxY, bb.maxY));
+    const int tiles = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(na + nb) / kTileMembers)));
+    double area = 0.0;
+    for (int tx = 0; tx < tiles; ++tx) {
+      for (int ty = 0; ty < tiles; ++ty) {
+        // Tiles share their edges exactly, so the pieces add up.
+        const GkBoundBox2d tile(common.minX + (common.maxX - common.minX) * tx / tiles,
+                                tx + 1 == tiles ? common.maxX : common.minX + (common.maxX - common.minX) * (tx + 1) / tiles,
+                                common.minY + (common.maxY - common.minY) * ty / tiles,
+                                ty + 1 == tiles ? common.maxY : common.minY + (common.maxY - common.minY) * (ty + 1) / tiles);
+        const std::unique_ptr<GkShape> pa = croppedToBox(a, tile);
+        const std::unique_ptr<GkShape> pb = pa ? croppedToBox(b, tile) : nullptr;
+        if (pa && pb) area += clippedArea(*pa, *pb, kClipIntersection);
       }
     }
-    return clippedArea(large, small, kClipIntersection);
+    return area;
+  }
+
+  static GkBoundBox2d grown(const GkBoundBox2d& b, double margin) {
+    return GkBoundBox2d(b.minX - margin, b.maxX + margin, b.minY - margin, b.maxY + margin);
   }
 
   // Each feature's members are indexed once, on its first pair.
@@ -140,12 +169,24 @@ private:
     return gap;
   }
 
-  // As anyLoopInside / anyLoopOutside, with the region's index.
+  // As anyLoopInside / anyLoopOutside, with the region's index. With the
+  // boundaries apart every point of a loop lies on the same side, so where
+  // the ray from one point is degenerate (level with a vertex, as on grid
+  // aligned boards) the middles of the next members are tried before the
+  // region's own exact test.
   static bool anyLoopIn(GkShape& loopsOf, MemberIndex& region, bool inside = true) {
     std::vector<GkCompositeCurve2d*> loops;
     loopsOf.GetCompCurveList(loops);
+    std::vector<GkCurve2d*> members;
     for (GkCompositeCurve2d* loop : loops) {
-      if (loop->GetCurveCnt() > 0 && region.contains(loop->GetAnyPoint()) == inside) return true;
+      if (loop->GetCurveCnt() == 0) continue;
+      loop->GetCurveList(members);
+      int side = region.classify(loop->GetAnyPoint());
+      for (std::size_t k = 0; side < 0 && k < std::min<std::size_t>(members.size(), kSideTries); ++k) {
+        side = region.classify(members[k]->midPoint());
+      }
+      const bool in = side < 0 ? region.contains(loop->GetAnyPoint()) : side == 1;
+      if (in == inside) return true;
     }
     return false;
   }

@@ -173,7 +173,12 @@ double MemberIndex::nearest(MemberIndex& other, AcGePoint2d& onThis, AcGePoint2d
 }
 
 bool MemberIndex::contains(const AcGePoint2d& pt) {
-  if (m_nodes.empty() || pt.y < m_box.minY || pt.y > m_box.maxY || pt.x > m_box.maxX) return false;
+  const int side = classify(pt);
+  return side < 0 ? m_shape.IsPointIn(pt) : side == 1;
+}
+
+int MemberIndex::classify(const AcGePoint2d& pt) const {
+  if (m_nodes.empty() || pt.y < m_box.minY || pt.y > m_box.maxY || pt.x > m_box.maxX) return 0;
   std::vector<int> crossings(static_cast<std::size_t>(m_loops), 0);
   std::vector<int> stack{static_cast<int>(m_nodes.size()) - 1};
   while (!stack.empty()) {
@@ -196,12 +201,12 @@ bool MemberIndex::contains(const AcGePoint2d& pt) {
       } else {
         decided = false;
       }
-      if (!decided) return m_shape.IsPointIn(pt);
+      if (!decided) return -1;
     }
   }
-  if (crossings[0] % 2 == 0) return false;
+  if (crossings[0] % 2 == 0) return 0;
   for (std::size_t l = 1; l < crossings.size(); ++l) {
-    if (crossings[l] % 2 == 1) return false;
+    if (crossings[l] % 2 == 1) return 0;
   }
-  return true;
+  return 1;
 }

@@ -36,6 +36,9 @@ public:
   // within 1e-9 of a member's end, of an arc's top or bottom, or crosses a
   // member within 1e-9 of pt, the shape's own test decides instead.
   bool contains(const AcGePoint2d& pt);
+  // The crossing count alone: 1 inside, 0 outside, -1 where contains would
+  // have to ask the shape's own test.
+  int classify(const AcGePoint2d& pt) const;
 
   const GkBoundBox2d& box() const { return m_box; }
   int size() const { return static_cast<int>(m_members.size()); }

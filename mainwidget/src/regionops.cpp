@@ -214,3 +214,14 @@ std::unique_ptr<GkShape> croppedToBox(GkShape& shape, const GkBoundBox2d& box) {
   }
   return cropped;
 }
+
+bool onlySegments(GkShape& shape) {
+  std::vector<GkCurve2d*> members;
+  for (GkCompositeCurve2d* loop : loopsOf(shape)) {
+    loop->GetCurveList(members);
+    for (GkCurve2d* m : members) {
+      if (m->GetCrvType() != kCrvLineSeg) return false;
+    }
+  }
+  return true;
+}

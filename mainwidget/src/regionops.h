@@ -65,3 +65,6 @@ double clippedArea(GkShape& a, GkShape& b, GkClipType op);
 // (Sutherland-Hodgman; stretches along the box's edges have no area).
 // Null when a loop has arcs, or when nothing of the outer loop is left.
 std::unique_ptr<GkShape> croppedToBox(GkShape& shape, const GkBoundBox2d& box);
+
+// True when every member of every loop is a line segment.
+bool onlySegments(GkShape& shape);

@@ -241,3 +241,25 @@ TEST(DesignAudit, ShortsWithALargeFillMeasureTheOverlapOfTheirOwnPart) {
   expectPair(d, r.findings[2], FindingKind::Clearance, "fill", "in gap");
   EXPECT_NEAR(r.findings[2].distance, 0.3, 1e-12);
 }
+
+TEST(DesignAudit, TwoLargeFillsOverlapByTheSumOfTheirTiles) {
+  // Two combs of 2,000 members each, the second 3 higher: each tooth of the
+  // first meets the second's base (1 x 1 less a hole of 0.4 x 0.4) and its
+  // tooth (1 x 2): 2.84 per tooth, 100 teeth.
+  DesignRegion upper = comb(100);
+  auto lift = [](DesignLoop& loop) {
+    for (DesignCurve& c : loop) {
+      c.from.y += 3;
+      c.to.y += 3;
+    }
+  };
+  lift(upper.outer);
+  for (DesignLoop& hole : upper.holes) lift(hole);
+  Design d = board(250, 0.2);
+  d.features.push_back(DesignFeature{"lower", "GND", comb(100)});
+  d.features.push_back(DesignFeature{"upper", "VCC", upper});
+  const AuditResult r = auditDesign(d);
+  ASSERT_EQ(r.findings.size(), 1u);
+  expectPair(d, r.findings[0], FindingKind::Short, "lower", "upper");
+  EXPECT_NEAR(r.findings[0].area, 284.0, 100 * kClipAreaTol);
+}
