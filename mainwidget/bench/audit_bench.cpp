@@ -12,8 +12,8 @@
 #include <QDirIterator>
 
 #include <cmath>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 
 namespace {
@@ -25,7 +25,8 @@ double seconds(const std::function<void()>& run, int repeats = 3) {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
     run();
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
-    best = std::min(best, static_cast<double>(t1.tv_sec - t0.tv_sec) + 1e-9 * static_cast<double>(t1.tv_nsec - t0.tv_nsec));
+    best = std::min(best, static_cast<double>(t1.tv_sec - t0.tv_sec) +
+                              1e-9 * static_cast<double>(t1.tv_nsec - t0.tv_nsec));
   }
   return best;
 }
@@ -51,7 +52,8 @@ Design nested(int n) {
   Design d;
   d.clearance = 0.2;
   d.board.outer = ngon(4, 70, 0.5);
-  d.features.push_back(DesignFeature{"ring", "A", DesignRegion{ngon(n, 20, 0), {ngon(n, 19.95, 0)}}});
+  d.features.push_back(
+      DesignFeature{"ring", "A", DesignRegion{ngon(n, 20, 0), {ngon(n, 19.95, 0)}}});
   d.features.push_back(DesignFeature{"inner", "B", DesignRegion{ngon(n, 19.9, 0.5), {}}});
   return d;
 }
@@ -84,11 +86,14 @@ Design oneLayer(const Design& d, int layer) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const QString demos = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/usr/share/kicad/demos");
+  const QString demos =
+      argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/usr/share/kicad/demos");
   // A second argument "stacked" runs the stacked planes only (for profiling).
   const bool stackedOnly = argc > 2 && QByteArray(argv[2]) == "stacked";
 
-  std::printf("| Workload | Size | Indexed audit | Loop walks | Ratio | Findings |\n|---|---|---|---|---|---|\n");
+  std::printf(
+      "| Workload | Size | Indexed audit | Loop walks | Ratio | Findings "
+      "|\n|---|---|---|---|---|---|\n");
   double previous = 0;
   for (int n : {1000, 2000, 4000, 8000, 16000, 32000}) {
     if (stackedOnly) break;
@@ -98,13 +103,16 @@ int main(int argc, char** argv) {
     const double walks = n <= 4000 ? seconds([&] { loopWalkPair(d); }, 1) : NAN;
     std::printf("| Nested N-gons | N = %d | %.4f s | %s | %s | %zu (gap %.6f) |\n", n, indexed,
                 std::isnan(walks) ? "" : QByteArray::number(walks, 'f', 3).append(" s").constData(),
-                std::isnan(walks) ? "" : QByteArray::number(walks / indexed, 'f', 0).append("x").constData(),
+                std::isnan(walks)
+                    ? ""
+                    : QByteArray::number(walks / indexed, 'f', 0).append("x").constData(),
                 r.findings.size(), r.findings.empty() ? NAN : r.findings[0].distance);
     if (previous > 0) std::printf("|  | growth 2N/N | %.2f |  |  |  |\n", indexed / previous);
     previous = indexed;
   }
 
-  QDirIterator it(demos, {QStringLiteral("*.kicad_pcb")}, QDir::Files, QDirIterator::Subdirectories);
+  QDirIterator it(demos, {QStringLiteral("*.kicad_pcb")}, QDir::Files,
+                  QDirIterator::Subdirectories);
   QStringList boards;
   while (it.hasNext()) boards << it.next();
   boards.sort();
@@ -138,12 +146,15 @@ int main(int argc, char** argv) {
       slowestLayer = worst;
       slowestName = QFileInfo(path).fileName() + QLatin1Char(' ') + worstLayer;
     }
-    std::printf("| Demo board %s | %zu features, %d layers | %.3f s (slowest layer %s %.3f s) | read %.3f s |  | %zu |\n",
-                qPrintable(QFileInfo(path).fileName()), d.features.size(), static_cast<int>(d.layers.size()), total,
-                qPrintable(worstLayer), worst, read, findings);
+    std::printf(
+        "| Demo board %s | %zu features, %d layers | %.3f s (slowest layer %s %.3f s) | read %.3f "
+        "s |  | %zu |\n",
+        qPrintable(QFileInfo(path).fileName()), d.features.size(),
+        static_cast<int>(d.layers.size()), total, qPrintable(worstLayer), worst, read, findings);
     if (path.endsWith(QLatin1String("video.kicad_pcb"))) video = d;
   }
-  std::printf("| Slowest demo layer | %s | %.3f s |  |  |  |\n", qPrintable(slowestName), slowestLayer);
+  std::printf("| Slowest demo layer | %s | %.3f s |  |  |  |\n", qPrintable(slowestName),
+              slowestLayer);
 
   if (!video.features.empty()) {
     // The GND plane of In1.Cu and the +5V plane of In2.Cu on one layer.
@@ -161,8 +172,10 @@ int main(int argc, char** argv) {
     }
     AuditResult r;
     const double t = seconds([&] { r = auditDesign(stacked); }, 1);
-    std::printf("| Video planes stacked | %zu features, %zu fill edges | %.3f s |  |  | %zu (%d shorts) |\n",
-                stacked.features.size(), edges, t, r.findings.size(), r.count(FindingKind::Short));
+    std::printf(
+        "| Video planes stacked | %zu features, %zu fill edges | %.3f s |  |  | %zu (%d shorts) "
+        "|\n",
+        stacked.features.size(), edges, t, r.findings.size(), r.count(FindingKind::Short));
   }
   return 0;
 }

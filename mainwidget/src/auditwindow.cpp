@@ -10,8 +10,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QLabel>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -100,7 +100,7 @@ bool GkAuditWindow::openDesign(const QString& path) {
 QString GkAuditWindow::summaryText() const { return m_summary->text(); }
 
 void GkAuditWindow::chooseDesign() {
-  const QString path = QFileDialog::getOpenFileName(this, tr("Open design"), QString(),
-                                                    tr("Designs (*.json *.kicad_pcb);;All files (*)"));
+  const QString path = QFileDialog::getOpenFileName(
+      this, tr("Open design"), QString(), tr("Designs (*.json *.kicad_pcb);;All files (*)"));
   if (!path.isEmpty()) openDesign(path);
 }

@@ -18,8 +18,10 @@ constexpr double kZoomPerNotch = 1.25;
 void addLoop(QPainterPath& path, const DesignLoop& loop) {
   bool first = true;
   auto to = [&](const DesignPoint& p) {
-    if (first) path.moveTo(p.x, p.y);
-    else path.lineTo(p.x, p.y);
+    if (first)
+      path.moveTo(p.x, p.y);
+    else
+      path.lineTo(p.x, p.y);
     first = false;
   };
   for (const DesignCurve& c : loop) {
@@ -56,7 +58,8 @@ QPainterPath regionPath(const DesignRegion& r) {
 // the red markers on top.
 QColor netColour(const QString& net) {
   const uint h = qHash(net);
-  return QColor::fromHsv(static_cast<int>(h % 360), 140 + static_cast<int>((h >> 9) % 80), 200, 210);
+  return QColor::fromHsv(static_cast<int>(h % 360), 140 + static_cast<int>((h >> 9) % 80), 200,
+                         210);
 }
 
 }  // namespace
@@ -193,8 +196,9 @@ void GkBoardView::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::NoBrush);
     p.drawPath(m_copper[static_cast<std::size_t>(f.feature)]);
     if (f.other >= 0) p.drawPath(m_copper[static_cast<std::size_t>(f.other)]);
-    const QPointF at = f.hasPoints ? QPointF((f.x1 + f.x2) / 2, (f.y1 + f.y2) / 2)
-                                   : m_copper[static_cast<std::size_t>(f.feature)].boundingRect().center();
+    const QPointF at = f.hasPoints
+                           ? QPointF((f.x1 + f.x2) / 2, (f.y1 + f.y2) / 2)
+                           : m_copper[static_cast<std::size_t>(f.feature)].boundingRect().center();
     if (f.hasPoints) p.drawLine(QPointF(f.x1, f.y1), QPointF(f.x2, f.y2));
     // A ring of a fixed size on screen around the place of the finding.
     const QPointF s = t.map(at);

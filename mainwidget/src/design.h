@@ -63,5 +63,7 @@ struct Design {
   QStringList notes;
 
   // The clearance that applies to the feature: its own, else the design's.
-  double clearanceOf(const DesignFeature& f) const { return f.clearance < 0 ? clearance : f.clearance; }
+  double clearanceOf(const DesignFeature& f) const {
+    return f.clearance < 0 ? clearance : f.clearance;
+  }
 };

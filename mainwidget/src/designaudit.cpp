@@ -53,7 +53,9 @@ public:
   }
 
   AuditResult run() {
-    for (int layer = 0; layer < static_cast<int>(m_design.layers.size()); ++layer) checkLayer(layer);
+    for (int layer = 0; layer < static_cast<int>(m_design.layers.size()); ++layer) {
+      checkLayer(layer);
+    }
     for (int i = 0; i < static_cast<int>(m_shapes.size()); ++i) checkInsideBoard(i);
     std::sort(m_result.findings.begin(), m_result.findings.end(),
               [](const AuditFinding& a, const AuditFinding& b) {
@@ -84,7 +86,9 @@ private:
     }
   }
 
-  const DesignFeature& feature(int i) const { return m_design.features[static_cast<std::size_t>(i)]; }
+  const DesignFeature& feature(int i) const {
+    return m_design.features[static_cast<std::size_t>(i)];
+  }
 
   // i < j: the finding names feature i first, with its point first. A gap
   // counts as a clearance violation only when it falls short of the pair's
@@ -129,21 +133,26 @@ private:
       return clippedArea(a, b, kClipIntersection);
     }
     if (std::min(na, nb) <= kCropMembers) {
-      const std::unique_ptr<GkShape> cropped = croppedToBox(large, grown(small.GetBoundBox(), kCropMargin));
+      const std::unique_ptr<GkShape> cropped =
+          croppedToBox(large, grown(small.GetBoundBox(), kCropMargin));
       return cropped ? clippedArea(small, *cropped, kClipIntersection) : 0.0;
     }
     const GkBoundBox2d ba = a.GetBoundBox(), bb = b.GetBoundBox();
     const GkBoundBox2d common(std::max(ba.minX, bb.minX), std::min(ba.maxX, bb.maxX),
                               std::max(ba.minY, bb.minY), std::min(ba.maxY, bb.maxY));
-    const int tiles = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(na + nb) / kTileMembers)));
+    const int tiles =
+        static_cast<int>(std::ceil(std::sqrt(static_cast<double>(na + nb) / kTileMembers)));
     double area = 0.0;
     for (int tx = 0; tx < tiles; ++tx) {
       for (int ty = 0; ty < tiles; ++ty) {
         // Tiles share their edges exactly, so the pieces add up.
-        const GkBoundBox2d tile(common.minX + (common.maxX - common.minX) * tx / tiles,
-                                tx + 1 == tiles ? common.maxX : common.minX + (common.maxX - common.minX) * (tx + 1) / tiles,
-                                common.minY + (common.maxY - common.minY) * ty / tiles,
-                                ty + 1 == tiles ? common.maxY : common.minY + (common.maxY - common.minY) * (ty + 1) / tiles);
+        const GkBoundBox2d tile(
+            common.minX + (common.maxX - common.minX) * tx / tiles,
+            tx + 1 == tiles ? common.maxX
+                            : common.minX + (common.maxX - common.minX) * (tx + 1) / tiles,
+            common.minY + (common.maxY - common.minY) * ty / tiles,
+            ty + 1 == tiles ? common.maxY
+                            : common.minY + (common.maxY - common.minY) * (ty + 1) / tiles);
         const std::unique_ptr<GkShape> pa = croppedToBox(a, tile);
         const std::unique_ptr<GkShape> pb = pa ? croppedToBox(b, tile) : nullptr;
         if (pa && pb) area += clippedArea(*pa, *pb, kClipIntersection);
@@ -182,7 +191,8 @@ private:
       if (loop->GetCurveCnt() == 0) continue;
       loop->GetCurveList(members);
       int side = region.classify(loop->GetAnyPoint());
-      for (std::size_t k = 0; side < 0 && k < std::min<std::size_t>(members.size(), kSideTries); ++k) {
+      for (std::size_t k = 0; side < 0 && k < std::min<std::size_t>(members.size(), kSideTries);
+           ++k) {
         side = region.classify(members[k]->midPoint());
       }
       const bool in = side < 0 ? region.contains(loop->GetAnyPoint()) : side == 1;

@@ -26,8 +26,9 @@ double number(const SExpr& list, std::size_t index) {
   bool ok = false;
   const double v = list.items[index].text.toDouble(&ok);
   if (!ok || !std::isfinite(v)) {
-    refuse(list, QStringLiteral("(%1): \"%2\" is not a number")
-                     .arg(QString::fromUtf8(list.head()), QString::fromUtf8(list.items[index].text)));
+    refuse(list,
+           QStringLiteral("(%1): \"%2\" is not a number")
+               .arg(QString::fromUtf8(list.head()), QString::fromUtf8(list.items[index].text)));
   }
   return v;
 }
@@ -71,7 +72,8 @@ double strokeWidth(const SExpr& item) {
   return 0.0;
 }
 
-bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint& s, DesignPoint& e) {
+bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint& s,
+           DesignPoint& e) {
   if (item.find("mid") != nullptr || item.find("angle") == nullptr) {
     s = at.apply(point(item, "start"));
     e = at.apply(point(item, "end"));
@@ -162,16 +164,19 @@ DesignLoop polyLoop(const SExpr& item, const Placement& at) {
       }
     }
   }
-  if (started && (current.x != first.x || current.y != first.y)) loop.push_back(lineCurve(current, first));
+  if (started && (current.x != first.x || current.y != first.y))
+    loop.push_back(lineCurve(current, first));
   const bool hasArc = std::any_of(loop.begin(), loop.end(), [](const DesignCurve& c) {
     return c.kind == DesignCurve::Kind::Arc;
   });
-  if (loop.size() < (hasArc ? 2u : 3u)) refuse(pts, QStringLiteral("a polygon needs three distinct points"));
+  if (loop.size() < (hasArc ? 2u : 3u))
+    refuse(pts, QStringLiteral("a polygon needs three distinct points"));
   return loop;
 }
 
 // The edges of a loop as capsules or thick arcs of the given half width.
-void strokeRegions(const SExpr& at, const DesignLoop& loop, double hw, std::vector<DesignRegion>& out) {
+void strokeRegions(const SExpr& at, const DesignLoop& loop, double hw,
+                   std::vector<DesignRegion>& out) {
   for (const DesignCurve& c : loop) {
     DesignRegion r;
     if (c.kind == DesignCurve::Kind::Line) {
@@ -191,7 +196,9 @@ std::vector<DesignRegion> BoardReader::graphicRegions(const SExpr& item, const P
   const QByteArray kind = head.mid(3);  // after "gr_" / "fp_"
   const double w = strokeWidth(item);
   const QString fill = text(item, "fill");
-  const bool filled = fill.isEmpty() ? filledByDefault : (fill == QLatin1String("solid") || fill == QLatin1String("yes"));
+  const bool filled = fill.isEmpty()
+                          ? filledByDefault
+                          : (fill == QLatin1String("solid") || fill == QLatin1String("yes"));
   std::vector<DesignRegion> parts;
   if (kind == "line" || kind == "arc") {
     const double hw = positive(item, w / 2, "stroke width");
@@ -204,7 +211,8 @@ std::vector<DesignRegion> BoardReader::graphicRegions(const SExpr& item, const P
       e = at.apply(point(item, "end"));
     }
     if (curved) {
-      if (!thickArcLoop(arc, hw, r.outer)) refuse(item, QStringLiteral("an arc is narrower than its stroke"));
+      if (!thickArcLoop(arc, hw, r.outer))
+        refuse(item, QStringLiteral("an arc is narrower than its stroke"));
     } else {
       r.outer = capsuleLoop(s, e, hw);
     }
@@ -256,7 +264,8 @@ void BoardReader::addEdgeGraphic(const SExpr& item, const Placement& at) {
     m_edgeLoops.emplace_back(circleLoop(c, r), item.line);
   } else if (kind == "rect") {
     const DesignPoint s = point(item, "start"), e = point(item, "end");
-    DesignLoop loop = polygonLoop({at.apply(s), at.apply({e.x, s.y}), at.apply(e), at.apply({s.x, e.y})});
+    DesignLoop loop =
+        polygonLoop({at.apply(s), at.apply({e.x, s.y}), at.apply(e), at.apply({s.x, e.y})});
     if (loop.empty()) refuse(item, QStringLiteral("a rectangle without area"));
     m_edgeLoops.emplace_back(loop, item.line);
   } else if (kind == "poly") {
@@ -269,16 +278,18 @@ void BoardReader::addEdgeGraphic(const SExpr& item, const Placement& at) {
 
 void BoardReader::read(const QByteArray* project) {
   if (m_root.head() != "kicad_pcb") {
-    refuse(m_root, QStringLiteral("not a KiCad board: the document is (%1 ...), not (kicad_pcb ...)")
-                       .arg(QString::fromUtf8(m_root.head())));
+    refuse(m_root,
+           QStringLiteral("not a KiCad board: the document is (%1 ...), not (kicad_pcb ...)")
+               .arg(QString::fromUtf8(m_root.head())));
   }
   const SExpr& version = need(m_root, "version");
   m_version = number(version, 1);
   if (m_version < kMinVersion) {
-    refuse(version, QStringLiteral("written in the format of %1, older than KiCad 5.0 (%2); save it "
-                                   "with KiCad 5 or later")
-                        .arg(QString::fromUtf8(version.items[1].text))
-                        .arg(kMinVersion));
+    refuse(version,
+           QStringLiteral("written in the format of %1, older than KiCad 5.0 (%2); save it "
+                          "with KiCad 5 or later")
+               .arg(QString::fromUtf8(version.items[1].text))
+               .arg(kMinVersion));
   }
   m_design = Design();
   m_design.yDown = true;
@@ -292,11 +303,13 @@ void BoardReader::read(const QByteArray* project) {
   readBoardGraphics();
   buildOutline();
   if (m_copperTexts > 0) {
-    m_design.notes << QStringLiteral("%1 texts on copper layers are not audited").arg(m_copperTexts);
+    m_design.notes
+        << QStringLiteral("%1 texts on copper layers are not audited").arg(m_copperTexts);
   }
   if (m_unusedLayerItems > 0) {
-    m_design.notes << QStringLiteral("%1 vias and pads marked to leave out unused layers are audited "
-                                     "on every layer they span")
+    m_design.notes << QStringLiteral(
+                          "%1 vias and pads marked to leave out unused layers are audited "
+                          "on every layer they span")
                           .arg(m_unusedLayerItems);
   }
 }
@@ -308,7 +321,8 @@ void BoardReader::readLayers() {
     const QByteArray name = entry.items[1].text;
     if (name.endsWith(".Cu")) copper.emplace_back(static_cast<int>(number(entry, 0)), name);
   }
-  if (copper.empty()) refuse(need(m_root, "layers"), QStringLiteral("the board has no copper layer"));
+  if (copper.empty())
+    refuse(need(m_root, "layers"), QStringLiteral("the board has no copper layer"));
   std::sort(copper.begin(), copper.end());
   m_design.layers.clear();
   for (const auto& [ordinal, name] : copper) {
@@ -339,15 +353,19 @@ QString BoardReader::netName(const SExpr& item) {
   const int n = static_cast<int>(number(*net, 1));
   if (n == 0) return {};
   auto it = m_nets.constFind(n);
-  if (it == m_nets.constEnd()) refuse(*net, QStringLiteral("net %1 is not in the board's list of nets").arg(n));
+  if (it == m_nets.constEnd())
+    refuse(*net, QStringLiteral("net %1 is not in the board's list of nets").arg(n));
   return *it;
 }
 
-QString BoardReader::noNet(const QString& owner) const { return QStringLiteral("(no net) ") + owner; }
+QString BoardReader::noNet(const QString& owner) const {
+  return QStringLiteral("(no net) ") + owner;
+}
 
 double BoardReader::clearanceOf(const QString& net) const { return m_classes.clearanceOf(net); }
 
-std::vector<int> BoardReader::copperLayers(const SExpr& at, const QByteArray& name, bool needCopper) {
+std::vector<int> BoardReader::copperLayers(const SExpr& at, const QByteArray& name,
+                                           bool needCopper) {
   std::vector<int> layers;
   if (name == "*.Cu") {
     for (int i = 0; i < m_design.layers.size(); ++i) layers.push_back(i);
@@ -357,7 +375,9 @@ std::vector<int> BoardReader::copperLayers(const SExpr& at, const QByteArray& na
   } else if (m_copper.contains(name)) {
     layers.push_back(m_copper.value(name));
   } else if (needCopper) {
-    refuse(at, QStringLiteral("\"%1\" is not a copper layer of this board").arg(QString::fromUtf8(name)));
+    refuse(
+        at,
+        QStringLiteral("\"%1\" is not a copper layer of this board").arg(QString::fromUtf8(name)));
   }
   return layers;
 }
@@ -389,7 +409,8 @@ void BoardReader::readTracks() {
     DesignRegion r;
     DesignCurve arc;
     if (arcTrack && arcOf(item, Placement(), arc, s, e)) {
-      if (!thickArcLoop(arc, hw, r.outer)) refuse(item, QStringLiteral("an arc track is narrower than its width"));
+      if (!thickArcLoop(arc, hw, r.outer))
+        refuse(item, QStringLiteral("an arc track is narrower than its width"));
     } else {
       r.outer = capsuleLoop(s, e, hw);
     }
@@ -431,7 +452,8 @@ void BoardReader::readZones() {
     // net class may ask for more.
     double clearance = clearanceOf(net);
     if (const SExpr* connect = zone->find("connect_pads")) {
-      if (const SExpr* c = connect->find("clearance")) clearance = std::max(clearance, number(*c, 1));
+      if (const SExpr* c = connect->find("clearance"))
+        clearance = std::max(clearance, number(*c, 1));
     }
     // Fills that are drawn with a pen of the zone's minimum thickness (the
     // way of formats before KiCad 6) are larger than their polygons.
@@ -477,8 +499,10 @@ std::vector<DesignLoop> BoardReader::chainOutline() {
   // at a few neighbours only.
   auto key = [](const DesignPoint& p) {
     // Coordinates stay within +-1e5, so cells fit 32 bits each way.
-    const auto ix = static_cast<unsigned long long>(static_cast<long long>(std::floor(p.x / kChainTol)));
-    const auto iy = static_cast<unsigned long long>(static_cast<long long>(std::floor(p.y / kChainTol)));
+    const auto ix =
+        static_cast<unsigned long long>(static_cast<long long>(std::floor(p.x / kChainTol)));
+    const auto iy =
+        static_cast<unsigned long long>(static_cast<long long>(std::floor(p.y / kChainTol)));
     return (ix << 32) ^ (iy & 0xffffffffull);
   };
   std::unordered_multimap<unsigned long long, int> ends;  // cell -> piece * 2 + (0 start, 1 end)

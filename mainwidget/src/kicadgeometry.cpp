@@ -6,7 +6,9 @@ namespace {
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
-DesignPoint plus(const DesignPoint& a, double dx, double dy) { return DesignPoint{a.x + dx, a.y + dy}; }
+DesignPoint plus(const DesignPoint& a, double dx, double dy) {
+  return DesignPoint{a.x + dx, a.y + dy};
+}
 
 double angleOf(const DesignPoint& center, const DesignPoint& p) {
   return std::atan2(p.y - center.y, p.x - center.x) * kDegreesPerRadian;
@@ -58,7 +60,8 @@ DesignLoop Placement::apply(const DesignLoop& local) const {
   return placed;
 }
 
-bool arcThrough(const DesignPoint& s, const DesignPoint& m, const DesignPoint& e, DesignCurve& arc) {
+bool arcThrough(const DesignPoint& s, const DesignPoint& m, const DesignPoint& e,
+                DesignCurve& arc) {
   const double bx = m.x - s.x, by = m.y - s.y;
   const double cx = e.x - s.x, cy = e.y - s.y;
   const double d = 2.0 * (bx * cy - by * cx);
@@ -139,9 +142,9 @@ DesignLoop rectLoop(double w, double h, const CornerCuts& cuts) {
     double sx, sy, inX, inY, outX, outY, arcStart;
     int name;
   };
-  static const Corner corners[4] = {{1, -1, 1, 0, 0, 1, -90, 1},   // top_right
-                                    {1, 1, 0, 1, -1, 0, 0, 2},     // bottom_right
-                                    {-1, 1, -1, 0, 0, -1, 90, 3},  // bottom_left
+  static const Corner corners[4] = {{1, -1, 1, 0, 0, 1, -90, 1},     // top_right
+                                    {1, 1, 0, 1, -1, 0, 0, 2},       // bottom_right
+                                    {-1, 1, -1, 0, 0, -1, 90, 3},    // bottom_left
                                     {-1, -1, 0, -1, 1, 0, 180, 0}};  // top_left
   const double limit = 0.5 * std::min(w, h);
   DesignPoint entry[4], exit[4];
@@ -155,8 +158,8 @@ DesignLoop rectLoop(double w, double h, const CornerCuts& cuts) {
     exit[k] = plus(p, d * c.outX, d * c.outY);
     if (d > 0 && chamfer) arcs[k].push_back(lineCurve(entry[k], exit[k]));
     if (d > 0 && !chamfer) {
-      arcs[k].push_back(arcCurve(plus(entry[k], d * c.outX, d * c.outY), d, c.arcStart,
-                                 c.arcStart + 90, true));
+      arcs[k].push_back(
+          arcCurve(plus(entry[k], d * c.outX, d * c.outY), d, c.arcStart, c.arcStart + 90, true));
     }
   }
   DesignLoop loop;

@@ -45,8 +45,8 @@ bool thickArcLoop(const DesignCurve& arc, double halfWidth, DesignLoop& loop);
 // radius or cut by chamfer. Corners in KiCad's order of names:
 // top_left, top_right, bottom_right, bottom_left (top is -y).
 struct CornerCuts {
-  double radius = 0;          // rounded corners (those not chamfered)
-  double chamfer = 0;         // size of each chamfer, along both edges
+  double radius = 0;   // rounded corners (those not chamfered)
+  double chamfer = 0;  // size of each chamfer, along both edges
   bool chamfered[4] = {false, false, false, false};
 };
 DesignLoop rectLoop(double w, double h, const CornerCuts& cuts);

@@ -26,10 +26,12 @@ Placement placementOf(const SExpr& at) {
 
 QString reference(const SExpr& fp) {
   for (const SExpr* t : fp.all("fp_text")) {
-    if (t->items.size() > 2 && t->items[1].text == "reference") return QString::fromUtf8(t->items[2].text);
+    if (t->items.size() > 2 && t->items[1].text == "reference")
+      return QString::fromUtf8(t->items[2].text);
   }
   for (const SExpr* p : fp.all("property")) {
-    if (p->items.size() > 2 && p->items[1].text == "Reference") return QString::fromUtf8(p->items[2].text);
+    if (p->items.size() > 2 && p->items[1].text == "Reference")
+      return QString::fromUtf8(p->items[2].text);
   }
   return QStringLiteral("footprint@L%1").arg(fp.line);
 }
@@ -40,7 +42,8 @@ DesignLoop drillLoop(const SExpr& drill) {
   const std::size_t first = oval ? 2 : 1;
   const double w = positive(drill, number(drill, first), "drill size");
   double h = w;
-  if (oval && drill.items.size() > 3 && !drill.items[3].isList) h = positive(drill, number(drill, 3), "drill size");
+  if (oval && drill.items.size() > 3 && !drill.items[3].isList)
+    h = positive(drill, number(drill, 3), "drill size");
   if (w == h) return circleLoop({0, 0}, w / 2);
   CornerCuts round;
   round.radius = std::min(w, h) / 2;
@@ -120,7 +123,8 @@ void BoardReader::readPad(const SExpr& pad, const Placement& fp, const QString& 
   const SExpr& atNode = need(pad, "at");
   Placement at;
   at.origin = fp.apply(DesignPoint{coordinate(atNode, 1), coordinate(atNode, 2)});
-  if (atNode.items.size() > 3 && !atNode.items[3].isList) at.angleDeg = kicadread::number(atNode, 3);
+  if (atNode.items.size() > 3 && !atNode.items[3].isList)
+    at.angleDeg = kicadread::number(atNode, 3);
   const std::vector<DesignRegion> parts = padRegions(pad, at, id);
   if (parts.empty()) return;
   if (pad.find("remove_unused_layers") != nullptr) ++m_unusedLayerItems;
@@ -143,7 +147,8 @@ std::vector<DesignRegion> BoardReader::padRegions(const SExpr& pad, const Placem
   const QByteArray shape = pad.items[3].text;
   const QByteArray type = pad.items[2].text;
   if (pad.find("padstack") != nullptr) {
-    refuse(pad, QStringLiteral("pad %1: pads with a shape per layer (padstack) are not read").arg(id));
+    refuse(pad,
+           QStringLiteral("pad %1: pads with a shape per layer (padstack) are not read").arg(id));
   }
   const SExpr& size = need(pad, "size");
   const double w = positive(size, number(size, 1), "pad width");
@@ -153,7 +158,8 @@ std::vector<DesignRegion> BoardReader::padRegions(const SExpr& pad, const Placem
     // A plain hole: copper only where the pad reaches beyond the drill.
     const bool oval = drill->hasAtom("oval");
     const double dw = number(*drill, oval ? 2 : 1);
-    const double dh = oval && drill->items.size() > 3 && !drill->items[3].isList ? number(*drill, 3) : dw;
+    const double dh =
+        oval && drill->items.size() > 3 && !drill->items[3].isList ? number(*drill, 3) : dw;
     if (w <= dw && h <= dh) return {};
   }
   Placement shapeAt = at;
@@ -165,13 +171,16 @@ std::vector<DesignRegion> BoardReader::padRegions(const SExpr& pad, const Placem
   DesignLoop local;
   if (shape == "circle" || (shape == "oval" && w == h)) {
     local = circleLoop({0, 0}, w / 2);
-  } else if (shape == "rect" || shape == "oval" || shape == "roundrect" || shape == "chamfered_rect") {
+  } else if (shape == "rect" || shape == "oval" || shape == "roundrect" ||
+             shape == "chamfered_rect") {
     CornerCuts cuts;
     const double shorter = std::min(w, h);
     if (shape == "oval") cuts.radius = shorter / 2;
     if (shape == "roundrect" || shape == "chamfered_rect") {
-      if (const SExpr* r = pad.find("roundrect_rratio")) cuts.radius = std::clamp(number(*r, 1), 0.0, 0.5) * shorter;
-      if (const SExpr* c = pad.find("chamfer_ratio")) cuts.chamfer = std::clamp(number(*c, 1), 0.0, 0.5) * shorter;
+      if (const SExpr* r = pad.find("roundrect_rratio"))
+        cuts.radius = std::clamp(number(*r, 1), 0.0, 0.5) * shorter;
+      if (const SExpr* c = pad.find("chamfer_ratio"))
+        cuts.chamfer = std::clamp(number(*c, 1), 0.0, 0.5) * shorter;
       if (const SExpr* corners = pad.find("chamfer")) {
         static const char* names[4] = {"top_left", "top_right", "bottom_right", "bottom_left"};
         for (int k = 0; k < 4; ++k) cuts.chamfered[k] = corners->hasAtom(names[k]);
@@ -184,15 +193,18 @@ std::vector<DesignRegion> BoardReader::padRegions(const SExpr& pad, const Placem
       dx = number(*d, 1);
       dy = number(*d, 2);
     }
-    if (std::fabs(dx) >= h || std::fabs(dy) >= w) refuse(pad, QStringLiteral("pad %1: the trapezoid's delta folds it").arg(id));
+    if (std::fabs(dx) >= h || std::fabs(dy) >= w)
+      refuse(pad, QStringLiteral("pad %1: the trapezoid's delta folds it").arg(id));
     local = trapezoidLoop(w, h, dx, dy);
   } else if (shape == "custom") {
     return customPadRegions(pad, at);
   } else {
-    refuse(pad, QStringLiteral("pad %1: unknown pad shape \"%2\"").arg(id, QString::fromUtf8(shape)));
+    refuse(pad,
+           QStringLiteral("pad %1: unknown pad shape \"%2\"").arg(id, QString::fromUtf8(shape)));
   }
   DesignRegion region{shapeAt.apply(local), {}};
-  if (type == "np_thru_hole" && drill != nullptr) region.holes.push_back(at.apply(drillLoop(*drill)));
+  if (type == "np_thru_hole" && drill != nullptr)
+    region.holes.push_back(at.apply(drillLoop(*drill)));
   return {region};
 }
 
@@ -207,11 +219,13 @@ std::vector<DesignRegion> BoardReader::customPadRegions(const SExpr& pad, const 
     if (const SExpr* anchor = options->find("anchor")) circleAnchor = anchor->hasAtom("circle");
   }
   std::vector<DesignRegion> parts;
-  parts.push_back(DesignRegion{at.apply(circleAnchor ? circleLoop({0, 0}, w / 2) : rectLoop(w, h, {})), {}});
+  parts.push_back(
+      DesignRegion{at.apply(circleAnchor ? circleLoop({0, 0}, w / 2) : rectLoop(w, h, {})), {}});
   if (const SExpr* primitives = pad.find("primitives")) {
     for (const SExpr& prim : primitives->items) {
       if (!prim.isList || &prim == &primitives->items.front()) continue;
-      for (DesignRegion& r : graphicRegions(prim, at, prim.head() == "gr_poly")) parts.push_back(std::move(r));
+      for (DesignRegion& r : graphicRegions(prim, at, prim.head() == "gr_poly"))
+        parts.push_back(std::move(r));
     }
   }
   return parts;

@@ -50,8 +50,9 @@ bool parseProjectNetClasses(const QByteArray& json, NetClasses& classes, QString
       if (c.isUndefined()) {
         setClass(classes, name, classes.defaultClearance);
       } else if (!c.isDouble() || !std::isfinite(c.toDouble()) || c.toDouble() < 0) {
-        error = QStringLiteral("project file: net_settings.classes[%1] (\"%2\"): the clearance "
-                               "must be a non-negative number")
+        error = QStringLiteral(
+                    "project file: net_settings.classes[%1] (\"%2\"): the clearance "
+                    "must be a non-negative number")
                     .arg(i)
                     .arg(name);
         return false;
@@ -91,8 +92,9 @@ bool boardNetClasses(const SExpr& board, NetClasses& classes, QString& error) {
       bool ok = c->items.size() == 2 && !c->items[1].isList;
       if (ok) clearance = c->items[1].text.toDouble(&ok);
       if (!ok || !std::isfinite(clearance) || clearance < 0) {
-        error = QStringLiteral("line %1: net class \"%2\": the clearance must be a non-negative "
-                               "number")
+        error = QStringLiteral(
+                    "line %1: net class \"%2\": the clearance must be a non-negative "
+                    "number")
                     .arg(c->line)
                     .arg(name);
         return false;
@@ -100,7 +102,8 @@ bool boardNetClasses(const SExpr& board, NetClasses& classes, QString& error) {
     }
     setClass(classes, name, clearance);
     for (const SExpr* add : nc->all("add_net")) {
-      if (add->items.size() == 2) classes.netClass.insert(QString::fromUtf8(add->items[1].text), name);
+      if (add->items.size() == 2)
+        classes.netClass.insert(QString::fromUtf8(add->items[1].text), name);
     }
     classes.source = QStringLiteral("board file");
   }

@@ -39,7 +39,8 @@ double strokeWidth(const SExpr& item);
 // formats before KiCad 6 (start CENTRE) (end START) (angle SWEEP), the
 // sweep in degrees clockwise on the page. False when the arc is straight;
 // s and e then hold its ends.
-bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint& s, DesignPoint& e);
+bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint& s,
+           DesignPoint& e);
 // A positive size within the radius limit, e.g. a half width.
 double positive(const SExpr& at, double value, const char* what);
 

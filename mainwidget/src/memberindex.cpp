@@ -32,8 +32,10 @@ double boxGap(const GkBoundBox2d& a, const GkBoundBox2d& b) {
 
 double memberGap(GkCurve2d& a, GkCurve2d& b, AcGePoint2d& onA, AcGePoint2d& onB) {
   const GkTolerance& tol = GkGeoLib::g_tol;
-  if (b.GetCrvType() == kCrvLineSeg) return a.distanceToSeg(static_cast<AcGeLineSeg2d&>(b), onA, onB, tol);
-  if (b.GetCrvType() == kCrvArc) return a.distanceToArc(static_cast<AcGeCircArc2d&>(b), onA, onB, tol);
+  if (b.GetCrvType() == kCrvLineSeg)
+    return a.distanceToSeg(static_cast<AcGeLineSeg2d&>(b), onA, onB, tol);
+  if (b.GetCrvType() == kCrvArc)
+    return a.distanceToArc(static_cast<AcGeCircArc2d&>(b), onA, onB, tol);
   return std::numeric_limits<double>::infinity();
 }
 
@@ -93,7 +95,8 @@ MemberIndex::MemberIndex(GkShape& shape) : m_shape(shape) {
   std::sort(m_members.begin(), m_members.end(),
             [](const Member& a, const Member& b) { return cx(a.box) < cx(b.box); });
   const std::size_t leaves = (n + kFanout - 1) / kFanout;
-  const std::size_t slices = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(leaves))));
+  const std::size_t slices =
+      static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(leaves))));
   const std::size_t perSlice = std::max<std::size_t>(1, slices) * kFanout;
   for (std::size_t s = 0; s < n; s += perSlice) {
     std::sort(m_members.begin() + static_cast<long>(s),
@@ -102,15 +105,19 @@ MemberIndex::MemberIndex(GkShape& shape) : m_shape(shape) {
   }
   std::size_t levelStart = 0;
   for (std::size_t i = 0; i < n; i += kFanout) {
-    Node leaf{m_members[i].box, static_cast<int>(i), static_cast<int>(std::min<std::size_t>(kFanout, n - i)), true};
-    for (int k = 1; k < leaf.count; ++k) leaf.box = merged(leaf.box, m_members[i + static_cast<std::size_t>(k)].box);
+    Node leaf{m_members[i].box, static_cast<int>(i),
+              static_cast<int>(std::min<std::size_t>(kFanout, n - i)), true};
+    for (int k = 1; k < leaf.count; ++k)
+      leaf.box = merged(leaf.box, m_members[i + static_cast<std::size_t>(k)].box);
     m_nodes.push_back(leaf);
   }
   while (m_nodes.size() - levelStart > 1) {
     const std::size_t levelEnd = m_nodes.size();
     for (std::size_t i = levelStart; i < levelEnd; i += kFanout) {
-      Node parent{m_nodes[i].box, static_cast<int>(i), static_cast<int>(std::min<std::size_t>(kFanout, levelEnd - i)), false};
-      for (int k = 1; k < parent.count; ++k) parent.box = merged(parent.box, m_nodes[i + static_cast<std::size_t>(k)].box);
+      Node parent{m_nodes[i].box, static_cast<int>(i),
+                  static_cast<int>(std::min<std::size_t>(kFanout, levelEnd - i)), false};
+      for (int k = 1; k < parent.count; ++k)
+        parent.box = merged(parent.box, m_nodes[i + static_cast<std::size_t>(k)].box);
       m_nodes.push_back(parent);
     }
     levelStart = levelEnd;
@@ -191,7 +198,9 @@ int MemberIndex::classify(const AcGePoint2d& pt) const {
     }
     for (int k = node.first; k < node.first + node.count; ++k) {
       const Member& m = m_members[static_cast<std::size_t>(k)];
-      if (pt.y < m.box.minY - kRayMargin || pt.y > m.box.maxY + kRayMargin || pt.x > m.box.maxX + kRayMargin) continue;
+      if (pt.y < m.box.minY - kRayMargin || pt.y > m.box.maxY + kRayMargin ||
+          pt.x > m.box.maxX + kRayMargin)
+        continue;
       int& n = crossings[static_cast<std::size_t>(m.loop)];
       bool decided = true;
       if (m.curve->GetCrvType() == kCrvLineSeg) {

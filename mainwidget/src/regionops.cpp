@@ -167,7 +167,8 @@ std::vector<AcGePoint2d> clipToHalfPlane(const std::vector<AcGePoint2d>& in, int
   auto crossing = [&](const AcGePoint2d& a, const AcGePoint2d& b) {
     const double va = axis == 0 ? a.x : a.y, vb = axis == 0 ? b.x : b.y;
     const double t = (limit - va) / (vb - va);
-    return axis == 0 ? AcGePoint2d(limit, a.y + t * (b.y - a.y)) : AcGePoint2d(a.x + t * (b.x - a.x), limit);
+    return axis == 0 ? AcGePoint2d(limit, a.y + t * (b.y - a.y))
+                     : AcGePoint2d(a.x + t * (b.x - a.x), limit);
   };
   std::vector<AcGePoint2d> out;
   for (std::size_t i = 0; i < in.size(); ++i) {

@@ -3,8 +3,8 @@
 // finding and layer, zooms about the cursor and pans by dragging. PNGs of
 // the window on the sample design and on a kicad-demos board with a finding
 // selected are saved into the build folder.
-#include "auditwindow.h"
 #include "boardview.h"
+#include "auditwindow.h"
 #include "findingsmodel.h"
 #include "samples.h"
 
@@ -31,9 +31,12 @@ Colours coloursOf(QWidget& w) {
   for (int y = 0; y < image.height(); y += 2) {
     for (int x = 0; x < image.width(); x += 2) {
       const QColor p = image.pixelColor(x, y);
-      if (p.red() == 20 && p.green() == 70 && p.blue() == 40) ++c.board;
-      else if (p.red() > 200 && p.green() < 80 && p.blue() < 80) ++c.marks;
-      else if (p.saturation() > 100 && p.value() > 150) ++c.copper;
+      if (p.red() == 20 && p.green() == 70 && p.blue() == 40)
+        ++c.board;
+      else if (p.red() > 200 && p.green() < 80 && p.blue() < 80)
+        ++c.marks;
+      else if (p.saturation() > 100 && p.value() > 150)
+        ++c.copper;
     }
   }
   return c;
@@ -73,8 +76,8 @@ TEST(BoardView, SampleIsDrawnAndTheSelectedFindingCentred) {
   const QPointF cursor(view.width() * 0.3, view.height() * 0.7);
   const double scale = view.scale();
   const QPointF centre = view.centre();
-  QWheelEvent wheel(cursor, view.mapToGlobal(cursor.toPoint()), QPoint(), QPoint(0, 240), Qt::NoButton,
-                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QWheelEvent wheel(cursor, view.mapToGlobal(cursor.toPoint()), QPoint(), QPoint(0, 240),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&view, &wheel);
   EXPECT_NEAR(view.scale(), scale * 1.25 * 1.25, 1e-9 * scale);
   const QPointF offset = cursor - QPointF(view.width() / 2.0, view.height() / 2.0);
@@ -87,8 +90,10 @@ TEST(BoardView, SampleIsDrawnAndTheSelectedFindingCentred) {
 
   // Dragging 50 pixels right moves the view 50 pixels' worth to the left.
   const QPointF start = view.centre();
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QMouseEvent move(QEvent::MouseMove, QPointF(150, 100), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 100), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, QPointF(150, 100), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
   QApplication::sendEvent(&view, &press);
   QApplication::sendEvent(&view, &move);
   EXPECT_NEAR(view.centre().x(), start.x() - 50 / view.scale(), 1e-9);
@@ -98,7 +103,8 @@ TEST(BoardView, SampleIsDrawnAndTheSelectedFindingCentred) {
 TEST(BoardView, KicadBoardShowsTheLayerOfTheSelectedFinding) {
   GkAuditWindow window("alice");
   window.show();
-  ASSERT_TRUE(window.openDesign(QStringLiteral(GK_KICAD_DEMOS_DIR "/pic_programmer/pic_programmer.kicad_pcb")))
+  ASSERT_TRUE(window.openDesign(
+      QStringLiteral(GK_KICAD_DEMOS_DIR "/pic_programmer/pic_programmer.kicad_pcb")))
       << window.summaryText().toStdString();
   QApplication::processEvents();
   QComboBox& layers = *window.layerChooser();

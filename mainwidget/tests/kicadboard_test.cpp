@@ -1,8 +1,8 @@
 // The KiCad board reader on small boards written in the tests: where each
 // item lands (layer, net, place, shape), the board outline, net classes and
 // local clearances, and the refusal of boards it cannot place.
-#include "designaudit.h"
 #include "kicadboard.h"
+#include "designaudit.h"
 #include "kicadproject.h"
 #include "regionops.h"
 
@@ -23,7 +23,8 @@ const char* const kHead =
     "  (layers (0 \"F.Cu\" signal) (1 \"In1.Cu\" signal) (31 \"B.Cu\" signal)\n"
     "    (37 \"F.SilkS\" user) (44 \"Edge.Cuts\" user))\n"
     "  (net 0 \"\") (net 1 \"GND\") (net 2 \"VCC\")\n";
-const char* const kOutline = "  (gr_rect (start 0 0) (end 50 40) (layer \"Edge.Cuts\") (width 0.1))\n";
+const char* const kOutline =
+    "  (gr_rect (start 0 0) (end 50 40) (layer \"Edge.Cuts\") (width 0.1))\n";
 
 QByteArray boardText(const char* items, const char* outline = kOutline) {
   return QByteArray(kHead) + outline + items + ")\n";
@@ -113,11 +114,13 @@ TEST(KicadBoard, PadShapesArePlacedByFootprintAndPadRotation) {
       "  (footprint \"lib:X\" (layer \"F.Cu\") (at 20 20 90)\n"
       "    (fp_text reference \"U1\" (at 0 0) (layer \"F.SilkS\"))\n"
       "    (pad \"1\" smd rect (at 1 0 90) (size 2 1) (layers \"F.Cu\") (net 1 \"GND\"))\n"
-      "    (pad \"2\" smd roundrect (at 0 4 90) (size 2 1) (roundrect_rratio 0.25) (layers \"F.Cu\"))\n"
+      "    (pad \"2\" smd roundrect (at 0 4 90) (size 2 1) (roundrect_rratio 0.25) (layers "
+      "\"F.Cu\"))\n"
       "    (pad \"3\" thru_hole oval (at 0 -4 90) (size 3 1) (drill 0.5) (layers *.Cu *.Mask))\n"
       "    (pad \"4\" smd roundrect (at 6 0) (size 2 2) (roundrect_rratio 0) (chamfer_ratio 0.25)\n"
       "      (chamfer top_left bottom_right) (layers \"B.Cu\"))\n"
-      "    (pad \"5\" thru_hole trapezoid (at -6 0) (size 2 3) (rect_delta 0 1) (drill 0.5) (layers F&B.Cu))\n"
+      "    (pad \"5\" thru_hole trapezoid (at -6 0) (size 2 3) (rect_delta 0 1) (drill 0.5) "
+      "(layers F&B.Cu))\n"
       "    (pad \"\" np_thru_hole circle (at 8 8) (size 1 1) (drill 1) (layers *.Cu))\n"
       "    (pad \"\" np_thru_hole circle (at -8 8) (size 2 2) (drill 1) (layers *.Cu))\n"
       "    (pad \"6\" smd custom (at 9 -9) (size 1 1) (layers \"F.Cu\")\n"
@@ -165,15 +168,15 @@ TEST(KicadBoard, PadShapesArePlacedByFootprintAndPadRotation) {
 }
 
 TEST(KicadBoard, PadsWithoutNetShareANetOnlyWithTheirNumberInTheirFootprint) {
-  const Design d = readBoard(boardText(
-      "  (footprint \"lib:X\" (layer \"F.Cu\") (at 10 10)\n"
-      "    (fp_text reference \"J1\" (at 0 0) (layer \"F.SilkS\"))\n"
-      "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\"))\n"
-      "    (pad \"1\" smd rect (at 2 0) (size 1 1) (layers \"F.Cu\"))\n"
-      "    (pad \"2\" smd rect (at 4 0) (size 1 1) (layers \"F.Cu\")))\n"
-      "  (footprint \"lib:X\" (layer \"F.Cu\") (at 10 20)\n"
-      "    (fp_text reference \"J2\" (at 0 0) (layer \"F.SilkS\"))\n"
-      "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\")))\n"));
+  const Design d =
+      readBoard(boardText("  (footprint \"lib:X\" (layer \"F.Cu\") (at 10 10)\n"
+                          "    (fp_text reference \"J1\" (at 0 0) (layer \"F.SilkS\"))\n"
+                          "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\"))\n"
+                          "    (pad \"1\" smd rect (at 2 0) (size 1 1) (layers \"F.Cu\"))\n"
+                          "    (pad \"2\" smd rect (at 4 0) (size 1 1) (layers \"F.Cu\")))\n"
+                          "  (footprint \"lib:X\" (layer \"F.Cu\") (at 10 20)\n"
+                          "    (fp_text reference \"J2\" (at 0 0) (layer \"F.SilkS\"))\n"
+                          "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\")))\n"));
   ASSERT_EQ(d.features.size(), 4u);
   EXPECT_EQ(d.features[0].net, d.features[1].net);
   EXPECT_NE(d.features[0].net, d.features[2].net);
@@ -187,21 +190,26 @@ TEST(KicadBoard, OutlinePiecesChainIntoTheBoardAndItsHoles) {
       "  (gr_line (start 40 0) (end 0 0) (layer \"Edge.Cuts\") (width 0.1))\n"
       "  (gr_line (start 0 30) (end 35 30) (layer \"Edge.Cuts\") (width 0.1))\n"
       "  (gr_line (start 0 0) (end 0 30) (layer \"Edge.Cuts\") (width 0.1))\n"
-      "  (gr_arc (start 35 30) (mid 38.535534 28.535534) (end 40 25) (layer \"Edge.Cuts\") (width 0.1))\n"
+      "  (gr_arc (start 35 30) (mid 38.535534 28.535534) (end 40 25) (layer \"Edge.Cuts\") (width "
+      "0.1))\n"
       "  (gr_line (start 40 0) (end 40 25) (layer \"Edge.Cuts\") (width 0.1))\n"
       "  (gr_circle (center 10 10) (end 12 10) (layer \"Edge.Cuts\") (width 0.1))\n"
-      "  (gr_poly (pts (xy 20 10) (xy 25 10) (xy 25 15) (xy 20 15)) (layer \"Edge.Cuts\") (width 0.1))\n";
+      "  (gr_poly (pts (xy 20 10) (xy 25 10) (xy 25 15) (xy 20 15)) (layer \"Edge.Cuts\") (width "
+      "0.1))\n";
   const Design d = readBoard(boardText("", outline));
   EXPECT_NEAR(area(DesignRegion{d.board.outer, {}}), 40 * 30 - (25 - kPi * 25 / 4), 1e-5);
   ASSERT_EQ(d.board.holes.size(), 2u);
   EXPECT_NEAR(shapeArea(*makeShape(d.board)), 40 * 30 - (25 - kPi * 25 / 4) - kPi * 4 - 25, 1e-5);
 
-  EXPECT_TRUE(refusal(boardText("", "  (gr_line (start 0 0) (end 10 0) (layer \"Edge.Cuts\"))\n"
-                                    "  (gr_line (start 10 0) (end 10 10) (layer \"Edge.Cuts\"))\n"))
+  EXPECT_TRUE(refusal(boardText("",
+                                "  (gr_line (start 0 0) (end 10 0) (layer \"Edge.Cuts\"))\n"
+                                "  (gr_line (start 10 0) (end 10 10) (layer \"Edge.Cuts\"))\n"))
                   .contains("not closed"));
-  EXPECT_TRUE(refusal(boardText("", QByteArray(kOutline).append(
-                                        "  (gr_circle (center 80 10) (end 82 10) (layer \"Edge.Cuts\"))\n")))
-                  .contains("outside the board outline"));
+  EXPECT_TRUE(
+      refusal(
+          boardText("", QByteArray(kOutline).append(
+                            "  (gr_circle (center 80 10) (end 82 10) (layer \"Edge.Cuts\"))\n")))
+          .contains("outside the board outline"));
   EXPECT_TRUE(refusal(boardText("", "")).contains("no outline"));
 }
 
@@ -210,13 +218,14 @@ TEST(KicadBoard, NetClassesAndLocalClearances) {
       R"({"net_settings": {"classes": [
            {"name": "Default", "clearance": 0.25},
            {"name": "power", "clearance": 0.5, "nets": ["VCC"]}]}})";
-  const Design d = readBoard(boardText(
-      "  (segment (start 10 10) (end 20 10) (width 0.5) (layer \"F.Cu\") (net 1))\n"
-      "  (segment (start 10 11) (end 20 11) (width 0.5) (layer \"F.Cu\") (net 2))\n"
-      "  (footprint \"lib:X\" (layer \"F.Cu\") (at 30 30) (clearance 0.3)\n"
-      "    (fp_text reference \"R1\" (at 0 0) (layer \"F.SilkS\"))\n"
-      "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\") (net 1 \"GND\"))\n"
-      "    (pad \"2\" smd rect (at 2 0) (size 1 1) (layers \"F.Cu\") (net 1 \"GND\") (clearance 0.1)))\n"),
+  const Design d = readBoard(
+      boardText("  (segment (start 10 10) (end 20 10) (width 0.5) (layer \"F.Cu\") (net 1))\n"
+                "  (segment (start 10 11) (end 20 11) (width 0.5) (layer \"F.Cu\") (net 2))\n"
+                "  (footprint \"lib:X\" (layer \"F.Cu\") (at 30 30) (clearance 0.3)\n"
+                "    (fp_text reference \"R1\" (at 0 0) (layer \"F.SilkS\"))\n"
+                "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\") (net 1 \"GND\"))\n"
+                "    (pad \"2\" smd rect (at 2 0) (size 1 1) (layers \"F.Cu\") (net 1 \"GND\") "
+                "(clearance 0.1)))\n"),
       &project);
   ASSERT_EQ(d.features.size(), 4u);
   EXPECT_DOUBLE_EQ(d.clearance, 0.25);
@@ -228,18 +237,19 @@ TEST(KicadBoard, NetClassesAndLocalClearances) {
   EXPECT_TRUE(auditDesign(d).findings.empty());
 
   // Without a project file: the board's own classes (KiCad 5 boards).
-  const Design old = readBoard(boardText(
-      "  (net_class Default \"\" (clearance 0.15))\n"
-      "  (net_class power \"\" (clearance 0.6) (add_net \"VCC\"))\n"
-      "  (segment (start 10 10) (end 20 10) (width 0.5) (layer \"F.Cu\") (net 1))\n"
-      "  (segment (start 10 11) (end 20 11) (width 0.5) (layer \"F.Cu\") (net 2))\n"));
+  const Design old = readBoard(
+      boardText("  (net_class Default \"\" (clearance 0.15))\n"
+                "  (net_class power \"\" (clearance 0.6) (add_net \"VCC\"))\n"
+                "  (segment (start 10 10) (end 20 10) (width 0.5) (layer \"F.Cu\") (net 1))\n"
+                "  (segment (start 10 11) (end 20 11) (width 0.5) (layer \"F.Cu\") (net 2))\n"));
   const AuditResult r = auditDesign(old);
   ASSERT_EQ(r.findings.size(), 1u);
   EXPECT_EQ(r.findings[0].kind, FindingKind::Clearance);
   EXPECT_NEAR(r.findings[0].distance, 0.5, 1e-12);
   EXPECT_EQ(old.layers.value(r.findings[0].layer), "F.Cu");
 
-  const QByteArray bad = R"({"net_settings": {"classes": [{"name": "Default", "clearance": "x"}]}})";
+  const QByteArray bad =
+      R"({"net_settings": {"classes": [{"name": "Default", "clearance": "x"}]}})";
   Design d2;
   QString error;
   EXPECT_FALSE(parseKicadBoard(boardText(""), &bad, d2, error));
@@ -247,8 +257,8 @@ TEST(KicadBoard, NetClassesAndLocalClearances) {
 }
 
 TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
-  const QByteArray good = boardText(
-      "  (segment (start 10 10) (end 20 10) (width 0.5) (layer \"F.Cu\") (net 1))\n");
+  const QByteArray good =
+      boardText("  (segment (start 10 10) (end 20 10) (width 0.5) (layer \"F.Cu\") (net 1))\n");
   struct Row {
     const char* name;
     QByteArray text;
@@ -261,16 +271,23 @@ TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
        boardText("  (footprint \"x\" (at 1 1) (fp_text reference \"U9\" (at 0 0))\n"
                  "    (pad \"1\" smd hexagon (at 0 0) (size 1 1) (layers \"F.Cu\")))\n"),
        "line 7: pad U9.1: unknown pad shape \"hexagon\""},
-      {"missing net", boardText("  (segment (start 1 1) (end 2 1) (width 0.2) (layer \"F.Cu\") (net 7))\n"),
+      {"missing net",
+       boardText("  (segment (start 1 1) (end 2 1) (width 0.2) (layer \"F.Cu\") (net 7))\n"),
        "line 6: net 7 is not in the board's list of nets"},
-      {"not copper", boardText("  (segment (start 1 1) (end 2 1) (width 0.2) (layer \"F.SilkS\") (net 1))\n"),
+      {"not copper",
+       boardText("  (segment (start 1 1) (end 2 1) (width 0.2) (layer \"F.SilkS\") (net 1))\n"),
        "not a copper layer"},
-      {"zero width", boardText("  (segment (start 1 1) (end 2 1) (width 0) (layer \"F.Cu\") (net 1))\n"),
+      {"zero width",
+       boardText("  (segment (start 1 1) (end 2 1) (width 0) (layer \"F.Cu\") (net 1))\n"),
        "must be positive"},
-      {"no size", boardText("  (footprint \"x\" (at 1 1)\n    (pad \"1\" smd rect (at 0 0) (layers \"F.Cu\")))\n"),
+      {"no size",
+       boardText(
+           "  (footprint \"x\" (at 1 1)\n    (pad \"1\" smd rect (at 0 0) (layers \"F.Cu\")))\n"),
        "has no (size)"},
-      {"bad number", boardText("  (via (at 1 x) (size 1) (layers \"F.Cu\" \"B.Cu\") (net 1))\n"), "not a number"},
-      {"far away", boardText("  (via (at 1 1e9) (size 1) (layers \"F.Cu\" \"B.Cu\") (net 1))\n"), "outside"},
+      {"bad number", boardText("  (via (at 1 x) (size 1) (layers \"F.Cu\" \"B.Cu\") (net 1))\n"),
+       "not a number"},
+      {"far away", boardText("  (via (at 1 1e9) (size 1) (layers \"F.Cu\" \"B.Cu\") (net 1))\n"),
+       "outside"},
       {"not a board", "(kicad_sch (version 20211014))", "not a KiCad board"},
       {"too old", "(kicad_pcb (version 20160815))", "older than KiCad 5.0"},
   };
@@ -296,7 +313,8 @@ TEST(KicadBoard, BoardFilesAreAuditedByPathWithExitCodes) {
   // 0.4 apart: clean with the Default class of 0.2, a violation with the
   // project file's 0.45 beside the board.
   EXPECT_EQ(auditDesignFile(write("a.kicad_pcb", twoTracks)).exitCode(), 0);
-  write("b.kicad_pro", R"({"net_settings": {"classes": [{"name": "Default", "clearance": 0.45}]}})");
+  write("b.kicad_pro",
+        R"({"net_settings": {"classes": [{"name": "Default", "clearance": 0.45}]}})");
   const AuditReport report = auditDesignFile(write("b.kicad_pcb", twoTracks));
   EXPECT_EQ(report.exitCode(), 1);
   ASSERT_EQ(report.result.findings.size(), 1u);

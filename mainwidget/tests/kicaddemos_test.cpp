@@ -24,7 +24,8 @@ const QString kDemos = QStringLiteral(GK_KICAD_DEMOS_DIR);
 
 QStringList demoBoards() {
   QStringList boards;
-  QDirIterator it(kDemos, {QStringLiteral("*.kicad_pcb")}, QDir::Files, QDirIterator::Subdirectories);
+  QDirIterator it(kDemos, {QStringLiteral("*.kicad_pcb")}, QDir::Files,
+                  QDirIterator::Subdirectories);
   while (it.hasNext()) boards << it.next();
   boards.sort();
   return boards;
@@ -42,7 +43,8 @@ using Counts = std::map<std::pair<QString, QString>, int>;  // (layer, kind) -> 
 
 QStringList copperOrder(const QStringList& lines) {
   std::vector<std::pair<int, QString>> copper;
-  static const QRegularExpression entry(QStringLiteral(R"re(^\s*\((\d+) "?([A-Za-z0-9]+\.Cu)"? )re"));
+  static const QRegularExpression entry(
+      QStringLiteral(R"re(^\s*\((\d+) "?([A-Za-z0-9]+\.Cu)"? )re"));
   for (const QString& l : lines) {
     const auto m = entry.match(l);
     if (m.hasMatch()) copper.emplace_back(m.captured(1).toInt(), m.captured(2));
@@ -66,8 +68,10 @@ QStringList padLayers(const QString& list, const QStringList& copper) {
 
 Counts countsFromText(const QStringList& lines) {
   const QStringList copper = copperOrder(lines);
-  static const QRegularExpression track(QStringLiteral(R"re(^  \((segment|arc) .*\(layer "?([^")]+)"?\))re"));
-  static const QRegularExpression via(QStringLiteral(R"re(^  \(via .*\(layers "?([^" )]+)"? "?([^" )]+)"?\))re"));
+  static const QRegularExpression track(
+      QStringLiteral(R"re(^  \((segment|arc) .*\(layer "?([^")]+)"?\))re"));
+  static const QRegularExpression via(
+      QStringLiteral(R"re(^  \(via .*\(layers "?([^" )]+)"? "?([^" )]+)"?\))re"));
   static const QRegularExpression pad(QStringLiteral(
       R"re(^\s*\(pad "?[^" ]*"? (\w+) (\w+) .*\(size ([\d.]+) ([\d.]+)\)(?: \(drill (?:oval )?([\d.]+)(?: ([\d.]+))?)?.*\(layers ([^)]*)\))re"));
   static const QRegularExpression layer(QStringLiteral(R"re(^\s*\(layer "?([^")]+)"?\))re"));
@@ -132,8 +136,10 @@ double cross(P o, P a, P b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (
 
 double segmentSegment(P a, P b, P c, P d) {
   const double d1 = cross(c, d, a), d2 = cross(c, d, b), d3 = cross(a, b, c), d4 = cross(a, b, d);
-  if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))) return 0;
-  return std::min({pointSegment(a, c, d), pointSegment(b, c, d), pointSegment(c, a, b), pointSegment(d, a, b)});
+  if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
+    return 0;
+  return std::min(
+      {pointSegment(a, c, d), pointSegment(b, c, d), pointSegment(c, a, b), pointSegment(d, a, b)});
 }
 
 // Track or via at a line of the file: a segment (a point for a via) and
@@ -148,12 +154,15 @@ struct Round {
 bool roundAt(const QStringList& lines, int line, Round& r) {
   static const QRegularExpression seg(QStringLiteral(
       R"re(^  \(segment \(start ([-\d.]+) ([-\d.]+)\) \(end ([-\d.]+) ([-\d.]+)\) \(width ([\d.]+)\) \(layer "([^"]+)"\) \(net (\d+)\))re"));
-  static const QRegularExpression via(QStringLiteral(R"re(^  \(via \(at ([-\d.]+) ([-\d.]+)\) \(size ([\d.]+)\).*\(net (\d+)\))re"));
+  static const QRegularExpression via(QStringLiteral(
+      R"re(^  \(via \(at ([-\d.]+) ([-\d.]+)\) \(size ([\d.]+)\).*\(net (\d+)\))re"));
   const QString& l = lines.value(line - 1);
   if (auto m = seg.match(l); m.hasMatch()) {
     r = Round{{m.captured(1).toDouble(), m.captured(2).toDouble()},
               {m.captured(3).toDouble(), m.captured(4).toDouble()},
-              m.captured(5).toDouble() / 2, m.captured(7).toInt(), m.captured(6)};
+              m.captured(5).toDouble() / 2,
+              m.captured(7).toInt(),
+              m.captured(6)};
     return true;
   }
   if (auto m = via.match(l); m.hasMatch()) {
@@ -169,8 +178,9 @@ std::vector<P> fillAt(const QStringList& lines, int line) {
   static const QRegularExpression xy(QStringLiteral(R"re(\(xy ([-\d.]+) ([-\d.]+)\))re"));
   std::vector<P> pts;
   EXPECT_EQ(lines.value(line - 1).trimmed(), "(filled_polygon");
-  for (int i = line; i < lines.size() && !lines[i].trimmed().startsWith(QLatin1String("(filled_polygon")) &&
-                     !lines[i].trimmed().startsWith(QLatin1String("(zone"));
+  for (int i = line;
+       i < lines.size() && !lines[i].trimmed().startsWith(QLatin1String("(filled_polygon")) &&
+       !lines[i].trimmed().startsWith(QLatin1String("(zone"));
        ++i) {
     auto it = xy.globalMatch(lines[i]);
     while (it.hasNext()) {
@@ -189,8 +199,10 @@ double polygonGap(const std::vector<P>& a, const std::vector<P>& b) {
     for (std::size_t j = 0; j < b.size(); ++j) {
       const P b0 = b[j], b1 = b[(j + 1) % b.size()];
       // Cheap box test first: the pair cannot beat the best so far.
-      if (std::min(a0.x, a1.x) - std::max(b0.x, b1.x) > best || std::min(b0.x, b1.x) - std::max(a0.x, a1.x) > best ||
-          std::min(a0.y, a1.y) - std::max(b0.y, b1.y) > best || std::min(b0.y, b1.y) - std::max(a0.y, a1.y) > best) {
+      if (std::min(a0.x, a1.x) - std::max(b0.x, b1.x) > best ||
+          std::min(b0.x, b1.x) - std::max(a0.x, a1.x) > best ||
+          std::min(a0.y, a1.y) - std::max(b0.y, b1.y) > best ||
+          std::min(b0.y, b1.y) - std::max(a0.y, a1.y) > best) {
         continue;
       }
       best = std::min(best, segmentSegment(a0, a1, b0, b1));
@@ -223,10 +235,12 @@ TEST(KicadDemos, EveryBoardIsReadWithTheFeatureCountsOfItsFile) {
     const Counts read = countsFromDesign(d);
     EXPECT_FALSE(expected.empty());
     for (const auto& [key, n] : expected) {
-      EXPECT_EQ(read.count(key) ? read.at(key) : 0, n) << key.first.toStdString() << " " << key.second.toStdString();
+      EXPECT_EQ(read.count(key) ? read.at(key) : 0, n)
+          << key.first.toStdString() << " " << key.second.toStdString();
     }
     for (const auto& [key, n] : read) {
-      EXPECT_TRUE(expected.count(key)) << "unexpected " << key.first.toStdString() << " " << key.second.toStdString();
+      EXPECT_TRUE(expected.count(key))
+          << "unexpected " << key.first.toStdString() << " " << key.second.toStdString();
     }
   }
 }
@@ -295,7 +309,8 @@ void expectTrackAndViaFindings(const char* relative, double clearance, double wi
   std::vector<bool> isRound(d.features.size(), false);
   for (const auto& item : items) isRound[static_cast<std::size_t>(item.first)] = true;
   for (const AuditFinding& f : report.result.findings) {
-    if (f.other >= 0 && isRound[static_cast<std::size_t>(f.feature)] && isRound[static_cast<std::size_t>(f.other)]) {
+    if (f.other >= 0 && isRound[static_cast<std::size_t>(f.feature)] &&
+        isRound[static_cast<std::size_t>(f.other)]) {
       found[{f.feature, f.other}] = f.distance;
     }
   }
@@ -334,7 +349,8 @@ TEST(KicadDemos, DamagedBoardsAreReadOrRefusedNeverWorse) {
     if (round % 2 == 0) {
       damaged.truncate(at(rng));
     } else {
-      for (int k = 0; k < 8; ++k) damaged[at(rng)] = static_cast<char>("()\"\\ x0-."[byte(rng) % 9]);
+      for (int k = 0; k < 8; ++k)
+        damaged[at(rng)] = static_cast<char>("()\"\\ x0-."[byte(rng) % 9]);
     }
     Design d;
     QString error;

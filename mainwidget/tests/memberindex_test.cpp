@@ -1,8 +1,8 @@
 // The member index against the geometry library's own loop walks: nearest
 // pairs and point containment agree on random shapes with arcs and holes.
+#include "memberindex.h"
 #include "design_builder.h"
 #include "kicadgeometry.h"
-#include "memberindex.h"
 #include "regionops.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,8 @@ DesignLoop wobble(std::mt19937& rng, double cx, double cy, double r0, double r1,
   }
   DesignLoop loop;
   for (int k = 0; k < n; ++k) {
-    const DesignPoint a = pts[static_cast<std::size_t>(k)], b = pts[static_cast<std::size_t>((k + 1) % n)];
+    const DesignPoint a = pts[static_cast<std::size_t>(k)],
+                      b = pts[static_cast<std::size_t>((k + 1) % n)];
     loop.push_back(line(a.x, a.y, b.x, b.y));
   }
   return loop;
@@ -44,7 +45,8 @@ TEST(MemberIndex, NearestPairAndContainmentAgreeWithTheLoopWalks) {
     DesignRegion rb;
     if (round % 3 == 0) rb.outer = wobble(rng, centre(rng), centre(rng), 0.5, 1.5, 7);
     if (round % 3 == 1) rb.outer = circle(centre(rng), centre(rng), 1);
-    if (round % 3 == 2) rb.outer = capsuleLoop({centre(rng), centre(rng)}, {centre(rng), centre(rng)}, 0.7);
+    if (round % 3 == 2)
+      rb.outer = capsuleLoop({centre(rng), centre(rng)}, {centre(rng), centre(rng)}, 0.7);
     auto a = makeShape(ra);
     auto b = makeShape(rb);
     MemberIndex ia(*a), ib(*b);

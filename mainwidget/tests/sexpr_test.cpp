@@ -17,10 +17,11 @@ struct Malformed {
 TEST(SExpr, ListsAtomsQuotesAndLines) {
   SExpr root;
   QString error;
-  const QByteArray text = "(kicad_pcb (version 20211014)\n"
-                          "  (net 1 \"a \\\"quoted\\\" \\\\ name\")\n"
-                          "  (pad \"1\" smd rect (locked))\n"
-                          "  (text \"two\\nlines\") (after))";
+  const QByteArray text =
+      "(kicad_pcb (version 20211014)\n"
+      "  (net 1 \"a \\\"quoted\\\" \\\\ name\")\n"
+      "  (pad \"1\" smd rect (locked))\n"
+      "  (text \"two\\nlines\") (after))";
   ASSERT_TRUE(parseSExpr(text, root, error)) << error.toStdString();
   EXPECT_EQ(root.head(), "kicad_pcb");
   ASSERT_EQ(root.items.size(), 6u);
@@ -73,6 +74,7 @@ TEST(SExpr, HostileNestingIsRefusedWithoutRecursion) {
       << error.toStdString();
 
   // Exactly at the limit is still read.
-  const QByteArray deep = QByteArray(sexprlimits::kMaxDepth, '(') + QByteArray(sexprlimits::kMaxDepth, ')');
+  const QByteArray deep =
+      QByteArray(sexprlimits::kMaxDepth, '(') + QByteArray(sexprlimits::kMaxDepth, ')');
   EXPECT_TRUE(parseSExpr(deep, root, error)) << error.toStdString();
 }
