@@ -323,3 +323,35 @@ TEST(KicadBoard, BoardFilesAreAuditedByPathWithExitCodes) {
   EXPECT_EQ(broken.exitCode(), 2);
   EXPECT_TRUE(broken.error.startsWith("line 4: ")) << broken.error.toStdString();
 }
+
+TEST(KicadBoard, KicadFiveBoardsWithModulesAndCentreAngleArcs) {
+  // A KiCad 5 board: bare layer names, (module ...), arcs as centre, start
+  // point and a sweep clockwise on the page, net classes in the board.
+  const QByteArray text =
+      "(kicad_pcb (version 20171130) (host pcbnew 5.1.9)\n"
+      "  (layers (0 F.Cu signal) (31 B.Cu signal) (44 Edge.Cuts user))\n"
+      "  (net 0 \"\") (net 1 GND)\n"
+      "  (net_class Default \"\" (clearance 0.3))\n"
+      "  (gr_line (start 0 0) (end 40 0) (layer Edge.Cuts) (width 0.1))\n"
+      "  (gr_line (start 40 0) (end 40 25) (layer Edge.Cuts) (width 0.1))\n"
+      "  (gr_arc (start 35 25) (end 40 25) (angle 90) (layer Edge.Cuts) (width 0.1))\n"
+      "  (gr_line (start 35 30) (end 0 30) (layer Edge.Cuts) (width 0.1))\n"
+      "  (gr_line (start 0 30) (end 0 0) (layer Edge.Cuts) (width 0.1))\n"
+      "  (module R (layer F.Cu) (at 10 10 90)\n"
+      "    (fp_text reference R1 (at 0 0) (layer F.SilkS))\n"
+      "    (fp_arc (start 0 0) (end 2 0) (angle -90) (layer F.Cu) (width 0.2))\n"
+      "    (pad 1 smd rect (at 1 0 90) (size 2 1) (layers F.Cu) (net 1 GND))))\n";
+  const Design d = readBoard(text);
+  EXPECT_EQ(d.layers, QStringList({"F.Cu", "B.Cu"}));
+  EXPECT_DOUBLE_EQ(d.clearance, 0.3);
+  // The corner at (40, 30) rounded with radius 5, the arc bulging outwards.
+  EXPECT_NEAR(area(d.board), 40 * 30 - (25 - kPi * 25 / 4), 1e-6);
+  const DesignFeature& pad = *withId(d, "R1.1").at(0);
+  expectBox(pad.region, 9.5, 10.5, 8, 10);
+  // The copper arc: radius 2 about (10, 10), from local (2, 0) a quarter
+  // turn counter-clockwise on the page: placed by the footprint's 90, it
+  // runs from (10, 8) to (8, 10) through the upper left.
+  const DesignFeature& arc = *withId(d, "R1 graphic@L12").at(0);
+  EXPECT_EQ(arc.net, "GND");  // the footprint's only net
+  expectBox(arc.region, 7.9, 10.1, 7.9, 10.1);
+}
