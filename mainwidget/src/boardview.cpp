@@ -77,6 +77,7 @@ void GkBoardView::clear() {
   m_design = Design();
   m_findings.clear();
   m_board = QPainterPath();
+  m_drills = QPainterPath();
   m_copper.clear();
   m_netColour.clear();
   m_layer = 0;
@@ -89,6 +90,7 @@ void GkBoardView::setDesign(const Design& design, const std::vector<AuditFinding
   m_design = design;
   m_findings = findings;
   m_board = regionPath(design.board);
+  for (const DesignLoop& drill : design.drills) addLoop(m_drills, drill);
   for (const DesignFeature& f : design.features) {
     m_copper.push_back(regionPath(f.region));
     m_netColour.push_back(netColour(f.net));
@@ -182,6 +184,10 @@ void GkBoardView::paintEvent(QPaintEvent*) {
     p.setBrush(m_netColour[i]);
     p.drawPath(m_copper[i]);
   }
+
+  // Drilled holes through everything, in the colour of the background.
+  p.setBrush(palette().color(QPalette::Window));
+  p.drawPath(m_drills);
 
   // Findings: the features outlined and the nearest points joined, in red;
   // the selected one thicker, in white and red.

@@ -1,5 +1,5 @@
 // A drawing of a design for the main window: the board (outline and
-// holes), the copper of one layer coloured by net, and the findings of
+// holes), drilled holes, the copper of one layer coloured by net, and the findings of
 // that layer marked in red. The wheel zooms about the cursor, dragging
 // pans, and selecting a finding centres and zooms the view on it.
 #pragma once
@@ -56,6 +56,7 @@ private:
   Design m_design;
   std::vector<AuditFinding> m_findings;
   QPainterPath m_board;
+  QPainterPath m_drills;
   std::vector<QPainterPath> m_copper;  // one per feature, in design units
   std::vector<QColor> m_netColour;     // one per feature
   int m_layer = 0;

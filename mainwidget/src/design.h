@@ -61,6 +61,9 @@ struct Design {
   bool yDown = false;
   // What the reader read but does not audit, for people (one line each).
   QStringList notes;
+  // Drilled holes of pads and vias, for drawing only (the audit works on
+  // the copper, whose plated holes are copper).
+  std::vector<DesignLoop> drills;
 
   // The clearance that applies to the feature: its own, else the design's.
   double clearanceOf(const DesignFeature& f) const {

@@ -432,6 +432,9 @@ void BoardReader::readVias() {
     int to = copperLayers(layers, layers.items[2].text, true).front();
     if (from > to) std::swap(from, to);
     if (via->find("remove_unused_layers") != nullptr) ++m_unusedLayerItems;
+    if (const SExpr* drill = via->find("drill")) {
+      m_design.drills.push_back(circleLoop(c, positive(*drill, number(*drill, 1) / 2, "drill radius")));
+    }
     QString net = netName(*via);
     if (net.isEmpty()) net = noNet(id);
     for (int layer = from; layer <= to; ++layer) {

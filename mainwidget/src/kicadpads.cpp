@@ -154,6 +154,8 @@ std::vector<DesignRegion> BoardReader::padRegions(const SExpr& pad, const Placem
   const double w = positive(size, number(size, 1), "pad width");
   const double h = positive(size, number(size, 2), "pad height");
   const SExpr* drill = pad.find("drill");
+  const bool drilled = drill != nullptr && (type == "thru_hole" || type == "np_thru_hole");
+  if (drilled) m_design.drills.push_back(at.apply(drillLoop(*drill)));
   if (type == "np_thru_hole" && drill != nullptr) {
     // A plain hole: copper only where the pad reaches beyond the drill.
     const bool oval = drill->hasAtom("oval");

@@ -93,6 +93,7 @@ TEST(KicadBoard, TracksViasAndFillsLandOnTheirLayers) {
 
   const std::vector<const DesignFeature*> via = withId(d, "via@L8");
   ASSERT_EQ(via.size(), 3u);  // F.Cu, In1.Cu and B.Cu
+  ASSERT_EQ(d.drills.size(), 1u);  // drawn once, through every layer
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(via[static_cast<std::size_t>(k)]->layer, k);
     EXPECT_NEAR(area(via[static_cast<std::size_t>(k)]->region), kPi * 0.16, kTol);
@@ -165,6 +166,9 @@ TEST(KicadBoard, PadShapesArePlacedByFootprintAndPadRotation) {
   EXPECT_EQ(p6a[0]->net, p6c[0]->net);
   EXPECT_NEAR(area(withId(d, "U1.6/2").at(0)->region), 3 * 0.2 + kPi * 0.01, kTol);
   EXPECT_NEAR(area(p6c[0]->region), 0.5, kTol);
+  // The drills of the two plated and the two plain holes, for the drawing.
+  ASSERT_EQ(d.drills.size(), 4u);
+  EXPECT_NEAR(area(DesignRegion{d.drills[0], {}}), kPi * 0.0625, kTol);
 }
 
 TEST(KicadBoard, PadsWithoutNetShareANetOnlyWithTheirNumberInTheirFootprint) {
