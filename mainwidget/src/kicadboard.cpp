@@ -101,6 +101,12 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
   return true;
 }
 
+double localClearance(const SExpr& clearance) {
+  const double c = number(clearance, 1);
+  if (c < 0) refuse(clearance, QStringLiteral("a clearance must not be negative"));
+  return c;
+}
+
 double positive(const SExpr& at, double value, const char* what) {
   if (!(value > 0) || value > designformat::kMaxRadius) {
     refuse(at, QStringLiteral("(%1): the %2 must be positive and at most %3")
@@ -456,7 +462,7 @@ void BoardReader::readZones() {
     double clearance = clearanceOf(net);
     if (const SExpr* connect = zone->find("connect_pads")) {
       if (const SExpr* c = connect->find("clearance"))
-        clearance = std::max(clearance, number(*c, 1));
+        clearance = std::max(clearance, localClearance(*c));
     }
     // Fills that are drawn with a pen of the zone's minimum thickness (the
     // way of formats before KiCad 6) are larger than their polygons.

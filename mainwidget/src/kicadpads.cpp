@@ -66,7 +66,7 @@ void BoardReader::readFootprint(const SExpr& fp) {
   const Placement at = placementOf(need(fp, "at"));
   const QString ref = reference(fp);
   double fpClearance = -1;
-  if (const SExpr* c = fp.find("clearance")) fpClearance = number(*c, 1);
+  if (const SExpr* c = fp.find("clearance")) fpClearance = localClearance(*c);
   // Copper graphics of a footprint whose pads all sit on one net belong to
   // that net. When none of its pads has a net, the graphics join them (a
   // microwave stub between two pads): graphics and pads are then one net.
@@ -133,7 +133,7 @@ void BoardReader::readPad(const SExpr& pad, const Placement& fp, const QString& 
   if (net.isEmpty()) net = m_footprintNet.isEmpty() ? noNet(id) : m_footprintNet;
   double clearance = clearanceOf(net);
   if (fpClearance >= 0) clearance = fpClearance;
-  if (const SExpr* c = pad.find("clearance")) clearance = kicadread::number(*c, 1);
+  if (const SExpr* c = pad.find("clearance")) clearance = localClearance(*c);
   for (int layer : layers) {
     for (std::size_t k = 0; k < parts.size(); ++k) {
       const QString partId = parts.size() == 1 ? id : id + QStringLiteral("/%1").arg(k + 1);

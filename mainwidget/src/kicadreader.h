@@ -41,6 +41,8 @@ double strokeWidth(const SExpr& item);
 // s and e then hold its ends.
 bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint& s,
            DesignPoint& e);
+// A local clearance (clearance C): a number, not negative.
+double localClearance(const SExpr& clearance);
 // A positive size within the radius limit, e.g. a half width.
 double positive(const SExpr& at, double value, const char* what);
 

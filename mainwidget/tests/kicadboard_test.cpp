@@ -292,6 +292,10 @@ TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
        "not a number"},
       {"far away", boardText("  (via (at 1 1e9) (size 1) (layers \"F.Cu\" \"B.Cu\") (net 1))\n"),
        "outside"},
+      {"negative clearance",
+       boardText("  (footprint \"x\" (at 1 1) (clearance -0.1)\n"
+                 "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\")))\n"),
+       "line 6: a clearance must not be negative"},
       {"not a board", "(kicad_sch (version 20211014))", "not a KiCad board"},
       {"too old", "(kicad_pcb (version 20160815))", "older than KiCad 5.0"},
   };
