@@ -14,6 +14,7 @@ packages=(
   libboost-dev libgeos-dev
   python3 zip unzip curl xvfb util-linux dpkg-dev
   fonts-wqy-microhei
+  kicad-demos
 )
 
 sudo_cmd=()

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -143,10 +144,37 @@ TEST(CarrackBatch, FindingsGoToStandardOutputAndTheSummaryToStandardError) {
   ASSERT_TRUE(r.finished);
   const QList<QByteArray> lines = r.out.trimmed().split('\n');
   ASSERT_EQ(lines.size(), 8);  // header and the seven findings of the sample
-  EXPECT_EQ(lines[0], "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area");
+  EXPECT_EQ(lines[0], "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area,layer");
   EXPECT_TRUE(lines[1].startsWith("short,A1,NET1,A2,NET2,"));
   EXPECT_TRUE(r.err.contains("3 shorts, 2 clearance violations, 2 outside the board"))
       << r.err.toStdString();
+}
+
+TEST(CarrackBatch, KicadBoardsAreAuditedWithTheSameRecordAndExitCodes) {
+  const std::string board = GK_KICAD_DEMOS_DIR "/pic_programmer/pic_programmer.kicad_pcb";
+  CarrackFolder f;
+  const BatchRun b = batch(f, {q(board), "kicad"});
+  ASSERT_TRUE(b.run.finished) << b.run.err.toStdString();
+  EXPECT_EQ(b.run.exitCode, 1) << b.run.err.toStdString();
+  const QList<QByteArray> lines = b.run.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 4);  // header and three clearance violations on B.Cu
+  for (int k = 1; k < 4; ++k) {
+    EXPECT_TRUE(lines[k].startsWith("clearance,")) << lines[k].toStdString();
+    EXPECT_TRUE(lines[k].endsWith(",B.Cu")) << lines[k].toStdString();
+  }
+  EXPECT_TRUE(b.run.err.contains("865 features, 0 shorts, 3 clearance violations")) << b.run.err.toStdString();
+  expectRecord(b.log.substr(0, b.log.size() - 1), "kicad", b);
+
+  // The same board cut short is refused with the place and exit code 2.
+  std::ifstream in(board, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string cut = (f.folder() / "cut.kicad_pcb").string();
+  std::ofstream(cut, std::ios::binary) << text.substr(0, text.size() / 2);
+  const BatchRun broken = batch(f, {q(cut), "cut"});
+  ASSERT_TRUE(broken.run.finished);
+  EXPECT_EQ(broken.run.exitCode, 2);
+  EXPECT_TRUE(broken.run.err.contains("cannot read: line ")) << broken.run.err.toStdString();
+  EXPECT_TRUE(broken.run.out.isEmpty());
 }
 
 TEST(CarrackBatch, ArgumentsAfterTheSecondHaveNoEffect) {

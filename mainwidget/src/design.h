@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -42,13 +43,30 @@ struct DesignRegion {
 };
 
 struct DesignFeature {
-  QString id;   // unique within the design
+  QString id;   // unique within a JSON design; names the item in a board file
   QString net;  // features on one net may touch
   DesignRegion region;
+  int layer = 0;          // index into Design::layers; only one layer's features meet
+  double clearance = -1;  // the feature's own clearance; negative: the design's
 };
 
 struct Design {
   double clearance = 0;  // smallest allowed gap between different nets
   DesignRegion board;
   std::vector<DesignFeature> features;
+  // Names of the copper layers, in stack order; a JSON design has one.
+  QStringList layers{QStringLiteral("copper")};
+  // Coordinates grow downwards on the page (board files); JSON designs
+  // are drawn with y up.
+  bool yDown = false;
+  // What the reader read but does not audit, for people (one line each).
+  QStringList notes;
+  // Drilled holes of pads and vias, for drawing only (the audit works on
+  // the copper, whose plated holes are copper).
+  std::vector<DesignLoop> drills;
+
+  // The clearance that applies to the feature: its own, else the design's.
+  double clearanceOf(const DesignFeature& f) const {
+    return f.clearance < 0 ? clearance : f.clearance;
+  }
 };

@@ -2,6 +2,7 @@
 
 #include "boxsweep.h"
 #include "designreader.h"
+#include "memberindex.h"
 #include "regionops.h"
 
 #include <algorithm>
@@ -15,9 +16,18 @@ using namespace auditrules;
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// Features with more members than this are cut to the other feature's box
+// before their overlap is clipped; the cut lies this far outside the box
+// (drawing units), well beyond the clipper's grid and sampling error.
+constexpr int kCropMembers = 256;
+constexpr double kCropMargin = 1.0;
+// Points of a loop tried for its side before the exact loop test.
+constexpr std::size_t kSideTries = 8;
+// Two large polygons are clipped in tiles of about this many members.
+constexpr double kTileMembers = 4000;
 
 AuditFinding finding(FindingKind kind, int feature, int other) {
-  return AuditFinding{kind, feature, other, kNaN, false, kNaN, kNaN, kNaN, kNaN, kNaN};
+  return AuditFinding{kind, feature, other, kNaN, false, kNaN, kNaN, kNaN, kNaN, kNaN, 0};
 }
 
 void setPoints(AuditFinding& f, const AcGePoint2d& a, const AcGePoint2d& b) {
@@ -37,44 +47,163 @@ class Auditor {
 public:
   explicit Auditor(const Design& design) : m_design(design) {
     m_board = makeShape(design.board);
-    m_boardMemberBoxes = memberBoxes(*m_board);
+    m_boardIndex = std::make_unique<MemberIndex>(*m_board);
     for (const DesignFeature& f : design.features) m_shapes.push_back(makeShape(f.region));
+    m_indexes.resize(m_shapes.size());
   }
 
   AuditResult run() {
-    std::vector<SweepBox> boxes;
-    for (auto& s : m_shapes) boxes.push_back(sweepBox(*s));
-    for (const auto& [i, j] : nearBoxPairs(boxes, m_design.clearance + kContactTol)) {
-      if (m_design.features[i].net != m_design.features[j].net) checkPair(i, j);
+    for (int layer = 0; layer < static_cast<int>(m_design.layers.size()); ++layer) {
+      checkLayer(layer);
     }
     for (int i = 0; i < static_cast<int>(m_shapes.size()); ++i) checkInsideBoard(i);
     std::sort(m_result.findings.begin(), m_result.findings.end(),
               [](const AuditFinding& a, const AuditFinding& b) {
-                return std::make_tuple(a.kind, a.feature, a.other) <
-                       std::make_tuple(b.kind, b.feature, b.other);
+                return std::make_tuple(a.layer, a.kind, a.feature, a.other) <
+                       std::make_tuple(b.layer, b.kind, b.feature, b.other);
               });
     return std::move(m_result);
   }
 
 private:
-  // i < j: the finding names feature i first, with its point first.
+  // Pairs meet only within one layer; the broad phase reaches as far as the
+  // largest clearance on the layer.
+  void checkLayer(int layer) {
+    std::vector<int> members;
+    std::vector<SweepBox> boxes;
+    double reach = 0.0;
+    for (int i = 0; i < static_cast<int>(m_shapes.size()); ++i) {
+      const DesignFeature& f = m_design.features[static_cast<std::size_t>(i)];
+      if (f.layer != layer) continue;
+      members.push_back(i);
+      boxes.push_back(sweepBox(*m_shapes[static_cast<std::size_t>(i)]));
+      reach = std::max(reach, m_design.clearanceOf(f));
+    }
+    for (const auto& [a, b] : nearBoxPairs(boxes, reach + kContactTol)) {
+      const int i = members[static_cast<std::size_t>(a)];
+      const int j = members[static_cast<std::size_t>(b)];
+      if (feature(i).net != feature(j).net) checkPair(i, j);
+    }
+  }
+
+  const DesignFeature& feature(int i) const {
+    return m_design.features[static_cast<std::size_t>(i)];
+  }
+
+  // i < j: the finding names feature i first, with its point first. A gap
+  // counts as a clearance violation only when it falls short of the pair's
+  // clearance by more than the contact tolerance, so that coordinates
+  // rounded from decimal files do not report pads placed exactly at it.
   void checkPair(int i, int j) {
-    GkShape& a = *m_shapes[i];
-    GkShape& b = *m_shapes[j];
-    const BoundaryGap gap = boundaryGap(a, b);
+    GkShape& a = *m_shapes[static_cast<std::size_t>(i)];
+    GkShape& b = *m_shapes[static_cast<std::size_t>(j)];
+    const double clearance =
+        std::max(m_design.clearanceOf(feature(i)), m_design.clearanceOf(feature(j)));
+    MemberIndex& ia = index(i);
+    MemberIndex& ib = index(j);
+    const BoundaryGap gap = nearestPair(ia, ib);
     const bool contact = gap.distance <= kContactTol;
-    if (contact || anyLoopInside(a, b) || anyLoopInside(b, a)) {
+    if (contact || anyLoopIn(a, ib) || anyLoopIn(b, ia)) {
       AuditFinding f = finding(FindingKind::Short, i, j);
       f.distance = 0.0;
       if (contact) setPoints(f, gap.onA, gap.onB);
-      f.area = clippedArea(a, b, kClipIntersection);
-      m_result.findings.push_back(f);
-    } else if (gap.distance < m_design.clearance) {
+      f.area = overlapArea(i, j);
+      add(f);
+    } else if (gap.distance < clearance - kContactTol) {
       AuditFinding f = finding(FindingKind::Clearance, i, j);
       f.distance = gap.distance;
       setPoints(f, gap.onA, gap.onB);
-      m_result.findings.push_back(f);
+      add(f);
     }
+  }
+
+  // Area of the overlap of two features. A large feature (a copper fill) is
+  // first cut to the other's box, so that the region clipper works on the
+  // part that matters instead of the whole fill for every short; two large
+  // polygons are cut into tiles of their common box and clipped tile by
+  // tile (the clipper's cost grows faster than its input).
+  double overlapArea(int i, int j) {
+    GkShape& a = *m_shapes[static_cast<std::size_t>(i)];
+    GkShape& b = *m_shapes[static_cast<std::size_t>(j)];
+    const int na = index(i).size(), nb = index(j).size();
+    if (std::max(na, nb) <= kCropMembers) return clippedArea(a, b, kClipIntersection);
+    GkShape& large = na >= nb ? a : b;
+    GkShape& small = na >= nb ? b : a;
+    if (!onlySegments(large) || (std::min(na, nb) > kCropMembers && !onlySegments(small))) {
+      return clippedArea(a, b, kClipIntersection);
+    }
+    if (std::min(na, nb) <= kCropMembers) {
+      const std::unique_ptr<GkShape> cropped =
+          croppedToBox(large, grown(small.GetBoundBox(), kCropMargin));
+      return cropped ? clippedArea(small, *cropped, kClipIntersection) : 0.0;
+    }
+    const GkBoundBox2d ba = a.GetBoundBox(), bb = b.GetBoundBox();
+    const GkBoundBox2d common(std::max(ba.minX, bb.minX), std::min(ba.maxX, bb.maxX),
+                              std::max(ba.minY, bb.minY), std::min(ba.maxY, bb.maxY));
+    const int tiles =
+        static_cast<int>(std::ceil(std::sqrt(static_cast<double>(na + nb) / kTileMembers)));
+    double area = 0.0;
+    for (int tx = 0; tx < tiles; ++tx) {
+      for (int ty = 0; ty < tiles; ++ty) {
+        // Tiles share their edges exactly, so the pieces add up.
+        const GkBoundBox2d tile(
+            common.minX + (common.maxX - common.minX) * tx / tiles,
+            tx + 1 == tiles ? common.maxX
+                            : common.minX + (common.maxX - common.minX) * (tx + 1) / tiles,
+            common.minY + (common.maxY - common.minY) * ty / tiles,
+            ty + 1 == tiles ? common.maxY
+                            : common.minY + (common.maxY - common.minY) * (ty + 1) / tiles);
+        const std::unique_ptr<GkShape> pa = croppedToBox(a, tile);
+        const std::unique_ptr<GkShape> pb = pa ? croppedToBox(b, tile) : nullptr;
+        if (pa && pb) area += clippedArea(*pa, *pb, kClipIntersection);
+      }
+    }
+    return area;
+  }
+
+  static GkBoundBox2d grown(const GkBoundBox2d& b, double margin) {
+    return GkBoundBox2d(b.minX - margin, b.maxX + margin, b.minY - margin, b.maxY + margin);
+  }
+
+  // Each feature's members are indexed once, on its first pair.
+  MemberIndex& index(int i) {
+    std::unique_ptr<MemberIndex>& slot = m_indexes[static_cast<std::size_t>(i)];
+    if (!slot) slot = std::make_unique<MemberIndex>(*m_shapes[static_cast<std::size_t>(i)]);
+    return *slot;
+  }
+
+  static BoundaryGap nearestPair(MemberIndex& a, MemberIndex& b) {
+    BoundaryGap gap{0.0, AcGePoint2d(), AcGePoint2d()};
+    gap.distance = a.nearest(b, gap.onA, gap.onB);
+    return gap;
+  }
+
+  // As anyLoopInside / anyLoopOutside, with the region's index. With the
+  // boundaries apart every point of a loop lies on the same side, so where
+  // the ray from one point is degenerate (level with a vertex, as on grid
+  // aligned boards) the middles of the next members are tried before the
+  // region's own exact test.
+  static bool anyLoopIn(GkShape& loopsOf, MemberIndex& region, bool inside = true) {
+    std::vector<GkCompositeCurve2d*> loops;
+    loopsOf.GetCompCurveList(loops);
+    std::vector<GkCurve2d*> members;
+    for (GkCompositeCurve2d* loop : loops) {
+      if (loop->GetCurveCnt() == 0) continue;
+      loop->GetCurveList(members);
+      int side = region.classify(loop->GetAnyPoint());
+      for (std::size_t k = 0; side < 0 && k < std::min<std::size_t>(members.size(), kSideTries);
+           ++k) {
+        side = region.classify(members[k]->midPoint());
+      }
+      const bool in = side < 0 ? region.contains(loop->GetAnyPoint()) : side == 1;
+      if (in == inside) return true;
+    }
+    return false;
+  }
+
+  void add(AuditFinding f) {
+    f.layer = feature(f.feature).layer;
+    m_result.findings.push_back(f);
   }
 
   // With the boundaries apart the loop tests decide exactly; where they
@@ -83,8 +212,8 @@ private:
     GkShape& feature = *m_shapes[i];
     double area = kNaN;
     bool outside = false;
-    if (!nearBoardBoundary(feature) || boundaryGap(feature, *m_board).distance > kContactTol) {
-      outside = anyLoopOutside(feature, *m_board) || anyLoopInside(*m_board, feature);
+    if (nearestPair(index(i), *m_boardIndex).distance > kContactTol) {
+      outside = anyLoopIn(feature, *m_boardIndex, false) || anyLoopIn(*m_board, index(i));
       if (outside) area = clippedArea(feature, *m_board, kClipDifference);
     } else {
       bool ok = true;
@@ -101,26 +230,14 @@ private:
     if (outside) {
       AuditFinding f = finding(FindingKind::Outside, i, -1);
       f.area = area;
-      m_result.findings.push_back(f);
+      add(f);
     }
-  }
-
-  // Cheap first test: the boundaries cannot touch unless some board member's
-  // box comes within the contact tolerance of the feature's box.
-  bool nearBoardBoundary(GkShape& feature) const {
-    const SweepBox f = sweepBox(feature);
-    for (const GkBoundBox2d& b : m_boardMemberBoxes) {
-      if (b.minX - f.maxX <= kContactTol && f.minX - b.maxX <= kContactTol &&
-          b.minY - f.maxY <= kContactTol && f.minY - b.maxY <= kContactTol) {
-        return true;
-      }
-    }
-    return false;
   }
 
   const Design& m_design;
   std::unique_ptr<GkShape> m_board;
-  std::vector<GkBoundBox2d> m_boardMemberBoxes;
+  std::unique_ptr<MemberIndex> m_boardIndex;
+  std::vector<std::unique_ptr<MemberIndex>> m_indexes;
   std::vector<std::unique_ptr<GkShape>> m_shapes;
   AuditResult m_result;
 };

@@ -1,7 +1,8 @@
-// The design audit: every pair of features on different nets whose regions
-// overlap or touch (a short), every such pair closer than the design's
-// clearance (with the distance and the two nearest points), and every
-// feature not wholly inside the board region.
+// The design audit, layer by layer: every pair of features on different
+// nets whose regions overlap or touch (a short), every such pair closer
+// than its clearance (the larger of the two features' clearances) by more
+// than the contact tolerance (with the distance and the two nearest
+// points), and every feature not wholly inside the board region.
 #pragma once
 
 #include "design.h"
@@ -35,11 +36,12 @@ struct AuditFinding {
   double x1, y1;      // on feature
   double x2, y2;      // on other
   double area;        // overlap (short) or outside area; NaN when not measured
+  int layer;          // index into Design::layers
 };
 
 struct AuditResult {
-  // Shorts, then clearance violations, then features outside the board;
-  // each kind ordered by feature, then other.
+  // Layer by layer: shorts, then clearance violations, then features
+  // outside the board; each kind ordered by feature, then other.
   std::vector<AuditFinding> findings;
   int count(FindingKind kind) const;
 };

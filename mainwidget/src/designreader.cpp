@@ -1,5 +1,7 @@
 #include "designreader.h"
 
+#include "kicadboard.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -253,5 +255,14 @@ bool readDesignFile(const QString& path, Design& out, QString& error) {
     error = QStringLiteral("cannot read: %1").arg(file.errorString());
     return false;
   }
-  return parseDesign(data, out, error);
+  if (!looksLikeKicadBoard(data)) return parseDesign(data, out, error);
+  // A board file: net classes come from the project file beside it.
+  QFile project(kicadProjectPath(path));
+  if (!project.exists()) return parseKicadBoard(data, nullptr, out, error);
+  if (!project.open(QIODevice::ReadOnly) || project.size() > kMaxFileSize) {
+    error = QStringLiteral("cannot read the project file %1").arg(project.fileName());
+    return false;
+  }
+  const QByteArray projectText = project.readAll();
+  return parseKicadBoard(data, &projectText, out, error);
 }

@@ -27,6 +27,8 @@ constexpr qint64 kMaxFileSize = 256ll * 1024 * 1024;
 // puts a one-line reason into error.
 bool parseDesign(const QByteArray& json, Design& design, QString& error);
 
-// Reads and parses the file; the reason also covers files that cannot be
-// opened, are empty or too large.
+// Reads and parses the file: a JSON design, or a KiCad board (text that
+// starts with "(", read with the project file beside it when there is
+// one). The reason also covers files that cannot be opened, are empty or
+// too large.
 bool readDesignFile(const QString& path, Design& design, QString& error);

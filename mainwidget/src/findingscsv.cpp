@@ -25,7 +25,7 @@ QStringList findingColumnNames() {
   return {QStringLiteral("kind"), QStringLiteral("feature"),  QStringLiteral("net"),
           QStringLiteral("other"), QStringLiteral("other_net"), QStringLiteral("distance"),
           QStringLiteral("x1"),   QStringLiteral("y1"),       QStringLiteral("x2"),
-          QStringLiteral("y2"),   QStringLiteral("area")};
+          QStringLiteral("y2"),   QStringLiteral("area"),     QStringLiteral("layer")};
 }
 
 QStringList findingFields(const Design& design, const AuditFinding& f) {
@@ -42,7 +42,8 @@ QStringList findingFields(const Design& design, const AuditFinding& f) {
           f.hasPoints ? number(f.y1) : QString(),
           f.hasPoints ? number(f.x2) : QString(),
           f.hasPoints ? number(f.y2) : QString(),
-          number(f.area)};
+          number(f.area),
+          design.layers.value(f.layer)};
 }
 
 QString csvField(const QString& text) {

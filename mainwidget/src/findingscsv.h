@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-// kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area
+// kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area,layer
 QStringList findingColumnNames();
 
 // One finding's columns, unquoted: numbers with six decimals, empty where a

@@ -84,6 +84,9 @@ bool GkCamManage::GetLoginWidget() {
 int GkCamManage::RunNoUI(QString designPath, QString tag) {
   const AuditReport report = auditDesignFile(designPath);
   if (report.readable) write(stdout, findingsCsv(report.design, report.result.findings));
+  for (const QString& note : report.design.notes) {
+    write(stderr, QStringLiteral("note: ") + note + QLatin1Char('\n'));
+  }
   write(stderr, auditSummary(tag, designPath, report) + QLatin1Char('\n'));
   return report.exitCode();
 }

@@ -153,3 +153,76 @@ double clippedArea(GkShape& a, GkShape& b, GkClipType op) {
   for (const RegionPart& p : clippedParts(a, b, op, ok)) area += p.area;
   return ok ? area : std::numeric_limits<double>::quiet_NaN();
 }
+
+namespace {
+
+// One Sutherland-Hodgman pass: the points of a closed polygon on the kept
+// side of the line coordinate[axis] = limit (keepBelow: at or below it).
+std::vector<AcGePoint2d> clipToHalfPlane(const std::vector<AcGePoint2d>& in, int axis, double limit,
+                                         bool keepBelow) {
+  auto inside = [&](const AcGePoint2d& p) {
+    const double v = axis == 0 ? p.x : p.y;
+    return keepBelow ? v <= limit : v >= limit;
+  };
+  auto crossing = [&](const AcGePoint2d& a, const AcGePoint2d& b) {
+    const double va = axis == 0 ? a.x : a.y, vb = axis == 0 ? b.x : b.y;
+    const double t = (limit - va) / (vb - va);
+    return axis == 0 ? AcGePoint2d(limit, a.y + t * (b.y - a.y))
+                     : AcGePoint2d(a.x + t * (b.x - a.x), limit);
+  };
+  std::vector<AcGePoint2d> out;
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    const AcGePoint2d& cur = in[i];
+    const AcGePoint2d& prev = in[(i + in.size() - 1) % in.size()];
+    if (inside(cur)) {
+      if (!inside(prev)) out.push_back(crossing(prev, cur));
+      out.push_back(cur);
+    } else if (inside(prev)) {
+      out.push_back(crossing(prev, cur));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::unique_ptr<GkShape> croppedToBox(GkShape& shape, const GkBoundBox2d& box) {
+  auto cropped = std::make_unique<GkShape>();
+  const std::vector<GkCompositeCurve2d*> loops = loopsOf(shape);
+  std::vector<GkCurve2d*> members;
+  for (std::size_t l = 0; l < loops.size(); ++l) {
+    loops[l]->GetCurveList(members);
+    std::vector<AcGePoint2d> pts;
+    for (GkCurve2d* m : members) {
+      if (m->GetCrvType() != kCrvLineSeg) return nullptr;
+      pts.push_back(m->startPoint());
+    }
+    pts = clipToHalfPlane(pts, 0, box.minX, false);
+    pts = clipToHalfPlane(pts, 0, box.maxX, true);
+    pts = clipToHalfPlane(pts, 1, box.minY, false);
+    pts = clipToHalfPlane(pts, 1, box.maxY, true);
+    auto loop = std::make_unique<GkCompositeCurve2d>();
+    for (std::size_t i = 0; i < pts.size(); ++i) {
+      const AcGePoint2d& a = pts[i];
+      const AcGePoint2d& b = pts[(i + 1) % pts.size()];
+      if (a.x != b.x || a.y != b.y) loop->append(new AcGeLineSeg2d(a, b));
+    }
+    if (loop->GetCurveCnt() < 3) {
+      if (l == 0) return nullptr;
+      continue;
+    }
+    cropped->AppendCompCurve(loop.release());
+  }
+  return cropped;
+}
+
+bool onlySegments(GkShape& shape) {
+  std::vector<GkCurve2d*> members;
+  for (GkCompositeCurve2d* loop : loopsOf(shape)) {
+    loop->GetCurveList(members);
+    for (GkCurve2d* m : members) {
+      if (m->GetCrvType() != kCrvLineSeg) return false;
+    }
+  }
+  return true;
+}

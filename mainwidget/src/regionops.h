@@ -59,3 +59,12 @@ std::vector<RegionPart> clippedParts(GkShape& a, GkShape& b, GkClipType op, bool
 
 // Total area of clippedParts; NaN when the clipper throws.
 double clippedArea(GkShape& a, GkShape& b, GkClipType op);
+
+// The part of shape inside box, for intersecting a large region with one
+// that lies inside box at a fraction of the cost: every loop cut to the box
+// (Sutherland-Hodgman; stretches along the box's edges have no area).
+// Null when a loop has arcs, or when nothing of the outer loop is left.
+std::unique_ptr<GkShape> croppedToBox(GkShape& shape, const GkBoundBox2d& box);
+
+// True when every member of every loop is a line segment.
+bool onlySegments(GkShape& shape);

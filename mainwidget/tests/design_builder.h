@@ -47,6 +47,27 @@ inline DesignFeature feature(const std::string& id, const std::string& net, Desi
                        DesignRegion{std::move(outer), std::move(holes)}};
 }
 
+// A comb: a base 0..2n wide and 1 high with n teeth 1 wide, 5 high and 1
+// apart on top, and a square hole 0.2..0.6 in the base under every tooth.
+inline DesignRegion comb(int n) {
+  DesignRegion r;
+  r.outer.push_back(line(0, 0, 2.0 * n, 0));
+  double x = 2.0 * n;
+  r.outer.push_back(line(x, 0, x, 1));
+  for (int k = n - 1; k >= 0; --k) {
+    const double right = 2.0 * k + 1.0, left = 2.0 * k;
+    r.outer.push_back(line(x, 1, right, 1));
+    r.outer.push_back(line(right, 1, right, 6));
+    r.outer.push_back(line(right, 6, left, 6));
+    r.outer.push_back(line(left, 6, left, 1));
+    x = left;
+  }
+  r.outer.back().to = {0, 1};
+  r.outer.push_back(line(0, 1, 0, 0));
+  for (int k = 0; k < n; ++k) r.holes.push_back(rect(2.0 * k + 0.2, 2.0 * k + 0.6, 0.2, 0.6));
+  return r;
+}
+
 // A board 0..size square with the given clearance and no features yet.
 inline Design board(double size, double clearance) {
   Design d;

@@ -101,14 +101,18 @@ TEST(DesignAudit, CleanSampleHasNoFindings) {
   for (const AuditFinding& f : r.findings) ADD_FAILURE() << describe(d, f);
 }
 
-TEST(DesignAudit, ClearanceIsStrictAndSameNetIsNeverChecked) {
+TEST(DesignAudit, ClearanceMustFallShortByMoreThanContactTolAndSameNetIsNeverChecked) {
   Design d = board(20, 0.5);
   d.features.push_back(feature("L", "N1", rect(2, 4, 2, 4)));
   d.features.push_back(feature("R", "N2", rect(4.5, 6, 2, 4)));    // gap exactly 0.5
   d.features.push_back(feature("S", "N1", rect(1, 3, 3, 8)));      // overlaps L, same net
   EXPECT_TRUE(auditDesign(d).findings.empty());
+  // Short of the clearance by less than the contact tolerance: rounding of
+  // decimal coordinates, not a violation.
+  d.clearance = 0.5 + 0.9e-6;
+  EXPECT_TRUE(auditDesign(d).findings.empty());
 
-  d.clearance = 0.5000001;
+  d.clearance = 0.5 + 1.1e-6;
   const AuditResult r = auditDesign(d);
   ASSERT_EQ(r.findings.size(), 1u);
   expectPair(d, r.findings[0], FindingKind::Clearance, "L", "R");
@@ -216,4 +220,46 @@ TEST(DesignAudit, FlushAgainstARoundedCornerIsInside) {
   EXPECT_EQ(r.findings[0].kind, FindingKind::Outside);
   // The ring sector between radii 2 and 2.02 over 50 degrees.
   EXPECT_NEAR(r.findings[0].area, (2.02 * 2.02 - 4.0) / 2 * (50 * kPi / 180), kClipAreaTol);
+}
+
+TEST(DesignAudit, ShortsWithALargeFillMeasureTheOverlapOfTheirOwnPart) {
+  // A comb of 600 members on net GND, as a copper fill would be, and pads
+  // of other nets: one inside a tooth, one across the base and a hole, one
+  // in a gap between teeth, 0.3 from it, below the clearance 0.5.
+  Design d = board(250, 0.5);
+  d.features.push_back(DesignFeature{"fill", "GND", comb(100)});
+  d.features.push_back(feature("in tooth", "A", rect(40.2, 40.7, 2, 4)));
+  d.features.push_back(feature("on base", "B", rect(60, 61, 0.1, 0.9)));
+  d.features.push_back(feature("in gap", "C", rect(41.3, 41.7, 2, 4)));
+  const AuditResult r = auditDesign(d);
+  ASSERT_EQ(r.findings.size(), 3u);
+  expectPair(d, r.findings[0], FindingKind::Short, "fill", "in tooth");
+  EXPECT_NEAR(r.findings[0].area, 1.0, kClipAreaTol);
+  expectPair(d, r.findings[1], FindingKind::Short, "fill", "on base");
+  // 1 x 0.8 less the hole 60.2..60.6 x 0.2..0.6.
+  EXPECT_NEAR(r.findings[1].area, 0.8 - 0.16, kClipAreaTol);
+  expectPair(d, r.findings[2], FindingKind::Clearance, "fill", "in gap");
+  EXPECT_NEAR(r.findings[2].distance, 0.3, 1e-12);
+}
+
+TEST(DesignAudit, TwoLargeFillsOverlapByTheSumOfTheirTiles) {
+  // Two combs of 2,000 members each, the second 3 higher: each tooth of the
+  // first meets the second's base (1 x 1 less a hole of 0.4 x 0.4) and its
+  // tooth (1 x 2): 2.84 per tooth, 100 teeth.
+  DesignRegion upper = comb(100);
+  auto lift = [](DesignLoop& loop) {
+    for (DesignCurve& c : loop) {
+      c.from.y += 3;
+      c.to.y += 3;
+    }
+  };
+  lift(upper.outer);
+  for (DesignLoop& hole : upper.holes) lift(hole);
+  Design d = board(250, 0.2);
+  d.features.push_back(DesignFeature{"lower", "GND", comb(100)});
+  d.features.push_back(DesignFeature{"upper", "VCC", upper});
+  const AuditResult r = auditDesign(d);
+  ASSERT_EQ(r.findings.size(), 1u);
+  expectPair(d, r.findings[0], FindingKind::Short, "lower", "upper");
+  EXPECT_NEAR(r.findings[0].area, 284.0, 100 * kClipAreaTol);
 }

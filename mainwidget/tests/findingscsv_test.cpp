@@ -33,13 +33,13 @@ TEST(CsvField, QuotesOnlyWhatNeedsIt) {
 
 TEST(FindingsCsv, HeaderAndOneLinePerFinding) {
   const Design d = twoFeatures();
-  const AuditFinding clearance{FindingKind::Clearance, 0, 1, 0.1, true, 2, 1.5, 2.1, 1.5, kNaN};
-  const AuditFinding outside{FindingKind::Outside, 1, -1, kNaN, false, kNaN, kNaN, kNaN, kNaN, 0.25};
+  const AuditFinding clearance{FindingKind::Clearance, 0, 1, 0.1, true, 2, 1.5, 2.1, 1.5, kNaN, 0};
+  const AuditFinding outside{FindingKind::Outside, 1, -1, kNaN, false, kNaN, kNaN, kNaN, kNaN, 0.25, 0};
   EXPECT_EQ(findingsCsv(d, {clearance, outside}),
-            "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area\n"
-            "clearance,\"U1,pad \"\"a\"\"\",GND,U2,VCC,0.100000,2.000000,1.500000,2.100000,1.500000,\n"
-            "outside,U2,VCC,board,,,,,,,0.250000\n");
-  EXPECT_EQ(findingsCsv(d, {}), "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area\n");
+            "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area,layer\n"
+            "clearance,\"U1,pad \"\"a\"\"\",GND,U2,VCC,0.100000,2.000000,1.500000,2.100000,1.500000,,copper\n"
+            "outside,U2,VCC,board,,,,,,,0.250000,copper\n");
+  EXPECT_EQ(findingsCsv(d, {}), "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area,layer\n");
 }
 
 TEST(AuditSummary, CountsOrReason) {
@@ -47,7 +47,7 @@ TEST(AuditSummary, CountsOrReason) {
   report.readable = true;
   report.design = twoFeatures();
   report.result.findings.push_back(
-      {FindingKind::Short, 0, 1, 0.0, false, kNaN, kNaN, kNaN, kNaN, kNaN});
+      {FindingKind::Short, 0, 1, 0.0, false, kNaN, kNaN, kNaN, kNaN, kNaN, 0});
   EXPECT_EQ(auditSummary("nightly", "b.json", report),
             "audit \"nightly\": b.json: 2 features, 1 short, 0 clearance violations, 0 outside "
             "the board");

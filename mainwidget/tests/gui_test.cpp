@@ -77,7 +77,9 @@ TEST(AuditWindow, ShowsTheFindingsOfTheSample) {
   ASSERT_TRUE(window.openDesign(samplePath("violations.json")));
   const GkFindingsModel* model = window.findingsModel();
   ASSERT_EQ(model->rowCount(), 7);
-  EXPECT_EQ(model->columnCount(), 11);
+  EXPECT_EQ(model->columnCount(), 12);
+  EXPECT_EQ(model->headerData(11, Qt::Horizontal).toString(), "layer");
+  EXPECT_EQ(model->index(0, 11).data().toString(), "copper");
   EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "kind");
   EXPECT_EQ(model->index(0, 0).data().toString(), "short");
   EXPECT_EQ(model->index(0, 1).data().toString(), "A1");

@@ -117,3 +117,38 @@ TEST(ClippedParts, EachRegionWithItsAreaAndBoundary) {
   EXPECT_TRUE(clippedParts(*square, *square, kClipDifference, ok).empty());
   EXPECT_TRUE(ok);
 }
+
+TEST(RegionOps, CroppedToBoxKeepsExactlyThePartInsideTheBox) {
+  auto big = makeShape(comb(100));
+  struct Row {
+    const char* name;
+    GkBoundBox2d box;
+    double area;  // worked out by hand
+  };
+  const Row rows[] = {
+      // x 10.5..20.5: the base 10 x 1 less four whole holes and the parts
+      // 0.1 and 0.3 wide of the holes at 10.2 and 20.2; the teeth at 12 to
+      // 18 whole and half of those at 10 and 20, 2 high above y = 1.
+      {"across teeth", GkBoundBox2d(10.5, 20.5, 0, 3), 10 - (0.04 + 4 * 0.16 + 0.12) + 2 * (0.5 + 4 + 0.5)},
+      {"inside a tooth", GkBoundBox2d(40.2, 40.7, 2, 4), 0.5 * 2},
+      {"in a gap", GkBoundBox2d(41.2, 41.7, 2, 4), -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::unique_ptr<GkShape> cropped = croppedToBox(*big, row.box);
+    if (row.area < 0) {
+      EXPECT_EQ(cropped, nullptr);
+      continue;
+    }
+    ASSERT_NE(cropped, nullptr);
+    const GkBoundBox2d b = cropped->GetBoundBox();
+    EXPECT_GE(b.minX, row.box.minX);
+    EXPECT_LE(b.maxX, row.box.maxX);
+    EXPECT_NEAR(shapeArea(*cropped), row.area, 1e-9);
+    // The region clipper agrees on the whole comb against the box.
+    auto boxShape = makeShape(DesignRegion{rect(row.box.minX, row.box.maxX, row.box.minY, row.box.maxY), {}});
+    EXPECT_NEAR(clippedArea(*big, *boxShape, kClipIntersection), row.area, kClipAreaTol);
+  }
+  auto round = makeShape(DesignRegion{circle(5, 5, 2), {}});
+  EXPECT_EQ(croppedToBox(*round, GkBoundBox2d(4, 6, 4, 6)), nullptr);  // arcs are not cut
+}
