@@ -26,8 +26,15 @@ namespace {
 constexpr std::size_t kStripMinVertices = 65536;
 // ... of about this many vertices each, ...
 constexpr std::size_t kVerticesPerStrip = 16384;
+// The two in force (tests make them small).
+std::size_t g_stripMinVertices = kStripMinVertices;
+std::size_t g_verticesPerStrip = kVerticesPerStrip;
 // ... and at most this many.
 constexpr std::size_t kMaxStrips = 256;
+// Groups up to this many vertices take ClipperLib's own nesting of its
+// result; larger ones are nested by containment, which stays near linear
+// where ClipperLib tests many pairs of rings.
+constexpr std::size_t kTreeNestMaxVertices = 8192;
 
 template <typename Solution>
 bool Execute(ClipperLib::Clipper& clipper, GkClipType type, Solution& solution) {
@@ -35,15 +42,66 @@ bool Execute(ClipperLib::Clipper& clipper, GkClipType type, Solution& solution) 
                          ClipperLib::pftPositive);
 }
 
-bool PlainGroup(const GroupRings& group, GkClipType type, PassResult& result) {
+// Adds the rings to the forest, each under the smallest one around it, by
+// decreasing area so that every ring comes after the one around it. Trees
+// are not used: ClipperLib's own nesting of many joined rings costs a
+// containment test per pair of rings. `trusted` false when a ring would
+// land under a ring of its own kind.
+bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
+  std::vector<std::pair<double, std::size_t>> order;
+  order.reserve(rings.size());
+  for (std::size_t i = 0; i < rings.size(); ++i) {
+    if (rings[i].size() >= 3) order.emplace_back(-std::abs(Area2(rings[i])), i);
+  }
+  std::sort(order.begin(), order.end());
+  Containers containers;
+  std::vector<std::size_t> nodeOf(rings.size(), RingForest::npos);
+  RingForest& forest = result.forest;
+  for (const auto& entry : order) {
+    const std::size_t i = entry.second;
+    result.rings.push_back(std::move(rings[i]));
+    nodeOf[i] = forest.nodes.size();
+    forest.nodes.emplace_back();
+    forest.nodes.back().contour = &result.rings.back();
+    containers.Add(result.rings.back(), nodeOf[i], i, Area2(result.rings.back()) < 0);
+  }
+  containers.Seal();
+  trusted = true;
+  for (const auto& entry : order) {
+    const std::size_t node = nodeOf[entry.second];
+    const Path& ring = *forest.nodes[node].contour;
+    const bool hole = Area2(ring) < 0;
+    const Containers::Entry* around = containers.Around(ring, entry.second);
+    // An outer ring lies in a hole or nowhere, a hole in an outer ring.
+    if (hole ? (around == nullptr || around->hole) : (around != nullptr && !around->hole)) {
+      trusted = false;
+      return true;
+    }
+    if (around == nullptr) {
+      forest.roots.push_back(node);
+    } else {
+      forest.nodes[around->node].childs.push_back(node);
+    }
+  }
+  return true;
+}
+
+bool PlainGroup(const GroupRings& group, GkClipType type, PassResult& result, bool& trusted) {
   ClipperLib::Clipper clipper;
   clipper.ZFillFunction(&FillCrossingTag);
   for (std::size_t i = 0; i < group.paths.size(); ++i) {
     clipper.AddPath(*group.paths[i], group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip,
                     true);
   }
-  result.trees.emplace_back(new ClipperLib::PolyTree());
-  return Execute(clipper, type, *result.trees.back());
+  if (group.vertices <= kTreeNestMaxVertices) {
+    result.trees.emplace_back(new ClipperLib::PolyTree());
+    if (!Execute(clipper, type, *result.trees.back())) return false;
+    result.forest.AddTree(*result.trees.back(), RingForest::npos);
+    return true;
+  }
+  Paths rings;
+  if (!Execute(clipper, type, rings)) return false;
+  return NestByContainment(rings, result, trusted);
 }
 
 // Inner borders between strips of about equal vertex count: integers
@@ -54,7 +112,7 @@ std::vector<cInt> Borders(const GroupRings& group) {
   for (const Path* path : group.paths) {
     for (const IntPoint& p : *path) xs.push_back(p.X);
   }
-  const std::size_t strips = std::min(kMaxStrips, std::max<std::size_t>(2, xs.size() / kVerticesPerStrip));
+  const std::size_t strips = std::min(kMaxStrips, std::max<std::size_t>(2, xs.size() / g_verticesPerStrip));
   std::vector<cInt> borders;
   for (std::size_t k = 1; k < strips; ++k) {
     const std::size_t at = xs.size() * k / strips;
@@ -163,7 +221,7 @@ public:
     for (std::size_t k = 0; k < strips; ++k) {
       if (!Strip(k, members[k])) return false;
     }
-    return MergeBlocks() && Nest(trusted);
+    return MergeBlocks() && NestByContainment(m_final, m_result, trusted);
   }
 
 private:
@@ -254,49 +312,6 @@ private:
     return true;
   }
 
-  // Nests every ring of the group under the smallest one around it. Trees
-  // are not used here: ClipperLib's own nesting of many joined rings costs
-  // a containment test per pair of rings.
-  bool Nest(bool& trusted) {
-    // Outer rings before the holes inside them: by decreasing area.
-    std::vector<std::pair<double, std::size_t>> order;
-    order.reserve(m_final.size());
-    for (std::size_t i = 0; i < m_final.size(); ++i) {
-      if (m_final[i].size() >= 3) order.emplace_back(-std::abs(Area2(m_final[i])), i);
-    }
-    std::sort(order.begin(), order.end());
-    Containers containers;
-    std::vector<std::size_t> nodeOf(m_final.size(), RingForest::npos);
-    RingForest& forest = m_result.forest;
-    for (const auto& entry : order) {
-      const std::size_t i = entry.second;
-      m_result.rings.push_back(std::move(m_final[i]));
-      nodeOf[i] = forest.nodes.size();
-      forest.nodes.emplace_back();
-      forest.nodes.back().contour = &m_result.rings.back();
-      containers.Add(m_result.rings.back(), nodeOf[i], i, Area2(m_result.rings.back()) < 0);
-    }
-    containers.Seal();
-    trusted = true;
-    for (const auto& entry : order) {
-      const std::size_t node = nodeOf[entry.second];
-      const Path& ring = *forest.nodes[node].contour;
-      const bool hole = Area2(ring) < 0;
-      const Containers::Entry* around = containers.Around(ring, entry.second);
-      // An outer ring lies in a hole or nowhere, a hole in an outer ring.
-      if (hole ? (around == nullptr || around->hole) : (around != nullptr && !around->hole)) {
-        trusted = false;
-        return true;
-      }
-      if (around == nullptr) {
-        forest.roots.push_back(node);
-      } else {
-        forest.nodes[around->node].childs.push_back(node);
-      }
-    }
-    return true;
-  }
-
   const GroupRings& m_group;
   GkClipType m_type;
   PassResult& m_result;
@@ -333,11 +348,10 @@ bool SweepGroup(const GroupRings& given, std::size_t groupNumber, PassResult& re
 
   const std::size_t first = result.forest.nodes.size();
   bool ok = false;
-  if (group.vertices > kStripMinVertices && group.box.x1 - group.box.x0 > 2) {
+  if (group.vertices > g_stripMinVertices && group.box.x1 - group.box.x0 > 2) {
     ok = StripSweep(group, group.type, result).Run(trusted);
   } else {
-    ok = PlainGroup(group, group.type, result);
-    if (ok) result.forest.AddTree(*result.trees.back(), RingForest::npos);
+    ok = PlainGroup(group, group.type, result, trusted);
   }
   if (ok && group.RootsAreHoles()) DropFrame(group.box, result.forest, first);
   groupOfNode.resize(result.forest.nodes.size(), groupNumber);
@@ -345,4 +359,10 @@ bool SweepGroup(const GroupRings& given, std::size_t groupNumber, PassResult& re
 }
 
 }  // namespace rings
+
+void SetStripSize(std::size_t minVertices, std::size_t perStrip) {
+  rings::g_stripMinVertices = minVertices == 0 ? rings::kStripMinVertices : minVertices;
+  rings::g_verticesPerStrip = perStrip == 0 ? rings::kVerticesPerStrip : perStrip;
+}
+
 }  // namespace clipper_glue

@@ -323,20 +323,25 @@ TEST(SplitAgainstPlain, BoardMinusPadsTrackUnionAndZoneFill) {
     }
     ExpectSameRegion(scene, types);
   }
-  {
-    // Dense enough to be one group of more than 16,384 vertices: swept in
-    // strips.
-    SCOPED_TRACE("dense track union");
-    const Owned tracks = TrackNets(800, 12, nullptr, nullptr, 16);
-    ExpectSameRegion(tracks, std::vector<GkClipType>(tracks.size() - 1, kClipUnion));
-  }
-  {
-    SCOPED_TRACE("board minus dense tracks");
-    Owned board;
-    board.emplace_back(testsupport::MakeShape(testsupport::RoundedRectLoop(0, 0, 18, 15, 1)));
-    for (auto& t : TrackNets(800, 13, nullptr, nullptr, 16)) board.push_back(std::move(t));
-    ExpectSameRegion(board, std::vector<GkClipType>(board.size() - 1, kClipDifference));
-    ExpectSameRegion(board, std::vector<GkClipType>(board.size() - 1, kClipIntersection));
+  // Dense tracks make one group of about 25,000 vertices: one sweep nested
+  // by containment, and with small strips, strips joined pairwise.
+  for (std::size_t strip : {std::size_t(0), std::size_t(2048)}) {
+    SCOPED_TRACE(strip == 0 ? "one sweep" : "strips");
+    clipper_glue::SetStripSize(strip, strip);
+    {
+      SCOPED_TRACE("dense track union");
+      const Owned tracks = TrackNets(800, 12, nullptr, nullptr, 16);
+      ExpectSameRegion(tracks, std::vector<GkClipType>(tracks.size() - 1, kClipUnion));
+    }
+    {
+      SCOPED_TRACE("board minus dense tracks");
+      Owned board;
+      board.emplace_back(testsupport::MakeShape(testsupport::RoundedRectLoop(0, 0, 18, 15, 1)));
+      for (auto& t : TrackNets(800, 13, nullptr, nullptr, 16)) board.push_back(std::move(t));
+      ExpectSameRegion(board, std::vector<GkClipType>(board.size() - 1, kClipDifference));
+      ExpectSameRegion(board, std::vector<GkClipType>(board.size() - 1, kClipIntersection));
+    }
+    clipper_glue::SetStripSize(0, 0);
   }
   {
     SCOPED_TRACE("zone fill");
