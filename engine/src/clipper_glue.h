@@ -46,9 +46,6 @@ constexpr double kScale = 3937.007874015748;
 constexpr double kSampleTol = 0.00254;
 // Tag = key * kTagBase + step; steps must stay below kTagBase.
 constexpr ClipperLib::cInt kTagBase = 10000;
-// Z of the corners of the strips a large sweep is cut into: never a tag (a
-// key is at least 1), and never left in a result.
-constexpr ClipperLib::cInt kSeamTag = -1;
 // Largest magnitude accepted on the grid (ClipperLib's own limit is about
 // 4.61e18); beyond it, or for NaN, ToInt returns kOutOfRange.
 constexpr double kMaxGrid = 4.0e18;
@@ -155,9 +152,9 @@ ENGINE_EXPORT void BuildOperands(const std::vector<GkShape*>& shapes,
 
 // ClipperLib's fill callback for points it creates where two edges cross:
 // when both edges are chords of one circle (all four ends carry its tag,
-// positive or negative), or one is a chord and the other a strip border,
-// the crossing lies within that circle's sampling band and gets the negated
-// tag, "created on this circle". Readers take a negated tag as part of the
+// positive or negative), the crossing lies within that circle's sampling
+// band and gets the negated tag, "created on this circle" (so do the points
+// where a strip border cuts a chord, see clipper_strips.cpp). Readers take a negated tag as part of the
 // circle's run but never build an arc through it.
 ENGINE_EXPORT void FillCrossingTag(ClipperLib::IntPoint& e1bot, ClipperLib::IntPoint& e1top,
                                    ClipperLib::IntPoint& e2bot, ClipperLib::IntPoint& e2top,

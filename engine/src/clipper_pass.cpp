@@ -1,22 +1,21 @@
 // One ClipperLib pass with the positive fill rule, taking the short way
 // wherever the region allows it.
 //
-// Every input ring is classified by its box (grid units, widened by kMargin):
-// - A free ring: no edge of another ring comes within kMargin of its box, and
-//   it is convex and winds once. Nothing crosses it and nothing lies inside
-//   it, so the other rings' winding numbers are constant over it. Whether it
-//   bounds the result follows from those numbers at one of its vertices:
-//   the result on its inside and on its outside differ, and it comes back as
-//   an outer ring or a hole, as it was given (duplicate and collinear points
-//   removed, as the sweep removes them). It never enters the sweep.
-// - Every other ring goes into the sweep of its group: the connected
-//   component of rings whose widened boxes overlap. At every point at most
-//   one group has rings whose box holds it, and every operation gives
-//   "outside" where no ring covers, so the groups' results are independent.
-// Outer rings of one group (and free rings) may still lie inside the holes
-// of another: in the tree form each is put under the smallest result ring
-// that contains it. Any inconsistency there makes the pass run as one plain
-// sweep instead.
+// Two rings touch when each has an edge within kMargin (grid units) of the
+// other's box; rings that do not touch never cross, so one lies inside the
+// other or they are apart. The connected sets of touching rings are the
+// pass's groups. Along all the edges of a group, the rings outside it have
+// one winding number (subject and clip), read at one of its vertices.
+// - A group of one convex ring that winds once is a free ring: whether it
+//   bounds the result follows from those winding numbers, and it comes back
+//   as an outer ring or a hole, as it was given (duplicate and collinear
+//   points removed, as the sweep removes them). It never enters a sweep.
+// - Any other group is swept on its own, a frame around it standing in for
+//   the rings outside it (see GroupRings).
+// The groups' result rings and the free rings are then nested: each root
+// goes under the smallest ring of another group around it. Any
+// inconsistency there (a hole with no outer ring around it, an outer ring
+// inside an outer ring) makes the pass run as one plain sweep instead.
 #include "clipper_rings.h"
 
 #include <algorithm>
@@ -369,22 +368,12 @@ cInt ChordKey(const IntPoint& a, const IntPoint& b) {
   return key >= kTagBase && std::abs(b.Z) == key ? key : 0;
 }
 
-bool IsBorder(const IntPoint& a, const IntPoint& b) { return a.Z == kSeamTag && b.Z == kSeamTag; }
-
 }  // namespace
 
 void FillCrossingTag(IntPoint& e1bot, IntPoint& e1top, IntPoint& e2bot, IntPoint& e2top,
                      IntPoint& pt) {
-  cInt key = 0;
-  if (IsBorder(e1bot, e1top)) {
-    key = ChordKey(e2bot, e2top);
-  } else if (IsBorder(e2bot, e2top)) {
-    key = ChordKey(e1bot, e1top);
-  } else {
-    key = ChordKey(e1bot, e1top);
-    if (ChordKey(e2bot, e2top) != key) key = 0;
-  }
-  if (key != 0) pt.Z = -key;
+  const cInt key = ChordKey(e1bot, e1top);
+  if (key != 0 && ChordKey(e2bot, e2top) == key) pt.Z = -key;
 }
 
 bool RunPass(const Paths& subject, const Paths& clip, GkClipType type, Paths& solution) {

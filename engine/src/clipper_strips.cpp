@@ -14,6 +14,9 @@
 // Points where a border cuts a chord of a circle are created on that
 // circle's band, like the crossings of two of its chords: the arc reads as
 // one run across the border.
+//
+// Groups of up to kTreeNestMaxVertices take ClipperLib's result tree; larger
+// ones and strips nest their rings by containment.
 #include "clipper_rings.h"
 
 namespace clipper_glue {
