@@ -102,6 +102,11 @@ public:
   void AddShape(GkShape* shape, ClipperLib::Paths& out);
   // Writes the final tags into every path set AddShape wrote to.
   void Finish();
+  // Room for about this many circles.
+  void Reserve(std::size_t circles) {
+    m_circles.reserve(circles);
+    m_steps.reserve(circles);
+  }
   // Loop to path with final tags, on its own; exposed for tests.
   void LoopToPath(GkCompositeCurve2d& loop, bool outer, ClipperLib::Path& path);
   // False once a coordinate was non-finite or beyond kMaxGrid.

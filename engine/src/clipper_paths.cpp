@@ -146,6 +146,9 @@ void PathBuilder::AppendArc(AcGeCircArc2d& arc, bool emitFirst, std::size_t tagF
   const std::size_t base = path.size();
   auto sample = [&](double tol) {
     path.resize(base);
+    // The sampling's own point count, so that the path grows once.
+    const int count = GkMath::GetArcBreakCount(arc.radius(), arc.GetArcSweepangle(), tol);
+    if (count > 0 && count <= kMaxRefinedPoints) path.reserve(base + static_cast<std::size_t>(count) + 8);
     ClipperArcSample sink(&path, emitFirst, sum, prev.x, prev.y);
     arc.GetSamplePointXY(sink, tol);
     return sink;
@@ -226,6 +229,7 @@ void BuildOperands(const std::vector<GkShape*>& shapes, const std::vector<GkClip
   out = Operands();
   if (shapes.empty()) return;
   PathBuilder builder;
+  builder.Reserve(shapes.size());
   builder.AddShape(shapes[0], out.subject);
   const std::size_t m = types.size();
   // The passes are sized first: Finish needs every path set in place.
