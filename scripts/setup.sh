@@ -12,7 +12,7 @@ packages=(
   libminizip-dev zlib1g-dev libsodium-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libgeos-dev
-  python3 zip unzip curl xvfb util-linux dpkg-dev
+  python3 zip unzip curl xvfb util-linux dpkg-dev file binutils
   fonts-wqy-microhei
   kicad-demos
 )

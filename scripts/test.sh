@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, a client built against the
-# installed Engine package, then the whole test suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Installs what is missing.
+# installed Engine package, the test suite (the installation tests among
+# it), the .deb and .tar.gz made and checked (scripts/package_test.sh), then
+# the whole test suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Installs what is missing.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -27,6 +29,10 @@ LD_LIBRARY_PATH="$top/build/install-check/prefix/lib:${LD_LIBRARY_PATH:-}" \
 
 echo "== tests"
 (cd build && ctest --output-on-failure -j"$jobs")
+
+if [ "${GK_SKIP_PACKAGES:-0}" != "1" ]; then
+  bash scripts/package_test.sh build
+fi
 
 if [ "${GK_SKIP_SANITIZERS:-0}" != "1" ]; then
   echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -6,6 +6,8 @@
 //   <root>/tmp/            the system temporary folder of the updater (TMPDIR)
 // UpdaterRun runs the updater there inside a PID namespace and a session of
 // its own, so the processes it finds and stops are only those of the test.
+// An installation may instead name another application folder below <root>
+// and another application, which the caller puts there (an installed folder).
 #pragma once
 
 #include "process_test_util.h"
@@ -58,19 +60,25 @@ class TestInstallation {
 public:
   static constexpr const char* kApplication = "BoardAudit";
 
-  TestInstallation()
-      : root(QString::fromStdString(dir_.str())),
-        appDir(root + "/app"),
-        updateDir(root + "/server/update"),
-        tmpDir(root + "/tmp") {
-    QDir().mkpath(appDir);
-    QDir().mkpath(updateDir);
-    QDir().mkpath(tmpDir);
+  // The built updater and the recording application in <root>/app.
+  TestInstallation() : TestInstallation("app", QString::fromLatin1(kApplication)) {
     ready_ = QFile::copy(QStringLiteral(GK_UPDATER_EXE), appDir + "/GKBriselUpdate") &&
              QFile::copy(QStringLiteral(GK_RECORDING_APP_EXE), appDir + "/" + kApplication);
   }
 
+  // An empty application folder <root>/<appFolder> for the application
+  // `application`; the caller puts GKBriselUpdate and the application there.
+  TestInstallation(const QString& appFolder, const QString& application)
+      : root(QString::fromStdString(dir_.str())),
+        appDir(root + "/" + appFolder),
+        updateDir(root + "/server/update"),
+        tmpDir(root + "/tmp"),
+        application_(application) {
+    ready_ = QDir().mkpath(appDir) && QDir().mkpath(updateDir) && QDir().mkpath(tmpDir);
+  }
+
   bool ready() const { return ready_; }
+  const QString& application() const { return application_; }
 
   // The private working folders ("tmpUpdata" and six characters) in the
   // temporary folder; a finished run leaves none unless it started an
@@ -97,7 +105,7 @@ public:
                                    "[UPDATEINFO]\nhttpListURL=%4\n")
                         .arg(downmode)
                         .arg(connectcount)
-                        .arg(QString::fromLatin1(kApplication), baseUrl)
+                        .arg(application_, baseUrl)
                         .toUtf8());
   }
 
@@ -144,6 +152,9 @@ public:
   const QString appDir;
   const QString updateDir;
   const QString tmpDir;
+
+private:
+  const QString application_;
 };
 
 // One run of the updater in the installation, in a PID namespace of its own.
@@ -167,8 +178,19 @@ public:
     env.insert("LC_ALL", "C.UTF-8");
     process_.setProcessEnvironment(env);
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    QStringList args = {"--pid", "--fork", "--mount-proc", "setsid", "sh", "-c", script(), "sh", root_,
-                        app == App::Running ? "1" : "0", instances == Instances::Two ? "1" : "0"};
+    QStringList args = {"--pid",
+                        "--fork",
+                        "--mount-proc",
+                        "setsid",
+                        "sh",
+                        "-c",
+                        script(),
+                        "sh",
+                        root_,
+                        app == App::Running ? "1" : "0",
+                        instances == Instances::Two ? "1" : "0",
+                        installation.appDir,
+                        installation.application()};
     process_.start("unshare", args + arguments);
     process_.waitForStarted();
   }
@@ -184,6 +206,14 @@ public:
   // Command lines of GKBriselUpdate_Old processes seen right after the
   // updater ended.
   QByteArray handedOver() const { return readFile(root_ + "/handed-over.txt"); }
+  // Process id (in the namespace) of the application started before the
+  // updater (App::Running).
+  QByteArray firstApplication() const { return readFile(root_ + "/first-app.pid").trimmed(); }
+  // Ids of the processes running the application program right after the
+  // updater ended, one a line.
+  QStringList applicationsAfter() const {
+    return QString::fromLatin1(readFile(root_ + "/apps-after.txt")).split('\n', Qt::SkipEmptyParts);
+  }
 
   // Ends the namespace and everything in it.
   void release() {
@@ -204,27 +234,36 @@ private:
   }
 
   // The namespace's first process: $1 root, $2 application running, $3 two
-  // updaters; the rest are the updater's arguments.
+  // updaters, $4 application folder, $5 application; the rest are the
+  // updater's arguments. The recording application is waited for until it
+  // logged its start, any other until its process runs the program.
   static QString script() {
     return QStringLiteral(R"sh(
-root=$1; app_running=$2; two=$3; shift 3
+root=$1; app_running=$2; two=$3; appdir=$4; appname=$5; shift 5
 wait_for() { i=0; while [ ! -e "$1" ] && [ $i -lt 12000 ]; do i=$((i+1)); sleep 0.01; done; }
 record() { echo "$2" > "$root/$1.tmp"; mv "$root/$1.tmp" "$root/$1"; }
+apps() { for p in /proc/[0-9]*; do [ "$(readlink "$p/exe" 2>/dev/null)" = "$appdir/$appname" ] && echo "${p#/proc/}"; done; }
 if [ "$app_running" = 1 ]; then
-  "$root/app/BoardAudit" &
+  "$appdir/$appname" &
+  record first-app.pid $!
   i=0
-  while ! grep -q '^start' "$root/app/starts.log" 2>/dev/null && [ $i -lt 3000 ]; do i=$((i+1)); sleep 0.01; done
+  if [ "$appname" = BoardAudit ]; then
+    while ! grep -q '^start' "$appdir/starts.log" 2>/dev/null && [ $i -lt 3000 ]; do i=$((i+1)); sleep 0.01; done
+  else
+    while [ -z "$(apps)" ] && [ $i -lt 3000 ]; do i=$((i+1)); sleep 0.01; done
+  fi
 fi
 if [ "$two" = 1 ]; then
-  "$root/app/GKBriselUpdate" "$@" &
+  "$appdir/GKBriselUpdate" "$@" &
   wait_for "$root/go-second"
-  "$root/app/GKBriselUpdate" "$@"; record second.rc $?
+  "$appdir/GKBriselUpdate" "$@"; record second.rc $?
 else
-  "$root/app/GKBriselUpdate" "$@"; code=$?
+  "$appdir/GKBriselUpdate" "$@"; code=$?
   for p in /proc/[0-9]*; do
     c=$(tr '\0' ' ' < "$p/cmdline" 2>/dev/null)
     case "$c" in *GKBriselUpdate_Old*) echo "$c" >> "$root/handed-over.txt";; esac
   done
+  record apps-after.txt "$(apps)"
   record updater.rc $code
 fi
 wait_for "$root/release"
