@@ -16,7 +16,8 @@ jobs=$(nproc)
 
 echo "== build (Release, GK_BUILD_BENCH=ON)"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DGK_BUILD_TESTS=OFF -DGK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$jobs" --target engine_member_bench engine_region_bench updater_bench_driver
+cmake --build "$build" -j"$jobs" --target engine_member_bench engine_region_bench updater_bench_driver \
+  mainwidget_audit_bench
 
 mkdir -p "$results"
 echo "== member queries and sampling"
@@ -29,6 +30,12 @@ echo "== updater: download against curl, unzipTo against Info-ZIP unzip"
 python3 bench/updater_bench.py --driver "$build/bench/updater_bench_driver" \
   --work "$build/bench-work" --out "$results/updater.json" >/dev/null
 
+echo "== audit: nested N-gons, every kicad-demos copper layer, the video board's stacked planes"
+QT_QPA_PLATFORM=offscreen "$build/mainwidget/mainwidget_audit_bench" > "$results/audit.md"
+
 echo "== results"
 python3 bench/report.py --members "$results/members.json" --regions "$results/regions.json" \
   --updater "$results/updater.json" --markdown "$results/results.md"
+printf '\nAudit (CPU time of the thread, best of three, seconds):\n\n'
+cat "$results/audit.md"
+cat "$results/audit.md" >> "$results/results.md"
