@@ -5,10 +5,14 @@
 //
 // How: every loop becomes an integer polygon on a grid of 0.000254 drawing
 // units, arcs sampled with a chord tolerance of 0.00254 and every arc point
-// tagged with its source arc. The polygon arithmetic runs with the positive
-// fill rule (outer loops are made counter-clockwise, holes clockwise).
-// Wherever a run of equally tagged points survives, the result gets an arc
-// through three of its points; everything else comes back as line segments.
+// tagged with its source circle (arcs with equal grid centre and radius
+// share a tag, so track end caps meeting at a bend come back as one arc).
+// The polygon arithmetic runs with the positive fill rule (outer loops are
+// made counter-clockwise, holes clockwise); rings that touch nothing skip
+// it, and groups of touching rings run as separate, smaller passes with the
+// same result. Wherever a run of equally tagged points survives, the result
+// gets an arc through three of its points; everything else comes back as
+// line segments.
 //
 // Coordinates must stay within about +-1e15 drawing units and be finite;
 // otherwise Execute returns no shapes. Accuracy: boundaries move by at most
