@@ -18,6 +18,7 @@
 
 #include <engine/lineseg2d.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -59,6 +60,14 @@ private:
   // The sampled offset in (lo, hi) nearest to target, or npos.
   std::size_t NearestSampled(std::size_t first, std::size_t target, std::size_t lo,
                              std::size_t hi) const;
+  // Length of the ring's polyline through len points from index first.
+  double RunLength(std::size_t first, std::size_t len) const;
+  // The arc rebuilt for the run of len points from first follows it: its
+  // length matches the run's within a quarter (the chords of one circle are
+  // shorter than its arc by far less; crossings add a little zig-zag) plus
+  // four grid steps. Three grid points that nearly coincide, or a run that
+  // is no arc at all, give a circle of noise that fails this.
+  bool Follows(const AcGeCircArc2d& arc, std::size_t first, std::size_t len) const;
   // The run r .. i-1 ends; close it towards point `to`.
   void CloseRun(std::size_t r, std::size_t i, std::size_t to);
   void CloseRing(std::size_t r);
@@ -68,6 +77,9 @@ private:
   void MergeIntoFirstArc(std::size_t r);
 
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+  static constexpr double kPi = 3.14159265358979323846;
+  static constexpr double kRunLengthSlack = 0.25;
+  static constexpr double kRunLengthGrid = 4.0 / kScale;
   // Hops of at most this many grid units (|dX| + |dY|) have no direction.
   static constexpr ClipperLib::cInt kNoDirection = 2;
 
@@ -142,11 +154,30 @@ std::size_t RingReader::RunChain(std::size_t first, std::size_t len) {
     Polyline(first, last);
     return npos;
   }
+  std::unique_ptr<AcGeCircArc2d> arc(new AcGeCircArc2d(pa, pm, pb));
+  if (!Follows(*arc, a, la - fa + 1)) {
+    Polyline(first, last);
+    return npos;
+  }
   if (fa > 0) Polyline(first, a);
   const bool startsWithArc = fa == 0;
-  m_members.emplace_back(new AcGeCircArc2d(pa, pm, pb));
+  m_members.emplace_back(arc.release());
   if (b != last) Polyline(b, last);
   return startsWithArc ? b : npos;
+}
+
+double RingReader::RunLength(std::size_t first, std::size_t len) const {
+  double length = 0.0;
+  for (std::size_t k = 0; k + 1 < len; ++k) {
+    length += Pt((first + k) % m_count).distanceTo(Pt((first + k + 1) % m_count));
+  }
+  return length;
+}
+
+bool RingReader::Follows(const AcGeCircArc2d& arc, std::size_t first, std::size_t len) const {
+  const double run = RunLength(first, len);
+  const double along = arc.IsCircle() ? 2.0 * kPi * arc.radius() : arc.GetArcLength();
+  return std::isfinite(along) && std::fabs(along - run) <= kRunLengthSlack * run + kRunLengthGrid;
 }
 
 void RingReader::CloseRun(std::size_t r, std::size_t i, std::size_t to) {
@@ -178,10 +209,14 @@ void RingReader::FullCircle() {
     Polyline(0, 0);
     return;
   }
-  auto* circle = new AcGeCircArc2d(p0, p1, p2);
+  std::unique_ptr<AcGeCircArc2d> circle(new AcGeCircArc2d(p0, p1, p2));
   circle->SetIsCircle(true);
   circle->setAngles(0.0, 0.0);
-  m_members.emplace_back(circle);
+  if (!Follows(*circle, 0, m_count + 1)) {
+    Polyline(0, 0);
+    return;
+  }
+  m_members.emplace_back(circle.release());
 }
 
 void RingReader::CloseRing(std::size_t r) {
@@ -228,6 +263,11 @@ void RingReader::MergeIntoFirstArc(std::size_t r) {
   const AcGePoint2d pa = Pt(start);
   const AcGePoint2d pb = Pt(m_firstArcEnd);
   if (m == npos || !AcGeCircArc2d::IsCirArc(pa, Pt((start + m) % m_count), pb, GkGeoLib::g_tol)) {
+    Polyline(r, 0);
+    return;
+  }
+  AcGeCircArc2d merged(pa, Pt((start + m) % m_count), pb);
+  if (!Follows(merged, start, runLength)) {
     Polyline(r, 0);
     return;
   }
