@@ -5,6 +5,7 @@
 #include "daylog.h"
 #include "platform.h"
 
+#include <testsupport/file_bytes.h>
 #include <testsupport/temp_dir.h>
 
 #include <gtest/gtest.h>
@@ -18,21 +19,8 @@
 
 using namespace carrack;
 
-namespace {
-
-std::string readBytes(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string utf8Of(const std::filesystem::path& p) {
-  const auto u8 = p.u8string();
-  return std::string(u8.begin(), u8.end());
-}
-
-}  // namespace
+using testsupport::fileBytes;
+using testsupport::utf8Of;
 
 TEST(PlatformProgramFolder, HoldsThisTestProgram) {
   const std::string folder = platform::programFolder();
@@ -97,6 +85,6 @@ TEST(PlatformOpenAppend, AppendsBytesUnchangedUnderAUnicodeName) {
     std::fputs(piece, f);
     std::fclose(f);
   }
-  EXPECT_EQ(readBytes(folder / "all.csv"), "tag,1,2\nx\r\n");
+  EXPECT_EQ(fileBytes(folder / "all.csv"), "tag,1,2\nx\r\n");
   EXPECT_EQ(platform::openAppend(utf8Of(folder / "missing" / "all.csv")), nullptr);
 }

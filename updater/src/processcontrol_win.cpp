@@ -12,18 +12,12 @@
 #include <versionhelpers.h>
 
 #include <algorithm>
-#include <cwchar>
+#include <filesystem>
 #include <vector>
 
 namespace {
 
-std::wstring wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
+std::wstring wide(const std::string& utf8) { return std::filesystem::u8path(utf8).wstring(); }
 
 // Ids the search and the termination never touch: the idle process (0) and
 // the kernel's System process (4).

@@ -4,6 +4,7 @@
 // started with each verb, and the debug privilege. Every wait is bounded.
 #include "processplatform.h"
 
+#include <testsupport/file_bytes.h>
 #include <testsupport/temp_dir.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +20,9 @@
 
 namespace fs = std::filesystem;
 
+using testsupport::fileBytes;
+using testsupport::utf8Of;
+
 namespace {
 
 // Longest a child may take to start and report (ms); Wine starts a program
@@ -26,23 +30,13 @@ namespace {
 constexpr int kStartTimeoutMs = 20000;
 constexpr int kPollMs = 20;
 
-std::string utf8Of(const fs::path& p) {
-  const auto u8 = p.u8string();
-  return std::string(u8.begin(), u8.end());
-}
 
-std::string readReport(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // The report of a child, or "" when none came within kStartTimeoutMs.
 std::string awaitReport(const fs::path& p) {
   for (int waited = 0; waited < kStartTimeoutMs; waited += kPollMs) {
     std::error_code ec;
-    if (fs::exists(p, ec)) return readReport(p);
+    if (fs::exists(p, ec)) return fileBytes(p);
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
   }
   return "";
