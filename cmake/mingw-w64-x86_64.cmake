@@ -18,8 +18,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Test programs are run through Wine (gtest_discover_tests and ctest use it).
+# Test programs are run through Wine (gtest_discover_tests and ctest use it),
+# by way of wine-run.sh, which keeps Wine's background services off the
+# output that CMake and CTest read.
 find_program(GK_WINE64 NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(GK_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${GK_WINE64})
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh;${GK_WINE64}")
 endif()

@@ -30,10 +30,15 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 wine=/usr/lib/wine/wine64
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  rm -rf "$WINEPREFIX"
-  "$wine" wineboot --init >/dev/null 2>&1
-fi
+# A fresh prefix for every run, so that nothing of an earlier run (files in
+# its temporary folder, registry entries) reaches this one. wineboot's exit
+# status is not reliable on a first start; the prefix is checked instead,
+# after the server has finished setting it up.
+/usr/lib/wine/wineserver -k 2>/dev/null || true  # a server left by an interrupted run
+rm -rf "$WINEPREFIX"
+"$wine" wineboot --init >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver -w
+test -f "$WINEPREFIX/system.reg" || { echo "test-windows: wineboot made no prefix" >&2; exit 1; }
 
 # One wine server for the build's test discovery and the whole test run:
 # without it every program would start its own and race the previous one's
@@ -52,5 +57,8 @@ done
 cmake --build "$out/build" -j"$jobs"
 
 echo "== tests under Wine"
-(cd "$out/build" && ctest --output-on-failure -j"$jobs" --timeout 120)
+(cd "$out/build" && ctest --output-on-failure -j"$jobs" --timeout 300)
+# Each program's own count of cases (CTest counts the programs).
+grep -h -e '^[0-9]*/[0-9]* Testing: ' -e '^\[==========\] .* ran\.' -e '^\[  PASSED  \]' \
+  -e '^\[  SKIPPED \]' "$out/build/Testing/Temporary/LastTest.log" | sed 's|^[0-9]*/[0-9]* Testing: |-- |'
 echo "== all Windows tests passed"
