@@ -180,6 +180,10 @@ TEST(FilePlatform, FolderLevelsAreMadeOnceAndFilesAreNoFolders) {
   std::ofstream(dir.path() / "file") << "x";
   EXPECT_FALSE(makeFolderLevel(utf8Of(dir.path() / "file")));
   EXPECT_EQ(filePermissionBits(level), 0755);
+  // Neither a folder, nor a file, nor a missing name is a link.
+  EXPECT_FALSE(isSymbolicLink(level));
+  EXPECT_FALSE(isSymbolicLink(utf8Of(dir.path() / "file")));
+  EXPECT_FALSE(isSymbolicLink(utf8Of(dir.path() / "nothing")));
   EXPECT_EQ(filePermissionBits(utf8Of(dir.path() / "nothing")), -1);
 }
 
