@@ -16,6 +16,7 @@ packages=(
   fonts-wqy-microhei
   kicad-demos
 )
+packages+=("$@")  # extra packages a caller needs (e.g. the Windows tools)
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

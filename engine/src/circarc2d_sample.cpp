@@ -6,6 +6,9 @@
 #include <cmath>
 #include <vector>
 
+// Also defined here so that the DLL exports it (see GkMath::kMaxArcBreakCount).
+constexpr int AcGeCircArc2d::kMaxSamplePoints;
+
 namespace {
 
 constexpr double kQuarterPi = 0.7853981633974483;

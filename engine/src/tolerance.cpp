@@ -14,6 +14,11 @@ using gk::kPi;
 
 GkTolerance GkGeoLib::g_tol;
 
+// Defined here as well as in the class, so that the DLL emits and exports the
+// constant: a Windows client that binds it to a reference (std::max, a
+// test's EXPECT_EQ) imports it from the library.
+constexpr int GkMath::kMaxArcBreakCount;
+
 GkTolerance GkTolerance::GetSquareTol(GkTolerance tol) {
   GkTolerance squared;
   squared.SetEqualPoint(tol.EqualPoint() * tol.EqualPoint());
@@ -104,6 +109,13 @@ double GkMath::Pow(const double& base, const double& exponent) {
   errno = 0;
   const double result = std::pow(base, exponent);
   if (errno == EDOM || errno == ERANGE) return 0.0;
+  // Not every C library reports through errno (mingw-w64's pow leaves it
+  // alone on overflow), so the errors are also read off the result: an
+  // infinity from finite operands is an overflow or a pole, a NaN from
+  // operands that are numbers a domain error.
+  const bool finiteOperands = std::isfinite(base) && std::isfinite(exponent);
+  if (std::isinf(result) && finiteOperands) return 0.0;
+  if (std::isnan(result) && !std::isnan(base) && !std::isnan(exponent)) return 0.0;
   return result;
 }
 

@@ -292,6 +292,9 @@ TEST(Round, OutOfIntRangeSaturatesAndNaNGivesZero) {
 TEST(Pow, DomainAndRangeErrorsGiveZero) {
   EXPECT_EQ(GkMath::Pow(-8.0, 1.0 / 3), 0.0);
   EXPECT_EQ(GkMath::Pow(10.0, 400.0), 0.0);
+  EXPECT_EQ(GkMath::Pow(-10.0, 401.0), 0.0);  // overflow to -infinity
+  EXPECT_EQ(GkMath::Pow(0.0, -1.0), 0.0);     // pole error
+  EXPECT_EQ(GkMath::Pow(kInf, 2.0), kInf);     // an infinite operand is no error
   EXPECT_EQ(GkMath::Pow(2.0, 10.0), 1024.0);
   EXPECT_EQ(GkMath::Pow(-2.0, 3.0), -8.0);
   EXPECT_EQ(GkMath::Pow(0.0, 0.0), 1.0);

@@ -40,7 +40,7 @@ std::FILE* openDayLog(const std::string& programFolder, const LocalDate& date, s
   for (const std::string* folder : {&logFolder, &dayFolder}) {
     if (!platform::pathExists(*folder)) platform::createFolder(*folder);
   }
-  return std::fopen(path.c_str(), "ab+");
+  return platform::openAppend(path);
 }
 
 std::FILE* openDayLog(std::string& path) {

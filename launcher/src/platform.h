@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace carrack {
@@ -17,8 +18,8 @@ struct LocalDate {
 
 namespace platform {
 
-// Folder of the running executable, without a trailing separator; empty when
-// the system cannot tell. No length limit.
+// Folder of the running executable (UTF-8), without a trailing separator;
+// empty when the system cannot tell. No length limit.
 std::string programFolder();
 
 // Milliseconds of a monotonic clock that starts at boot (it keeps counting
@@ -36,6 +37,11 @@ bool createFolder(const std::string& path);
 
 // Separator between path components on this system.
 char pathSeparator();
+
+// Opens `path` with C stdio mode "ab+" (created if missing, every write
+// appended, bytes unchanged); nullptr when it cannot be opened (errno says
+// why). Paths are UTF-8 on every system.
+std::FILE* openAppend(const std::string& path);
 
 }  // namespace platform
 }  // namespace carrack

@@ -52,4 +52,6 @@ bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) 
 
 char pathSeparator() { return '/'; }
 
+std::FILE* openAppend(const std::string& path) { return std::fopen(path.c_str(), "ab+"); }
+
 }  // namespace carrack::platform

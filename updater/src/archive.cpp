@@ -61,7 +61,7 @@ bool readEntry(unzFile zip, qint64 index, ZipEntry& entry, bool& nameIsFolder) {
 bool openLevels(const FolderHandle& base, const QStringList& parts, FolderHandle& deepest) {
   for (const QString& part : parts) {
     FolderHandle child;
-    if (!child.openChild(deepest.isOpen() ? deepest : base, part, true)) return false;
+    if (!child.openChild(deepest.isOpen() ? deepest : base, part.toStdString(), true)) return false;
     deepest = std::move(child);
   }
   return true;
@@ -102,7 +102,7 @@ bool extractEntry(unzFile zip, const ZipEntry& entry, bool nameIsFolder, const F
   if (entry.uncompressedSize > static_cast<quint64>(budget.left)) return false;
 
   NewFile file;
-  if (!file.createIn(folder.isOpen() ? folder : base, parts.last())) return false;
+  if (!file.createIn(folder.isOpen() ? folder : base, parts.last().toStdString())) return false;
   if (!inflateInto(zip, file, budget)) {
     file.discard();
     return false;
@@ -138,7 +138,7 @@ bool unzipTo(const QString& archivePath, const QString& targetFolder) {
   Budget budget{limits.budgetFor(QFileInfo(archivePath).size())};
 
   unz_global_info64 global{};
-  bool ok = base.open(targetFolder) && unzGetGlobalInfo64(zip, &global) == UNZ_OK &&
+  bool ok = base.open(targetFolder.toStdString()) && unzGetGlobalInfo64(zip, &global) == UNZ_OK &&
             global.number_entry <= static_cast<ZPOS64_T>(qMax<qint64>(limits.maxEntries, 0));
   for (ZPOS64_T i = 0; ok && i < global.number_entry; ++i) {
     const int moved = i == 0 ? unzGoToFirstFile(zip) : unzGoToNextFile(zip);

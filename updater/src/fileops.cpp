@@ -43,8 +43,8 @@ bool copyFile(const QString& source, const QString& target, bool overwrite) {
   const QString folder = dst.absolutePath();
   if (!QDir(folder).exists()) QDir().mkpath(folder);
 
-  const bool targetExists = dst.exists() || isSymbolicLink(target);
-  if (targetExists && (!overwrite || dst.isDir() || isReadOnlyFile(target))) return false;
+  const bool targetExists = dst.exists() || isSymbolicLink(target.toStdString());
+  if (targetExists && (!overwrite || dst.isDir() || isReadOnlyFile(target.toStdString()))) return false;
 
   QFile in(source);
   if (!in.open(QIODevice::ReadOnly)) return false;
@@ -55,18 +55,18 @@ bool copyFile(const QString& source, const QString& target, bool overwrite) {
   out.close();
 
   // -1 when a mode cannot be read; never turned into a mode of its own.
-  const int targetMode = targetExists ? filePermissionBits(target) : -1;
-  const int sourceMode = filePermissionBits(source);
+  const int targetMode = targetExists ? filePermissionBits(target.toStdString()) : -1;
+  const int sourceMode = filePermissionBits(source.toStdString());
   int mode = targetMode >= 0 ? targetMode : (sourceMode >= 0 ? (sourceMode & 0777) : -1);
   if (mode >= 0) mode &= ~kForbiddenModeBits;  // nobody else may change what is installed
   FileTimes times;
   times.access = src.lastRead().toSecsSinceEpoch();
   times.modification = src.lastModified().toSecsSinceEpoch();
   times.creation = times.modification;
-  if (mode < 0 || !setFilePermissionBits(out.fileName(), mode)) return false;
-  setFileTimes(out.fileName(), times);  // keeping the times is a courtesy, not a must
+  if (mode < 0 || !setFilePermissionBits(out.fileName().toStdString(), mode)) return false;
+  setFileTimes(out.fileName().toStdString(), times);  // keeping the times is a courtesy, not a must
 
-  if (!replaceFile(out.fileName(), target)) return false;
+  if (!replaceFile(out.fileName().toStdString(), target.toStdString())) return false;
   out.setAutoRemove(false);
   return true;
 }
@@ -88,7 +88,7 @@ bool copyDir(const QString& source, const QString& target) {
 
 bool removeDir(const QString& folder) {
   if (folder.isEmpty()) return false;
-  if (isSymbolicLink(folder)) return QFile::remove(folder);  // the link, not what it names
+  if (isSymbolicLink(folder.toStdString())) return QFile::remove(folder);  // the link, not what it names
   if (!QFileInfo(folder).isDir()) return true;
   for (const QFileInfo& entry : folderEntries(folder)) {
     if (entry.isDir() && !entry.isSymLink()) {

@@ -1,17 +1,18 @@
 // File services that differ between operating systems, used by archive
 // extraction and file copying. One implementation file per system
-// (fileplatform_posix.cpp today), chosen by the build.
+// (fileplatform_posix.cpp, fileplatform_win.cpp), chosen by the build. Plain
+// C++ types, so that each builds without Qt: paths are UTF-8 strings.
 #pragma once
 
-#include <QString>
-#include <QtGlobal>
+#include <cstdint>
+#include <string>
 
 // Times of a file in seconds since 1970-01-01 UTC. Systems that cannot set
 // a creation time ignore it.
 struct FileTimes {
-  qint64 access = 0;
-  qint64 creation = 0;
-  qint64 modification = 0;
+  std::int64_t access = 0;
+  std::int64_t creation = 0;
+  std::int64_t modification = 0;
 };
 
 // How an extracted file's permissions are set when it is finished.
@@ -37,16 +38,19 @@ public:
   FolderHandle& operator=(FolderHandle&& other) noexcept;
 
   // Opens the folder `path`; false when it is missing, a link or no folder.
-  bool open(const QString& path);
+  bool open(const std::string& path);
   // Opens the child folder `name` (one level, no separator) of `parent`,
   // creating it first when `create` is set and it is missing; false when it
   // exists as a link or as anything but a folder.
-  bool openChild(const FolderHandle& parent, const QString& name, bool create);
+  bool openChild(const FolderHandle& parent, const std::string& name, bool create);
   bool isOpen() const { return handle_ >= 0; }
-  qintptr handle() const { return handle_; }
+  std::intptr_t handle() const { return handle_; }
 
 private:
-  qintptr handle_ = -1;
+  friend class NewFile;
+  std::intptr_t handle_ = -1;
+  std::string path_;  // Windows: children are reached by path below the
+                      // handle, which keeps the folder from being moved
 };
 
 // A file being written from scratch, never through a symbolic link. Closed
@@ -60,13 +64,13 @@ public:
 
   // Creates `path` for writing, replacing an existing ordinary file. Fails
   // for a read-only existing file, for a symbolic link and for a folder.
-  bool create(const QString& path);
+  bool create(const std::string& path);
   // The same for the entry `name` (one level) of the open `folder`: an
   // existing ordinary, writable file is removed first, then the file is
   // created exclusively, so nothing that appears meanwhile is written through.
-  bool createIn(const FolderHandle& folder, const QString& name);
+  bool createIn(const FolderHandle& folder, const std::string& name);
   // Writes all `size` bytes; false on any failure.
-  bool write(const char* data, qint64 size);
+  bool write(const char* data, std::int64_t size);
   // Applies `permissions` (without kForbiddenModeBits) and `times`, then
   // closes; false if any step failed.
   bool finish(const FileTimes& times, const FilePermissions& permissions);
@@ -74,31 +78,41 @@ public:
   void discard();
 
 private:
-  qintptr handle_ = -1;
-  qintptr folder_ = -1;  // a duplicate of the folder handle for createIn
-  QString path_;         // the path for create, the entry name for createIn
+  std::intptr_t handle_ = -1;
+  std::intptr_t folder_ = -1;  // a duplicate of the folder handle for createIn
+  std::string path_;     // the path for create; createIn: the entry name
+                         // (POSIX) or the file's full path (Windows)
 };
 
 // Makes sure `path` is a real folder: creates it when missing (one level,
 // the parent must exist); false when it exists as anything else, including a
 // symbolic link to a folder.
-bool makeFolderLevel(const QString& path);
+bool makeFolderLevel(const std::string& path);
 
 // True when `path` is a symbolic link (dangling or not).
-bool isSymbolicLink(const QString& path);
+bool isSymbolicLink(const std::string& path);
 
 // True when `path` exists and its owner may not write it.
-bool isReadOnlyFile(const QString& path);
+bool isReadOnlyFile(const std::string& path);
 
 // Moves `from` onto `to` in one step, replacing an existing `to`; both lie in
 // the same folder.
-bool replaceFile(const QString& from, const QString& to);
+bool replaceFile(const std::string& from, const std::string& to);
 
 // Sets the access and modification times of the existing file `path`.
-bool setFileTimes(const QString& path, const FileTimes& times);
+bool setFileTimes(const std::string& path, const FileTimes& times);
 
 // Permission bits (0..07777) of `path`, -1 when it cannot be read.
-int filePermissionBits(const QString& path);
+int filePermissionBits(const std::string& path);
 
 // Sets the permission bits of `path`.
-bool setFilePermissionBits(const QString& path, int mode);
+bool setFilePermissionBits(const std::string& path, int mode);
+
+// Seconds since 1970-01-01 UTC of a wall-clock time in the system's local
+// time zone, by the zone's rules at that date (daylight saving included).
+// The fields must form a valid date and time.
+std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int minute, int second);
+
+// A name in the system's narrow encoding (Windows: the ANSI code page; POSIX:
+// the locale's encoding), as UTF-8.
+std::string ansiToUtf8(const std::string& bytes);

@@ -2,7 +2,10 @@
 // utimensat/futimens, permissions from mode bits.
 #include "fileplatform.h"
 
+#include <QDateTime>
 #include <QFile>
+
+#include <utility>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -11,9 +14,10 @@
 
 namespace {
 
-QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+// UTF-8 at the interface, the local 8-bit encoding of file names here.
+QByteArray encoded(const std::string& path) { return QFile::encodeName(QString::fromStdString(path)); }
 
-timespec toTimespec(qint64 secs) {
+timespec toTimespec(std::int64_t secs) {
   timespec ts{};
   ts.tv_sec = static_cast<time_t>(secs);
   ts.tv_nsec = 0;
@@ -28,7 +32,7 @@ FolderHandle::~FolderHandle() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept : handle_(other.handle_) {
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
   other.handle_ = -1;
 }
 
@@ -36,12 +40,13 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
   if (this != &other) {
     if (handle_ >= 0) ::close(static_cast<int>(handle_));
     handle_ = other.handle_;
+    path_ = std::move(other.path_);
     other.handle_ = -1;
   }
   return *this;
 }
 
-bool FolderHandle::open(const QString& path) {
+bool FolderHandle::open(const std::string& path) {
   const int fd = ::open(encoded(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   *this = FolderHandle();
@@ -49,8 +54,8 @@ bool FolderHandle::open(const QString& path) {
   return true;
 }
 
-bool FolderHandle::openChild(const FolderHandle& parent, const QString& name, bool create) {
-  if (!parent.isOpen() || name.isEmpty() || name.contains('/') || name == "." || name == "..")
+bool FolderHandle::openChild(const FolderHandle& parent, const std::string& name, bool create) {
+  if (!parent.isOpen() || name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
     return false;
   const int dir = static_cast<int>(parent.handle());
   const QByteArray n = encoded(name);
@@ -67,8 +72,8 @@ NewFile::~NewFile() {
   if (folder_ >= 0) ::close(static_cast<int>(folder_));
 }
 
-bool NewFile::createIn(const FolderHandle& folder, const QString& name) {
-  if (!folder.isOpen() || name.isEmpty() || name.contains('/') || name == "." || name == "..")
+bool NewFile::createIn(const FolderHandle& folder, const std::string& name) {
+  if (!folder.isOpen() || name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
     return false;
   const int dir = static_cast<int>(folder.handle());
   const QByteArray n = encoded(name);
@@ -91,7 +96,7 @@ bool NewFile::createIn(const FolderHandle& folder, const QString& name) {
   return true;
 }
 
-bool NewFile::create(const QString& path) {
+bool NewFile::create(const std::string& path) {
   const QByteArray p = encoded(path);
   struct stat st {};
   if (::lstat(p.constData(), &st) == 0) {
@@ -104,7 +109,7 @@ bool NewFile::create(const QString& path) {
   return true;
 }
 
-bool NewFile::write(const char* data, qint64 size) {
+bool NewFile::write(const char* data, std::int64_t size) {
   if (handle_ < 0) return false;
   while (size > 0) {
     const ssize_t n = ::write(static_cast<int>(handle_), data, static_cast<size_t>(size));
@@ -146,7 +151,7 @@ void NewFile::discard() {
   }
 }
 
-bool makeFolderLevel(const QString& path) {
+bool makeFolderLevel(const std::string& path) {
   const QByteArray p = encoded(path);
   struct stat st {};
   if (::lstat(p.constData(), &st) == 0) return S_ISDIR(st.st_mode);
@@ -155,31 +160,39 @@ bool makeFolderLevel(const QString& path) {
   return errno == EEXIST && ::lstat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool isSymbolicLink(const QString& path) {
+bool isSymbolicLink(const std::string& path) {
   struct stat st {};
   return ::lstat(encoded(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-bool isReadOnlyFile(const QString& path) {
+bool isReadOnlyFile(const std::string& path) {
   struct stat st {};
   return ::stat(encoded(path).constData(), &st) == 0 && modeIsReadOnly(st.st_mode);
 }
 
-bool replaceFile(const QString& from, const QString& to) {
+bool replaceFile(const std::string& from, const std::string& to) {
   return ::rename(encoded(from).constData(), encoded(to).constData()) == 0;
 }
 
-bool setFileTimes(const QString& path, const FileTimes& times) {
+bool setFileTimes(const std::string& path, const FileTimes& times) {
   const timespec ts[2] = {toTimespec(times.access), toTimespec(times.modification)};
   return ::utimensat(AT_FDCWD, encoded(path).constData(), ts, 0) == 0;
 }
 
-int filePermissionBits(const QString& path) {
+int filePermissionBits(const std::string& path) {
   struct stat st {};
   if (::stat(encoded(path).constData(), &st) != 0) return -1;
   return static_cast<int>(st.st_mode & 07777);
 }
 
-bool setFilePermissionBits(const QString& path, int mode) {
+bool setFilePermissionBits(const std::string& path, int mode) {
   return ::chmod(encoded(path).constData(), static_cast<mode_t>(mode)) == 0;
+}
+
+std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int minute, int second) {
+  return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::LocalTime).toSecsSinceEpoch();
+}
+
+std::string ansiToUtf8(const std::string& bytes) {
+  return QString::fromLocal8Bit(bytes.data(), static_cast<int>(bytes.size())).toStdString();
 }

@@ -139,9 +139,9 @@ void GKThreadDownLoad::run() {
     if (!keyUsable)
       std::fputs("GKBriselUpdate: the public key in updata.ini is not a valid key; no update\n", stderr);
     WorkFolder work;
-    if (keyUsable && work.create(QDir::tempPath())) {
-      lastWorkFolder_ = work.path();
-      const QString workDir = workDirFor(work.path(), s.LocatTempDir);
+    if (keyUsable && work.create(QDir::tempPath().toStdString())) {
+      lastWorkFolder_ = QString::fromStdString(work.path());
+      const QString workDir = workDirFor(QString::fromStdString(work.path()), s.LocatTempDir);
       QDir().mkpath(workDir);
       const QString remoteListPath = workDir + s.newListFileName;
       emit setTip(tr("downStartTip"));

@@ -27,7 +27,7 @@ bool copyInto(QFile& from, NewFile& to) {
   }
 }
 
-bool exists(const QString& path) { return QFileInfo::exists(path) || isSymbolicLink(path); }
+bool exists(const QString& path) { return QFileInfo::exists(path) || isSymbolicLink(path.toStdString()); }
 
 }  // namespace
 
@@ -42,7 +42,7 @@ bool InstallTransaction::makeLevels(const QStringList& levels, QString& folder) 
   for (const QString& level : levels) {
     folder += '/' + level;
     const bool existed = exists(folder);
-    if (!makeFolderLevel(folder)) return false;  // a link or a file is refused
+    if (!makeFolderLevel(folder.toStdString())) return false;  // a link or a file is refused
     if (!existed) createdFolders_.append(folder);
   }
   return true;
@@ -60,22 +60,22 @@ bool InstallTransaction::add(const QString& source, const QString& relative, boo
   entry.fresh = folderPath + "/." + name + kFreshMark;
   entry.backup = folderPath + "/." + name + kBackupMark;
   entry.hadTarget = exists(entry.target);
-  if (entry.hadTarget && (QFileInfo(entry.target).isDir() || isReadOnlyFile(entry.target)))
+  if (entry.hadTarget && (QFileInfo(entry.target).isDir() || isReadOnlyFile(entry.target.toStdString())))
     return false;
 
   QFile in(source);
   FolderHandle folder;
   NewFile out;
-  if (!in.open(QIODevice::ReadOnly) || !folder.open(folderPath) ||
-      !out.createIn(folder, "." + name + kFreshMark))
+  if (!in.open(QIODevice::ReadOnly) || !folder.open(folderPath.toStdString()) ||
+      !out.createIn(folder, ("." + name + kFreshMark).toStdString()))
     return false;
   entries_.append(entry);  // from here on rollback removes the new file
   if (!copyInto(in, out)) {
     out.discard();
     return false;
   }
-  const int targetMode = entry.hadTarget && !isSymbolicLink(entry.target) ? filePermissionBits(entry.target) : -1;
-  int mode = targetMode >= 0 ? targetMode : filePermissionBits(source);
+  const int targetMode = entry.hadTarget && !isSymbolicLink(entry.target.toStdString()) ? filePermissionBits(entry.target.toStdString()) : -1;
+  int mode = targetMode >= 0 ? targetMode : filePermissionBits(source.toStdString());
   if (mode < 0) mode = 0644;
   if (executable) mode |= 0111;
   FilePermissions permissions;
@@ -90,12 +90,12 @@ bool InstallTransaction::add(const QString& source, const QString& relative, boo
 
 bool InstallTransaction::commit() {
   for (Entry& entry : entries_) {
-    if (entry.hadTarget && !replaceFile(entry.target, entry.backup)) {
+    if (entry.hadTarget && !replaceFile(entry.target.toStdString(), entry.backup.toStdString())) {
       rollback();
       return false;
     }
     entry.placed = true;  // from here on rollback puts the backup back
-    if (!replaceFile(entry.fresh, entry.target)) {
+    if (!replaceFile(entry.fresh.toStdString(), entry.target.toStdString())) {
       rollback();
       return false;
     }
@@ -112,7 +112,7 @@ void InstallTransaction::rollback() {
     const Entry& entry = entries_[i];
     if (entry.placed) {
       if (entry.hadTarget) {
-        replaceFile(entry.backup, entry.target);
+        replaceFile(entry.backup.toStdString(), entry.target.toStdString());
       } else {
         QFile::remove(entry.target);
       }

@@ -1,5 +1,5 @@
-// The platform-independent part of process control: the self-copy hand-over
-// and the event-processing wait.
+// The platform-independent part of process control: the self-copy hand-over,
+// the event-processing wait, and the Qt face of the platform's operations.
 #include "processcontrol.h"
 
 #include "fileops.h"
@@ -9,6 +9,26 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+
+bool checkSingleInstance() { return processplatform::checkSingleInstance(); }
+
+QString singleInstanceLockName() { return QString::fromStdString(processplatform::singleInstanceLockName()); }
+
+bool enableDebugPrivilege() { return processplatform::enableDebugPrivilege(); }
+
+bool isMatchableProcessName(const QString& name) {
+  return processplatform::isMatchableProcessName(name.toStdString());
+}
+
+qint64 findProcessByName(const QString& name, const QString& preferredFolder) {
+  return processplatform::findProcessByName(name.toStdString(), preferredFolder.toStdString());
+}
+
+bool killProcess(qint64 pid, int graceMs) { return processplatform::killProcess(pid, graceMs); }
+
+bool startProgram(const QString& path, int mode, const QString& parameters) {
+  return processplatform::startProgram(path.toStdString(), mode, parameters.toStdString());
+}
 
 void waitMs(int ms) {
   QEventLoop loop;

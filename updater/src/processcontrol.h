@@ -2,23 +2,17 @@
 // copy of its own executable, finding and stopping the running application,
 // starting programs, and waiting without blocking event processing.
 //
-// The operating-system part lives in processcontrol_<os>.cpp, chosen by the
-// build; processcontrol.cpp holds what is the same everywhere. Every operation
+// The operating-system part lives in processcontrol_<os>.cpp behind the
+// Qt-free processplatform.h, chosen by the build; processcontrol.cpp holds
+// what is the same everywhere and passes strings on as UTF-8. Every operation
 // fails silently towards its caller (results are for tests and for callers
 // that want them); none of them shares state with another.
 #pragma once
 
+#include "processplatform.h"
+
 #include <QString>
 #include <QtGlobal>
-
-// Name of the single-instance lock.
-inline constexpr const char* kSingleInstanceLockName = "GKBriselUpdate.exe";
-
-// Start modes of startProgram.
-enum StartMode : int {
-  StartElevatedWhereAvailable = 0,  // "RunAs" where the system has elevation
-  StartOpen = 1,                    // always plain "open", never elevated
-};
 
 // Takes the process-wide single-instance lock. False exactly when another
 // holder (another updater) already has it; true otherwise, including when the
@@ -27,7 +21,8 @@ enum StartMode : int {
 // process starts do not inherit it.
 bool checkSingleInstance();
 
-// The first name under which checkSingleInstance holds its lock: a socket in
+// The first name under which checkSingleInstance holds its lock. Windows:
+// the mutex name, kSingleInstanceLockName. Linux: a socket in
 // the abstract namespace named after the lock and the system temporary
 // folder (QDir::tempPath(), so TMPDIR selects it), with "#0". A name that a
 // process of another user holds is skipped for the next ("#1" ... "#7"),

@@ -2,7 +2,7 @@
 // the abstract namespace, which the kernel drops when the process dies;
 // processes are found through /proc; programs start detached and unelevated,
 // with their standard streams on the null device.
-#include "processcontrol.h"
+#include "processplatform.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -128,7 +128,9 @@ bool waitGone(pid_t pid, int ms) {
 
 }  // namespace
 
-QString singleInstanceLockName() { return QFile::decodeName(lockName(0)); }
+namespace processplatform {
+
+std::string singleInstanceLockName() { return QFile::decodeName(lockName(0)).toStdString(); }
 
 bool checkSingleInstance() {
   const uid_t self = ::geteuid();
@@ -153,16 +155,13 @@ bool checkSingleInstance() {
 
 bool enableDebugPrivilege() { return true; }
 
-bool isMatchableProcessName(const QString& name) {
-  return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') &&
-         !name.contains('\\') && !name.contains(QChar(0));
-}
-
-qint64 findProcessByName(const QString& name, const QString& preferredFolder) {
-  if (!isMatchableProcessName(name)) return 0;
+std::int64_t findProcessByName(const std::string& nameUtf8, const std::string& preferredFolder) {
+  if (!isMatchableProcessName(nameUtf8)) return 0;
+  const QString name = QString::fromStdString(nameUtf8);
   const pid_t self = ::getpid();
-  const QString preferred = preferredFolder.isEmpty() ? QString() : QDir::cleanPath(preferredFolder);
-  qint64 first = 0;
+  const QString preferred =
+      preferredFolder.empty() ? QString() : QDir::cleanPath(QString::fromStdString(preferredFolder));
+  std::int64_t first = 0;
   for (const pid_t pid : listProcessIds()) {
     if (pid == self || pid == 1) continue;
     QString path = executablePath(pid);
@@ -176,7 +175,7 @@ qint64 findProcessByName(const QString& name, const QString& preferredFolder) {
   return first;
 }
 
-bool killProcess(qint64 pid, int graceMs) {
+bool killProcess(std::int64_t pid, int graceMs) {
   // Ids beyond pid_t would wrap on conversion, to a group or to -1 (every
   // process) among others: refused like the ids <= 0 they could become.
   if (pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid()) return false;
@@ -187,12 +186,12 @@ bool killProcess(qint64 pid, int graceMs) {
   return waitGone(id, kKillWaitMs);
 }
 
-bool startProgram(const QString& path, int mode, const QString& parameters) {
+bool startProgram(const std::string& path, int mode, const std::string& parameters) {
   Q_UNUSED(mode);  // no elevation on this platform: every mode is "open"
-  if (path.isEmpty()) return false;
+  if (path.empty()) return false;
   QProcess process;
-  process.setProgram(QDir::toNativeSeparators(path));
-  if (!parameters.isEmpty()) process.setArguments({parameters});
+  process.setProgram(QDir::toNativeSeparators(QString::fromStdString(path)));
+  if (!parameters.empty()) process.setArguments({QString::fromStdString(parameters)});
   // A script that runs the updater and reads its output must see the end of
   // it when the updater ends, not when the restarted application does.
   process.setStandardInputFile(QProcess::nullDevice());
@@ -200,3 +199,5 @@ bool startProgram(const QString& path, int mode, const QString& parameters) {
   process.setStandardErrorFile(QProcess::nullDevice());
   return process.startDetached();
 }
+
+}  // namespace processplatform

@@ -1,11 +1,12 @@
 // The updater's private working folder: made fresh for each run in the
 // system temporary folder, reachable only by this process's user, and
-// removed with everything in it at the end. Files fetched and unpacked there
+// removed with everything in it at the end. Paths are UTF-8; one
+// implementation file per system (workfolder_posix.cpp, workfolder_win.cpp). Files fetched and unpacked there
 // cannot be replaced or redirected by another local user between their
 // check and their installation.
 #pragma once
 
-#include <QString>
+#include <string>
 
 class WorkFolder {
 public:
@@ -22,9 +23,9 @@ public:
   // 0700, then checks through an open handle that it is a real folder (not a
   // link), owned by this process's effective user, with no access for group
   // or others. False (and nothing left behind) when any step fails.
-  bool create(const QString& parent);
+  bool create(const std::string& parent);
   // The folder's path with a trailing "/"; empty before create().
-  QString path() const { return path_; }
+  std::string path() const { return path_; }
   // Deletes the folder and everything in it, entering every level through a
   // handle and never following a link; true when it is gone.
   bool remove();
@@ -33,6 +34,6 @@ public:
   void keep() { keep_ = true; }
 
 private:
-  QString path_;
+  std::string path_;
   bool keep_ = false;
 };

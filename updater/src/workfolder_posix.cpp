@@ -62,7 +62,8 @@ WorkFolder::~WorkFolder() {
   if (!keep_) remove();
 }
 
-bool WorkFolder::create(const QString& parent) {
+bool WorkFolder::create(const std::string& parentUtf8) {
+  const QString parent = QString::fromStdString(parentUtf8);
   path_.clear();
   keep_ = false;
   QByteArray pattern = QFile::encodeName(QDir(parent).absolutePath() + "/" + kNamePrefix + "XXXXXX");
@@ -72,7 +73,7 @@ bool WorkFolder::create(const QString& parent) {
   const bool sound = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) &&
                      st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
   if (fd >= 0) ::close(fd);
-  path_ = QFile::decodeName(pattern) + "/";
+  path_ = (QFile::decodeName(pattern) + "/").toStdString();
   if (!sound) {
     remove();
     return false;
@@ -81,8 +82,8 @@ bool WorkFolder::create(const QString& parent) {
 }
 
 bool WorkFolder::remove() {
-  if (path_.isEmpty()) return true;
-  QByteArray folder = QFile::encodeName(path_);
+  if (path_.empty()) return true;
+  QByteArray folder = QFile::encodeName(QString::fromStdString(path_));
   folder.chop(1);  // the trailing "/"
   const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {

@@ -1,7 +1,6 @@
 #include "zipentry.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QTextCodec>
 #include <QTime>
 
@@ -35,14 +34,14 @@ qint64 dosToUnixSeconds(quint32 dos) {
           static_cast<int>((time & 0x1f) * 2));
   if (!d.isValid()) d = QDate(1980, 1, 1);
   if (!t.isValid()) t = QTime(0, 0);
-  return QDateTime(d, t, Qt::LocalTime).toSecsSinceEpoch();
+  return localTimeToUnixSeconds(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
 // Applies the "UT" block `data` (flag byte, then times) to `times`.
 void applyUnixTimeBlock(const char* data, int size, FileTimes& times) {
   if (size < 1) return;
   const quint8 flags = static_cast<quint8>(data[0]);
-  qint64* const targets[3] = {&times.modification, &times.access, &times.creation};
+  std::int64_t* const targets[3] = {&times.modification, &times.access, &times.creation};
   int pos = 1;
   for (int bit = 0; bit < 3; ++bit) {
     if ((flags & (1u << bit)) == 0) continue;
@@ -81,7 +80,7 @@ QString decodeEntryName(const QByteArray& raw, bool utf8Flag) {
   QTextCodec::ConverterState state;
   const QString asUtf8 = QTextCodec::codecForName("UTF-8")->toUnicode(raw.constData(), raw.size(), &state);
   if (state.invalidChars == 0 && state.remainingChars == 0) return asUtf8;
-  return QString::fromLocal8Bit(raw);
+  return QString::fromStdString(ansiToUtf8(raw.toStdString()));
 }
 
 QString cleanEntryName(QString name) {

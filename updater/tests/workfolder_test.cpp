@@ -24,16 +24,17 @@ TEST(WorkFolderTest, EachRunGetsAFreshFolderOnlyItsUserCanEnter) {
   const QString root = rootOf(dir);
   ASSERT_TRUE(QDir().mkpath(root + "/tmpUpdata")) << "an existing folder of the old name is no obstacle";
   WorkFolder first, second;
-  ASSERT_TRUE(first.create(root));
-  ASSERT_TRUE(second.create(root));
+  ASSERT_TRUE(first.create(root.toStdString()));
+  ASSERT_TRUE(second.create(root.toStdString()));
   EXPECT_NE(first.path(), second.path());
-  for (const WorkFolder* folder : {&first, &second}) {
-    const QFileInfo info(folder->path());
+  const QString paths[] = {QString::fromStdString(first.path()), QString::fromStdString(second.path())};
+  for (const QString& folder : paths) {
+    const QFileInfo info(folder);
     EXPECT_TRUE(info.fileName().isEmpty()) << "the path ends in /";
-    EXPECT_TRUE(QFileInfo(folder->path()).absolutePath().startsWith(root + "/tmpUpdata"));
-    EXPECT_EQ(QDir(folder->path()).dirName().size(), 15) << "tmpUpdata and six characters";
+    EXPECT_TRUE(QFileInfo(folder).absolutePath().startsWith(root + "/tmpUpdata"));
+    EXPECT_EQ(QDir(folder).dirName().size(), 15) << "tmpUpdata and six characters";
     struct stat st {};
-    ASSERT_EQ(::lstat(QFile::encodeName(folder->path()).constData(), &st), 0);
+    ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_mode & 07777, 0700u);
     EXPECT_EQ(st.st_uid, ::geteuid());
@@ -47,8 +48,8 @@ TEST(WorkFolderTest, RemovalTakesTheTreeAndNeverFollowsLinks) {
   QString path;
   {
     WorkFolder work;
-    ASSERT_TRUE(work.create(root));
-    path = work.path();
+    ASSERT_TRUE(work.create(root.toStdString()));
+    path = QString::fromStdString(work.path());
     ASSERT_TRUE(testsupport::writeFileAt(path + "work/deep/a.txt", "a"));
     ASSERT_TRUE(QFile::link(root + "/outside", path + "work/folder-link"));
     ASSERT_TRUE(QFile::link(root + "/outside/keep.txt", path + "work/deep/file-link"));
@@ -64,12 +65,12 @@ TEST(WorkFolderTest, KeptFolderStaysAndAFailedCreationLeavesNothing) {
   QString path;
   {
     WorkFolder work;
-    ASSERT_TRUE(work.create(root));
-    path = work.path();
+    ASSERT_TRUE(work.create(root.toStdString()));
+    path = QString::fromStdString(work.path());
     work.keep();
   }
   EXPECT_TRUE(QFileInfo(path).isDir());
   WorkFolder missingParent;
-  EXPECT_FALSE(missingParent.create(root + "/no/such/folder"));
-  EXPECT_TRUE(missingParent.path().isEmpty());
+  EXPECT_FALSE(missingParent.create((root + "/no/such/folder").toStdString()));
+  EXPECT_TRUE(missingParent.path().empty());
 }

@@ -2,21 +2,35 @@
 // everything in it when the object goes out of scope.
 #pragma once
 
-#include <cstdlib>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace testsupport {
 
 class TempDir {
 public:
+  // A fresh name is taken by creating it: create_directory fails for a name
+  // that exists, so a folder made by someone else is never used. Only the
+  // owner may enter it (as with mkdtemp, which Windows lacks).
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gktest-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (::mkdtemp(buf.data()) != nullptr) path_ = buf.data();
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device seed;
+    std::mt19937_64 gen((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      char name[32];
+      std::snprintf(name, sizeof name, "gktest-%012llx",
+                    static_cast<unsigned long long>(gen() & 0xffffffffffffull));
+      std::error_code ec;
+      if (std::filesystem::create_directory(base / name, ec)) {
+        path_ = base / name;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ec);
+      }
+    }
   }
   ~TempDir() {
     std::error_code ec;
