@@ -49,8 +49,10 @@ protected:
 
   // Waits until the application has logged `count` records (it logs right
   // after the updater starts it, so this may trail the updater's exit).
+  // Waits at most 60 s: the restarted application is a detached process,
+  // and on a loaded machine its start can take well over the usual second.
   QStringList appLogAfter(int count) {
-    waitUntil([&] { return inst.appLog().size() >= count; }, 20000);
+    waitUntil([&] { return inst.appLog().size() >= count; }, 60000);
     return inst.appLog();
   }
 
