@@ -157,14 +157,17 @@ ArcPairLayout LayOut(AcGeCircArc2d& self, AcGeCircArc2d& other, const GkToleranc
       l.kind = ArcPairKind::SameCircle;
       return l;
     }
-    // From the larger circle's centre towards the smaller one's.
-    const AcGeVector2d v = r1 > r2 ? c2 - c1 : c1 - c2;
-    const double angle = v.angle();
+    // From the larger circle's centre towards the smaller one's. Concentric
+    // circles (centres closer than 1e-8) face in every direction; Unit's
+    // 45 degree fallback is the one tested, so that a facing point found on
+    // its arc is the point handed back.
+    const AcGeVector2d u = Unit(r1 > r2 ? c2 - c1 : c1 - c2);
+    const double angle = u.angle();
     l.kind = ArcPairKind::Nested;
     l.thisFaces = AngleOnArc(self, angle, g);
     l.otherFaces = AngleOnArc(other, angle, g);
-    l.onThis = c1 + Unit(v) * r1;
-    l.onOther = c2 + Unit(v) * r2;
+    l.onThis = c1 + u * r1;
+    l.onOther = c2 + u * r2;
     l.facingGap = std::fabs(r1 - r2) - l.D;
   }
   return l;

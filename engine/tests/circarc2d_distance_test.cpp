@@ -280,6 +280,70 @@ TEST(ArcArcDistanceFallback, SingleFacingUsesTheExactEndPointDistance) {
   }
 }
 
+// Concentric circles have no line of centres: every direction faces. The
+// facing test and the facing points must use the same direction, or the
+// point handed back on an arc lies off it (found by fuzzing: a circle of
+// radius 1/32 inside a clockwise arc that covers angle 0 but not 45
+// degrees).
+TEST(ArcArcDistanceConcentric, NearestPairLiesOnBothArcs) {
+  const struct {
+    const char* name;
+    AcGeCircArc2d self;
+    AcGeCircArc2d other;
+    double exact;
+  } rows[] = {
+      {"FuzzedCircleInsideArc", Circle(-1024, -1024, 0.03125),
+       Arc(-1024, -1024, 1, 0.0095873799242851554, 2.8762139772855773, false), 0.96875},
+      {"ArcInsideCircle", Arc(5, 5, 1, kPi, 1.5 * kPi, true), Circle(5, 5, 3), 2},
+      {"ArcsWithoutCommonDirection", Arc(0, 0, 1, kPi, 1.25 * kPi, true),
+       Arc(0, 0, 2, 0, kPi / 2, true), std::sqrt(5 - 4 * std::cos(kPi / 2))},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (int swap = 0; swap < 2; ++swap) {
+      AcGeCircArc2d self = swap ? row.other : row.self, other = swap ? row.self : row.other;
+      AcGePoint2d onOther;
+      AcGePoint2d onSelf = self.closestPointTo(other, onOther, GkGeoLib::g_tol);
+      EXPECT_NEAR(self.distanceTo(onSelf, GkGeoLib::g_tol), 0, 1e-12);
+      EXPECT_NEAR(other.distanceTo(onOther, GkGeoLib::g_tol), 0, 1e-12);
+      EXPECT_NEAR(onSelf.distanceTo(onOther), row.exact, 1e-12);
+      EXPECT_NEAR(self.distanceTo(other, GkGeoLib::g_tol), row.exact, 1e-12);
+    }
+  }
+}
+
+// A point at the centre (or a segment through it) is as far from every
+// point of the arc; the point handed back must still be on the arc, not the
+// 45 degree point of the circle when the arc does not reach 45 degrees
+// (found by fuzzing: a cw sliver from 0.0077 rad to 0 of radius 480 and a
+// zero-length segment at its centre).
+TEST(ArcDistanceFromTheCentre, ClosestPointLiesOnTheArc) {
+  const struct {
+    const char* name;
+    AcGeCircArc2d arc;
+  } rows[] = {
+      {"FuzzedSliver", Arc(-1024, -1024, 480, 0.0076699039394281243, 0, false)},
+      {"LowerHalf", Arc(0, 0, 2, kPi, 2 * kPi, true)},
+      {"SecondQuadrantCw", Arc(3, -1, 1, kPi, kPi / 2, false)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    AcGeCircArc2d arc = row.arc;
+    AcGePoint2d c = arc.center();
+    AcGePoint2d onArc = arc.closestPointTo(c, GkGeoLib::g_tol);
+    EXPECT_NEAR(arc.distanceTo(onArc, GkGeoLib::g_tol), 0, 1e-12);
+    EXPECT_NEAR(arc.distanceTo(c, GkGeoLib::g_tol), arc.radius(), 1e-12);
+    for (AcGeLineSeg2d seg : {AcGeLineSeg2d(c, c), AcGeLineSeg2d(c - AcGeVector2d(0.5, 0),
+                                                                c + AcGeVector2d(0.5, 0))}) {
+      AcGePoint2d onSeg;
+      onArc = arc.closestPointTo(seg, onSeg, GkGeoLib::g_tol);
+      EXPECT_NEAR(arc.distanceTo(onArc, GkGeoLib::g_tol), 0, 1e-12);
+      EXPECT_NEAR(seg.distanceTo(onSeg, GkGeoLib::g_tol), 0, 1e-12);
+      EXPECT_NEAR(onArc.distanceTo(onSeg), arc.distanceTo(seg, GkGeoLib::g_tol), 1e-12);
+    }
+  }
+}
+
 // --------------------------------------------------------------- properties
 
 TEST(ArcPointDistanceProperty, MatchesDenseSamplingAndTheClosestPoint) {
