@@ -151,7 +151,9 @@ ArcPairLayout LayOut(AcGeCircArc2d& self, AcGeCircArc2d& other, const GkToleranc
     l.otherFaces = AngleOnArc(other, PolarAngle(c1, c2), g);
     l.onThis = c1 + n * r1;
     l.onOther = c2 - n * r2;
-    l.facingGap = l.D - r1 - r2;
+    // Not negative: D >= r1 + r2 can hold where r1 + r2 rounds, while
+    // D - r1 - r2 then falls below zero by the rounding.
+    l.facingGap = std::max(0.0, l.D - r1 - r2);
   } else if (l.D <= std::fabs(r1 - r2)) {
     if (l.D <= tol.EqualPoint() && std::fabs(r1 - r2) <= tol.EqualPoint()) {
       l.kind = ArcPairKind::SameCircle;
@@ -168,7 +170,7 @@ ArcPairLayout LayOut(AcGeCircArc2d& self, AcGeCircArc2d& other, const GkToleranc
     l.otherFaces = AngleOnArc(other, angle, g);
     l.onThis = c1 + u * r1;
     l.onOther = c2 + u * r2;
-    l.facingGap = std::fabs(r1 - r2) - l.D;
+    l.facingGap = std::max(0.0, std::fabs(r1 - r2) - l.D);
   }
   return l;
 }

@@ -344,6 +344,31 @@ TEST(ArcDistanceFromTheCentre, ClosestPointLiesOnTheArc) {
   }
 }
 
+// Circles that just touch from outside, one of them far smaller: D passes
+// D >= r1 + r2 because r1 + r2 rounds to r1, but D - r1 - r2 is -r2. The
+// distance must not come out negative (found by fuzzing with circles of
+// radius 4e-149 and 7e-304).
+TEST(ArcArcDistanceRounding, TouchingCirclesAreNeverANegativeDistanceApart) {
+  const struct {
+    const char* name;
+    AcGeCircArc2d large;
+    AcGeCircArc2d small;
+  } rows[] = {
+      {"UnitAndTiny", Circle(0, 0, 1), Circle(1, 0, 1e-17)},
+      {"Fuzzed", Circle(1.4197767966351375e-269, 4.1863410308286346e-149, 4.1863410308286346e-149),
+       Circle(7.4628560013509419e-304, 8.7072456499633562e-275, 7.4628560013509419e-304)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    AcGeCircArc2d large = row.large, small = row.small;
+    AcGePoint2d a, b;
+    EXPECT_GE(large.distanceTo(small, GkGeoLib::g_tol), 0.0);
+    EXPECT_GE(small.distanceTo(large, GkGeoLib::g_tol), 0.0);
+    EXPECT_NEAR(large.distanceTo(small, GkGeoLib::g_tol), 0.0, 1e-15);
+    EXPECT_NEAR(large.distanceToArc(small, a, b, GkGeoLib::g_tol), 0.0, 1e-15);
+  }
+}
+
 // --------------------------------------------------------------- properties
 
 TEST(ArcPointDistanceProperty, MatchesDenseSamplingAndTheClosestPoint) {
