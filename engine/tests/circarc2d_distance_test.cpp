@@ -369,6 +369,22 @@ TEST(ArcArcDistanceRounding, TouchingCirclesAreNeverANegativeDistanceApart) {
   }
 }
 
+// A segment that starts on the circle and runs inwards touches the arc at
+// its start. Rounding put the computed crossing a few ulps before that end,
+// and distanceTo (which trusted the distance test alone) measured the
+// arc's end instead, while closestPointTo found the contact (found by
+// fuzzing: distance 1.5708 against a pair 0 apart).
+TEST(ArcSegDistanceContact, CrossingAtTheSegmentsEndIsContact) {
+  AcGeCircArc2d arc = Arc(-1024, -1024, 256, 1.5769322499464391, 6.2341937957664886, false);
+  for (AcGeLineSeg2d seg : {Seg(-1024, -768, -1024, -1022.25), Seg(-1024, -1022.25, -1024, -768)}) {
+    AcGePoint2d onSeg;
+    AcGePoint2d onArc = arc.closestPointTo(seg, onSeg, GkGeoLib::g_tol);
+    EXPECT_NEAR(onArc.distanceTo(onSeg), 0, 1e-12);
+    EXPECT_NEAR(arc.distanceTo(seg, GkGeoLib::g_tol), 0, 1e-12);
+    EXPECT_NEAR(seg.distanceTo(arc, GkGeoLib::g_tol), 0, 1e-12);
+  }
+}
+
 // --------------------------------------------------------------- properties
 
 TEST(ArcPointDistanceProperty, MatchesDenseSamplingAndTheClosestPoint) {
