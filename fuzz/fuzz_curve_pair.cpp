@@ -27,11 +27,11 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kCheckedRange = 1e6;
 // Agreement of distances and points, kAbsTol + kRelTol * max(1, largest
 // number of the pair). Curves within EqualPoint (1e-8) of each other count
-// as meeting, and their common point may then lie that far off either
-// curve: twice EqualPoint absolute. The nearest pairs are solved in closed
-// form per case, so beyond that they agree to a few hundred ulps of the
-// coordinates.
-constexpr double kAbsTol = 2e-8;
+// as meeting (distance 0) while the pair handed back may be up to that far
+// apart, and each point of it may sit up to EqualPoint off its curve:
+// four EqualPoint absolute. The nearest pairs are solved in closed form per
+// case, so beyond that they agree to a few hundred ulps of the coordinates.
+constexpr double kAbsTol = 4e-8;
 constexpr double kRelTol = 1e-9;
 
 struct Decoder {

@@ -6,7 +6,7 @@
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 # FUZZ_PARALLEL=N runs N targets at a time (default 1); the working corpora
 # (build-fuzz/corpus/<target>) grow from run to run, crash inputs go to
-# build-fuzz/artifacts/<target>/.
+# build-fuzz/artifacts/<target>/; FUZZ_BUILD_DIR names another build folder.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -17,12 +17,12 @@ all=(fuzz_updatelist fuzz_settings fuzz_unzip fuzz_design_json fuzz_kicad_board 
 targets=("$@")
 if [ "${#targets[@]}" -eq 0 ]; then targets=("${all[@]}"); fi
 parallel=${FUZZ_PARALLEL:-1}
-build=build-fuzz
+build=${FUZZ_BUILD_DIR:-build-fuzz}
 
 # Largest input per target: enough for the formats' interesting structure,
 # small enough that one run stays fast.
 declare -A max_len=([fuzz_updatelist]=4096 [fuzz_settings]=2048 [fuzz_unzip]=4096
-  [fuzz_design_json]=8192 [fuzz_kicad_board]=8192 [fuzz_clipper]=512 [fuzz_curve_pair]=128)
+  [fuzz_design_json]=4096 [fuzz_kicad_board]=8192 [fuzz_clipper]=512 [fuzz_curve_pair]=128)
 declare -A dict=([fuzz_updatelist]=updatelist [fuzz_settings]=settings
   [fuzz_design_json]=design_json [fuzz_kicad_board]=kicad_board)
 
