@@ -77,7 +77,11 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
   if (item.find("mid") != nullptr || item.find("angle") == nullptr) {
     s = at.apply(point(item, "start"));
     e = at.apply(point(item, "end"));
-    return arcThrough(s, at.apply(point(item, "mid")), e, arc);
+    if (!arcThrough(s, at.apply(point(item, "mid")), e, arc)) return false;
+    // Nearly collinear points make a huge circle, possibly run the long way
+    // round: beyond the radius limit like any other arc.
+    positive(item, arc.radius, "arc radius");
+    return true;
   }
   const DesignPoint c = point(item, "start");
   const DesignPoint p = point(item, "end");
@@ -95,6 +99,7 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
     s = e = at.apply(p);
     return false;
   }
+  positive(item, r, "arc radius");
   arc = at.apply(local);
   s = arc.startPoint();
   e = arc.endPoint();

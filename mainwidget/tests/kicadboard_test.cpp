@@ -296,6 +296,15 @@ TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
        boardText("  (footprint \"x\" (at 1 1) (clearance -0.1)\n"
                  "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\")))\n"),
        "line 6: a clearance must not be negative"},
+      // Nearly collinear points: a circle of radius 160,000 run the long way
+      // round, which the audit would sample for ever (found by fuzzing).
+      {"arc radius beyond the limit",
+       boardText("  (arc (start 30 20) (mid 832 22) (end 34 20) (width 0.4) (layer \"F.Cu\") "
+                 "(net 2))\n"),
+       "line 6: (arc): the arc radius must be positive and at most 1000"},
+      {"old arc radius beyond the limit",
+       boardText("  (gr_arc (start 0 0) (end 2000 0) (angle 90) (layer \"F.Cu\") (width 0.1))\n"),
+       "line 6: (gr_arc): the arc radius must be positive and at most 1000"},
       {"not a board", "(kicad_sch (version 20211014))", "not a KiCad board"},
       {"too old", "(kicad_pcb (version 20160815))", "older than KiCad 5.0"},
   };
