@@ -106,6 +106,18 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
   return true;
 }
 
+int integer(const SExpr& list, std::size_t index) {
+  const double v = number(list, index);
+  constexpr double kMaxInt = 2147483647.0;
+  if (v != std::floor(v) || std::fabs(v) > kMaxInt) {
+    refuse(list, QStringLiteral("(%1): \"%2\" is not a whole number within +-%3")
+                     .arg(QString::fromUtf8(list.head()),
+                          QString::fromUtf8(list.items[index].text))
+                     .arg(qint64(kMaxInt)));
+  }
+  return static_cast<int>(v);
+}
+
 double localClearance(const SExpr& clearance) {
   const double c = number(clearance, 1);
   if (c < 0) refuse(clearance, QStringLiteral("a clearance must not be negative"));
@@ -330,7 +342,7 @@ void BoardReader::readLayers() {
   for (const SExpr& entry : need(m_root, "layers").items) {
     if (!entry.isList || entry.items.size() < 2) continue;
     const QByteArray name = entry.items[1].text;
-    if (name.endsWith(".Cu")) copper.emplace_back(static_cast<int>(number(entry, 0)), name);
+    if (name.endsWith(".Cu")) copper.emplace_back(integer(entry, 0), name);
   }
   if (copper.empty())
     refuse(need(m_root, "layers"), QStringLiteral("the board has no copper layer"));
@@ -345,7 +357,7 @@ void BoardReader::readLayers() {
 void BoardReader::readNets() {
   for (const SExpr* net : m_root.all("net")) {
     if (net->items.size() < 3) refuse(*net, QStringLiteral("a net needs a number and a name"));
-    m_nets.insert(static_cast<int>(number(*net, 1)), QString::fromUtf8(net->items[2].text));
+    m_nets.insert(integer(*net, 1), QString::fromUtf8(net->items[2].text));
   }
 }
 
@@ -361,7 +373,7 @@ QString BoardReader::netName(const SExpr& item) {
   const SExpr* net = item.find("net");
   if (net == nullptr) return {};
   if (net->items.size() >= 2 && net->items[1].quoted) return QString::fromUtf8(net->items[1].text);
-  const int n = static_cast<int>(number(*net, 1));
+  const int n = integer(*net, 1);
   if (n == 0) return {};
   auto it = m_nets.constFind(n);
   if (it == m_nets.constEnd())

@@ -296,6 +296,16 @@ TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
        boardText("  (footprint \"x\" (at 1 1) (clearance -0.1)\n"
                  "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\")))\n"),
        "line 6: a clearance must not be negative"},
+      // Net and layer numbers become ints: out of range or fractional is
+      // malformed, not undefined behaviour (found by fuzzing: net 1.1e54).
+      {"net number out of range", boardText("  (net 1.1e54 \"BIG\")\n"),
+       "line 6: (net): \"1.1e54\" is not a whole number within +-2147483647"},
+      {"fractional net number",
+       boardText("  (segment (start 1 1) (end 2 1) (width 0.2) (layer \"F.Cu\") (net 1.5))\n"),
+       "line 6: (net): \"1.5\" is not a whole number"},
+      {"layer number out of range",
+       "(kicad_pcb (version 20211014) (layers (3e10 \"F.Cu\" signal)))",
+       "(3e10): \"3e10\" is not a whole number"},
       // Nearly collinear points: a circle of radius 160,000 run the long way
       // round, which the audit would sample for ever (found by fuzzing).
       {"arc radius beyond the limit",
