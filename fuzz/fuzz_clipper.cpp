@@ -15,7 +15,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -87,6 +89,26 @@ GkCompositeCurve2d* loop(FuzzedDataProvider& in) {
   return curve.release();
 }
 
+// One line per member, for the report of a broken invariant.
+std::string describe(GkCompositeCurve2d& loop) {
+  std::string text;
+  std::vector<GkCurve2d*> members;
+  loop.GetCurveList(members);
+  char line[200];
+  for (GkCurve2d* m : members) {
+    if (auto* a = dynamic_cast<AcGeCircArc2d*>(m)) {
+      std::snprintf(line, sizeof line, "  arc (%.17g, %.17g) r %.17g %.17g..%.17g %s%s\n",
+                    a->center().x, a->center().y, a->radius(), a->startAng(), a->endAng(),
+                    a->isClockWise() ? "cw" : "ccw", a->IsCircle() ? " circle" : "");
+    } else {
+      std::snprintf(line, sizeof line, "  seg (%.17g, %.17g) (%.17g, %.17g)\n", m->startPoint().x,
+                    m->startPoint().y, m->endPoint().x, m->endPoint().y);
+    }
+    text += line;
+  }
+  return text;
+}
+
 void addCurveBox(GkCurve2d& curve, Box& box) {
   const GkBoundBox2d b = curve.GetBoundBox();
   box.add(AcGePoint2d(b.minX, b.minY));
@@ -123,6 +145,12 @@ void checkResult(std::vector<GkShape*>& result, const Box& operands) {
         members[i]->GetSampleBuffer(pts, kSampleTol);
         for (const AcGePoint2d& p : pts) {
           check(std::isfinite(p.x) && std::isfinite(p.y), "result points finite");
+          if (!operands.contains(p, margin)) {
+            char where[200];
+            std::snprintf(where, sizeof where, "point (%.17g, %.17g), box x %.17g..%.17g y %.17g..%.17g\n",
+                          p.x, p.y, operands.minX, operands.maxX, operands.minY, operands.maxY);
+            fuzzsupport::context() += where + std::string("result loop:\n") + describe(*l);
+          }
           check(operands.contains(p, margin), "result inside the operands' boxes");
         }
         const AcGePoint2d e = members[i]->endPoint();
@@ -144,13 +172,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int shapes = in.ConsumeIntegralInRange(2, 6);
   std::vector<GkClipType> types;
   bool known = true;
+  std::string& context = fuzzsupport::context();
+  context = "types:";
   for (int i = 0; i + 1 < shapes; ++i) {
     const uint8_t t = in.ConsumeIntegral<uint8_t>();
     // Mostly the four operations, now and then a value outside them.
     const int value = t < 250 ? t % 4 : t - 254;
     known = known && value >= 0 && value <= 3;
     types.push_back(static_cast<GkClipType>(value));
+    context += " " + std::to_string(value);
   }
+  context += "\n";
   std::vector<std::unique_ptr<GkShape>> owned;
   std::vector<GkShape*> operands;
   Box box;
@@ -159,6 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int loops = in.ConsumeIntegralInRange(1, 3);
     for (int l = 0; l < loops; ++l) {
       GkCompositeCurve2d* c = loop(in);
+      context += "shape " + std::to_string(s) + " loop " + std::to_string(l) + ":\n" + describe(*c);
       addCurveBox(*c, box);
       owned.back()->AppendCompCurve(c);
     }
