@@ -60,29 +60,44 @@ bool InsideEndCandidate(const AcGeCircArc2d& arc, const AcGePoint2d& p, double& 
   return true;
 }
 
+// A crossing of the segment's carrier with the circle (x, made for seg)
+// that lies on both curves: A first, then B. A crossing is on the segment
+// when IsPointOnSeg accepts it or, since it lies on the carrier line by
+// construction, when it is not before the segment's start (A) or beyond
+// its end (B). The orientation test of IsPointOnSeg alone (an area below
+// EqualPoint^2) rejects nearly every computed crossing of a slanted
+// segment by rounding, and the distance test alone rejects a crossing at
+// an end point that rounding put a few ulps outside. distanceTo and
+// closestPointTo both decide contact here, so they agree.
+bool CommonCrossing(AcGeCircArc2d& arc, AcGeLineSeg2d& seg, const LineCircleCrossings& x,
+                    AcGePoint2d& common) {
+  const GkTolerance& g = GkGeoLib::g_tol;
+  const AcGePoint2d ps = seg.startPoint(), pe = seg.endPoint();
+  const bool aOnSeg = seg.IsPointOnSeg(x.A, g) || x.A.distanceTo(x.Ls) >= ps.distanceTo(x.Ls);
+  if (aOnSeg && OnArcByAngle(arc, x.A, g)) {
+    common = x.A;
+    return true;
+  }
+  const bool bOnSeg = seg.IsPointOnSeg(x.B, g) || x.B.distanceTo(x.Le) >= pe.distanceTo(x.Le);
+  if (bOnSeg && OnArcByAngle(arc, x.B, g)) {
+    common = x.B;
+    return true;
+  }
+  return false;
+}
+
 // Closest pair of arc and segment when the segment reaches into the circle
 // by more than g_tol: a crossing on both curves, else the best of the
 // segment's inner end points and the arc's end points.
 BestPair ArcSegInside(AcGeCircArc2d& arc, AcGeLineSeg2d& seg) {
-  const GkTolerance& g = GkGeoLib::g_tol;
   const AcGePoint2d c = arc.center();
   const double r = arc.radius();
   const AcGePoint2d ps = seg.startPoint(), pe = seg.endPoint();
   const LineCircleCrossings x = CrossLineWithCircle(ps, pe, c, r);
   BestPair best;
-  // A crossing is on the segment when IsPointOnSeg accepts it or, since it
-  // lies on the carrier line by construction, when it is not before the
-  // segment's start (A) or beyond its end (B). The orientation test of
-  // IsPointOnSeg alone (an area below EqualPoint^2) rejects nearly every
-  // computed crossing of a slanted segment by rounding.
-  const bool aOnSeg = seg.IsPointOnSeg(x.A, g) || x.A.distanceTo(x.Ls) >= ps.distanceTo(x.Ls);
-  const bool bOnSeg = seg.IsPointOnSeg(x.B, g) || x.B.distanceTo(x.Le) >= pe.distanceTo(x.Le);
-  if (aOnSeg && OnArcByAngle(arc, x.A, g)) {
-    best.Offer(x.A, x.A, 0.0);
-    return best;
-  }
-  if (bOnSeg && OnArcByAngle(arc, x.B, g)) {
-    best.Offer(x.B, x.B, 0.0);
+  AcGePoint2d common;
+  if (CommonCrossing(arc, seg, x, common)) {
+    best.Offer(common, common, 0.0);
     return best;
   }
   // The search starts from a distance of 2r; every candidate below beats
@@ -151,21 +166,26 @@ ArcPairLayout LayOut(AcGeCircArc2d& self, AcGeCircArc2d& other, const GkToleranc
     l.otherFaces = AngleOnArc(other, PolarAngle(c1, c2), g);
     l.onThis = c1 + n * r1;
     l.onOther = c2 - n * r2;
-    l.facingGap = l.D - r1 - r2;
+    // Not negative: D >= r1 + r2 can hold where r1 + r2 rounds, while
+    // D - r1 - r2 then falls below zero by the rounding.
+    l.facingGap = std::max(0.0, l.D - r1 - r2);
   } else if (l.D <= std::fabs(r1 - r2)) {
     if (l.D <= tol.EqualPoint() && std::fabs(r1 - r2) <= tol.EqualPoint()) {
       l.kind = ArcPairKind::SameCircle;
       return l;
     }
-    // From the larger circle's centre towards the smaller one's.
-    const AcGeVector2d v = r1 > r2 ? c2 - c1 : c1 - c2;
-    const double angle = v.angle();
+    // From the larger circle's centre towards the smaller one's. Concentric
+    // circles (centres closer than 1e-8) face in every direction; Unit's
+    // 45 degree fallback is the one tested, so that a facing point found on
+    // its arc is the point handed back.
+    const AcGeVector2d u = Unit(r1 > r2 ? c2 - c1 : c1 - c2);
+    const double angle = u.angle();
     l.kind = ArcPairKind::Nested;
     l.thisFaces = AngleOnArc(self, angle, g);
     l.otherFaces = AngleOnArc(other, angle, g);
-    l.onThis = c1 + Unit(v) * r1;
-    l.onOther = c2 + Unit(v) * r2;
-    l.facingGap = std::fabs(r1 - r2) - l.D;
+    l.onThis = c1 + u * r1;
+    l.onOther = c2 + u * r2;
+    l.facingGap = std::max(0.0, std::fabs(r1 - r2) - l.D);
   }
   return l;
 }
@@ -237,7 +257,6 @@ AcGePoint2d AcGeCircArc2d::closestPointTo(AcGeLineSeg2d& seg, AcGePoint2d& onSeg
 }
 
 double AcGeCircArc2d::distanceTo(AcGeLineSeg2d& seg, const GkTolerance& tol) {
-  const GkTolerance& g = GkGeoLib::g_tol;
   const AcGePoint2d c = center();
   const double r = radius();
   const AcGePoint2d s1 = startPoint(), e1 = endPoint();
@@ -249,8 +268,8 @@ double AcGeCircArc2d::distanceTo(AcGeLineSeg2d& seg, const GkTolerance& tol) {
   }
   const AcGePoint2d ps = seg.startPoint(), pe = seg.endPoint();
   const LineCircleCrossings x = CrossLineWithCircle(ps, pe, c, r);
-  if (x.A.distanceTo(x.Ls) >= ps.distanceTo(x.Ls) && OnArcByAngle(*this, x.A, g)) return 0.0;
-  if (x.B.distanceTo(x.Le) >= pe.distanceTo(x.Le) && OnArcByAngle(*this, x.B, g)) return 0.0;
+  AcGePoint2d common;
+  if (CommonCrossing(*this, seg, x, common)) return 0.0;
 
   const double inf = std::numeric_limits<double>::infinity();
   double qS = inf, qE = inf;

@@ -13,9 +13,14 @@
 
 namespace circarc_query {
 
-// Polar angle of p about centre, in [0, 2*pi).
+// Polar angle of p about centre, in [0, 2*pi). Within 1e-8 of the centre
+// every direction is as good: pi/4, the direction of Unit's fallback, so
+// that a point found "on the arc by angle" and then projected by
+// RadialPoint lands on the arc.
 inline double PolarAngle(const AcGePoint2d& p, const AcGePoint2d& centre) {
-  return (p - centre).angle();
+  const AcGeVector2d v = p - centre;
+  if (v.length() < 1e-8) return std::atan(1.0);
+  return v.angle();
 }
 
 // v divided by its length; the 45 degree unit vector when v is shorter

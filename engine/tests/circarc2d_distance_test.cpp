@@ -280,6 +280,111 @@ TEST(ArcArcDistanceFallback, SingleFacingUsesTheExactEndPointDistance) {
   }
 }
 
+// Concentric circles have no line of centres: every direction faces. The
+// facing test and the facing points must use the same direction, or the
+// point handed back on an arc lies off it (found by fuzzing: a circle of
+// radius 1/32 inside a clockwise arc that covers angle 0 but not 45
+// degrees).
+TEST(ArcArcDistanceConcentric, NearestPairLiesOnBothArcs) {
+  const struct {
+    const char* name;
+    AcGeCircArc2d self;
+    AcGeCircArc2d other;
+    double exact;
+  } rows[] = {
+      {"FuzzedCircleInsideArc", Circle(-1024, -1024, 0.03125),
+       Arc(-1024, -1024, 1, 0.0095873799242851554, 2.8762139772855773, false), 0.96875},
+      {"ArcInsideCircle", Arc(5, 5, 1, kPi, 1.5 * kPi, true), Circle(5, 5, 3), 2},
+      {"ArcsWithoutCommonDirection", Arc(0, 0, 1, kPi, 1.25 * kPi, true),
+       Arc(0, 0, 2, 0, kPi / 2, true), std::sqrt(5 - 4 * std::cos(kPi / 2))},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (int swap = 0; swap < 2; ++swap) {
+      AcGeCircArc2d self = swap ? row.other : row.self, other = swap ? row.self : row.other;
+      AcGePoint2d onOther;
+      AcGePoint2d onSelf = self.closestPointTo(other, onOther, GkGeoLib::g_tol);
+      EXPECT_NEAR(self.distanceTo(onSelf, GkGeoLib::g_tol), 0, 1e-12);
+      EXPECT_NEAR(other.distanceTo(onOther, GkGeoLib::g_tol), 0, 1e-12);
+      EXPECT_NEAR(onSelf.distanceTo(onOther), row.exact, 1e-12);
+      EXPECT_NEAR(self.distanceTo(other, GkGeoLib::g_tol), row.exact, 1e-12);
+    }
+  }
+}
+
+// A point at the centre (or a segment through it) is as far from every
+// point of the arc; the point handed back must still be on the arc, not the
+// 45 degree point of the circle when the arc does not reach 45 degrees
+// (found by fuzzing: a cw sliver from 0.0077 rad to 0 of radius 480 and a
+// zero-length segment at its centre).
+TEST(ArcDistanceFromTheCentre, ClosestPointLiesOnTheArc) {
+  const struct {
+    const char* name;
+    AcGeCircArc2d arc;
+  } rows[] = {
+      {"FuzzedSliver", Arc(-1024, -1024, 480, 0.0076699039394281243, 0, false)},
+      {"LowerHalf", Arc(0, 0, 2, kPi, 2 * kPi, true)},
+      {"SecondQuadrantCw", Arc(3, -1, 1, kPi, kPi / 2, false)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    AcGeCircArc2d arc = row.arc;
+    AcGePoint2d c = arc.center();
+    AcGePoint2d onArc = arc.closestPointTo(c, GkGeoLib::g_tol);
+    EXPECT_NEAR(arc.distanceTo(onArc, GkGeoLib::g_tol), 0, 1e-12);
+    EXPECT_NEAR(arc.distanceTo(c, GkGeoLib::g_tol), arc.radius(), 1e-12);
+    for (AcGeLineSeg2d seg : {AcGeLineSeg2d(c, c), AcGeLineSeg2d(c - AcGeVector2d(0.5, 0),
+                                                                c + AcGeVector2d(0.5, 0))}) {
+      AcGePoint2d onSeg;
+      onArc = arc.closestPointTo(seg, onSeg, GkGeoLib::g_tol);
+      EXPECT_NEAR(arc.distanceTo(onArc, GkGeoLib::g_tol), 0, 1e-12);
+      EXPECT_NEAR(seg.distanceTo(onSeg, GkGeoLib::g_tol), 0, 1e-12);
+      EXPECT_NEAR(onArc.distanceTo(onSeg), arc.distanceTo(seg, GkGeoLib::g_tol), 1e-12);
+    }
+  }
+}
+
+// Circles that just touch from outside, one of them far smaller: D passes
+// D >= r1 + r2 because r1 + r2 rounds to r1, but D - r1 - r2 is -r2. The
+// distance must not come out negative (found by fuzzing with circles of
+// radius 4e-149 and 7e-304).
+TEST(ArcArcDistanceRounding, TouchingCirclesAreNeverANegativeDistanceApart) {
+  const struct {
+    const char* name;
+    AcGeCircArc2d large;
+    AcGeCircArc2d small;
+  } rows[] = {
+      {"UnitAndTiny", Circle(0, 0, 1), Circle(1, 0, 1e-17)},
+      {"Fuzzed", Circle(1.4197767966351375e-269, 4.1863410308286346e-149, 4.1863410308286346e-149),
+       Circle(7.4628560013509419e-304, 8.7072456499633562e-275, 7.4628560013509419e-304)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    AcGeCircArc2d large = row.large, small = row.small;
+    AcGePoint2d a, b;
+    EXPECT_GE(large.distanceTo(small, GkGeoLib::g_tol), 0.0);
+    EXPECT_GE(small.distanceTo(large, GkGeoLib::g_tol), 0.0);
+    EXPECT_NEAR(large.distanceTo(small, GkGeoLib::g_tol), 0.0, 1e-15);
+    EXPECT_NEAR(large.distanceToArc(small, a, b, GkGeoLib::g_tol), 0.0, 1e-15);
+  }
+}
+
+// A segment that starts on the circle and runs inwards touches the arc at
+// its start. Rounding put the computed crossing a few ulps before that end,
+// and distanceTo (which trusted the distance test alone) measured the
+// arc's end instead, while closestPointTo found the contact (found by
+// fuzzing: distance 1.5708 against a pair 0 apart).
+TEST(ArcSegDistanceContact, CrossingAtTheSegmentsEndIsContact) {
+  AcGeCircArc2d arc = Arc(-1024, -1024, 256, 1.5769322499464391, 6.2341937957664886, false);
+  for (AcGeLineSeg2d seg : {Seg(-1024, -768, -1024, -1022.25), Seg(-1024, -1022.25, -1024, -768)}) {
+    AcGePoint2d onSeg;
+    AcGePoint2d onArc = arc.closestPointTo(seg, onSeg, GkGeoLib::g_tol);
+    EXPECT_NEAR(onArc.distanceTo(onSeg), 0, 1e-12);
+    EXPECT_NEAR(arc.distanceTo(seg, GkGeoLib::g_tol), 0, 1e-12);
+    EXPECT_NEAR(seg.distanceTo(arc, GkGeoLib::g_tol), 0, 1e-12);
+  }
+}
+
 // --------------------------------------------------------------- properties
 
 TEST(ArcPointDistanceProperty, MatchesDenseSamplingAndTheClosestPoint) {

@@ -77,7 +77,11 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
   if (item.find("mid") != nullptr || item.find("angle") == nullptr) {
     s = at.apply(point(item, "start"));
     e = at.apply(point(item, "end"));
-    return arcThrough(s, at.apply(point(item, "mid")), e, arc);
+    if (!arcThrough(s, at.apply(point(item, "mid")), e, arc)) return false;
+    // Nearly collinear points make a huge circle, possibly run the long way
+    // round: beyond the radius limit like any other arc.
+    positive(item, arc.radius, "arc radius");
+    return true;
   }
   const DesignPoint c = point(item, "start");
   const DesignPoint p = point(item, "end");
@@ -95,10 +99,23 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
     s = e = at.apply(p);
     return false;
   }
+  positive(item, r, "arc radius");
   arc = at.apply(local);
   s = arc.startPoint();
   e = arc.endPoint();
   return true;
+}
+
+int integer(const SExpr& list, std::size_t index) {
+  const double v = number(list, index);
+  constexpr double kMaxInt = 2147483647.0;
+  if (v != std::floor(v) || std::fabs(v) > kMaxInt) {
+    refuse(list, QStringLiteral("(%1): \"%2\" is not a whole number within +-%3")
+                     .arg(QString::fromUtf8(list.head()),
+                          QString::fromUtf8(list.items[index].text))
+                     .arg(qint64(kMaxInt)));
+  }
+  return static_cast<int>(v);
 }
 
 double localClearance(const SExpr& clearance) {
@@ -325,7 +342,7 @@ void BoardReader::readLayers() {
   for (const SExpr& entry : need(m_root, "layers").items) {
     if (!entry.isList || entry.items.size() < 2) continue;
     const QByteArray name = entry.items[1].text;
-    if (name.endsWith(".Cu")) copper.emplace_back(static_cast<int>(number(entry, 0)), name);
+    if (name.endsWith(".Cu")) copper.emplace_back(integer(entry, 0), name);
   }
   if (copper.empty())
     refuse(need(m_root, "layers"), QStringLiteral("the board has no copper layer"));
@@ -340,7 +357,7 @@ void BoardReader::readLayers() {
 void BoardReader::readNets() {
   for (const SExpr* net : m_root.all("net")) {
     if (net->items.size() < 3) refuse(*net, QStringLiteral("a net needs a number and a name"));
-    m_nets.insert(static_cast<int>(number(*net, 1)), QString::fromUtf8(net->items[2].text));
+    m_nets.insert(integer(*net, 1), QString::fromUtf8(net->items[2].text));
   }
 }
 
@@ -356,7 +373,7 @@ QString BoardReader::netName(const SExpr& item) {
   const SExpr* net = item.find("net");
   if (net == nullptr) return {};
   if (net->items.size() >= 2 && net->items[1].quoted) return QString::fromUtf8(net->items[1].text);
-  const int n = static_cast<int>(number(*net, 1));
+  const int n = integer(*net, 1);
   if (n == 0) return {};
   auto it = m_nets.constFind(n);
   if (it == m_nets.constEnd())

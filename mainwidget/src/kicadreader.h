@@ -24,6 +24,9 @@ struct Refusal {
 
 // Number at items[index] of the list; refused when absent or not finite.
 double number(const SExpr& list, std::size_t index);
+// Whole number at items[index] within the range of int (net and layer
+// numbers); refused otherwise.
+int integer(const SExpr& list, std::size_t index);
 // A coordinate within the geometry range.
 double coordinate(const SExpr& list, std::size_t index);
 // (name X Y ...) inside parent, as a point; refused when missing.

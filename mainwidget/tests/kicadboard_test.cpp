@@ -296,6 +296,25 @@ TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
        boardText("  (footprint \"x\" (at 1 1) (clearance -0.1)\n"
                  "    (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\")))\n"),
        "line 6: a clearance must not be negative"},
+      // Net and layer numbers become ints: out of range or fractional is
+      // malformed, not undefined behaviour (found by fuzzing: net 1.1e54).
+      {"net number out of range", boardText("  (net 1.1e54 \"BIG\")\n"),
+       "line 6: (net): \"1.1e54\" is not a whole number within +-2147483647"},
+      {"fractional net number",
+       boardText("  (segment (start 1 1) (end 2 1) (width 0.2) (layer \"F.Cu\") (net 1.5))\n"),
+       "line 6: (net): \"1.5\" is not a whole number"},
+      {"layer number out of range",
+       "(kicad_pcb (version 20211014) (layers (3e10 \"F.Cu\" signal)))",
+       "(3e10): \"3e10\" is not a whole number"},
+      // Nearly collinear points: a circle of radius 160,000 run the long way
+      // round, which the audit would sample for ever (found by fuzzing).
+      {"arc radius beyond the limit",
+       boardText("  (arc (start 30 20) (mid 832 22) (end 34 20) (width 0.4) (layer \"F.Cu\") "
+                 "(net 2))\n"),
+       "line 6: (arc): the arc radius must be positive and at most 1000"},
+      {"old arc radius beyond the limit",
+       boardText("  (gr_arc (start 0 0) (end 2000 0) (angle 90) (layer \"F.Cu\") (width 0.1))\n"),
+       "line 6: (gr_arc): the arc radius must be positive and at most 1000"},
       {"not a board", "(kicad_sch (version 20211014))", "not a KiCad board"},
       {"too old", "(kicad_pcb (version 20160815))", "older than KiCad 5.0"},
   };

@@ -45,7 +45,7 @@ struct UpdateSettings {
   static constexpr qint32 kMaxConnectCount = 10;
 
   qint32 downmode = 0;      // 0: HTTP transfers; anything else: none
-  qint32 connectcount = 1;  // attempts per download, 0..kMaxConnectCount
+  qint32 connectcount = 1;  // attempts per download, at most kMaxConnectCount; <= 0: none
   QString httpListURL;      // base address; file addresses are appended as is
   QString Application;      // executable name of the application program
   QString ftpserverip;      // the five FTP strings are read but unused

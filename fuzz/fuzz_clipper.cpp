@@ -1,0 +1,209 @@
+// The clipper: the bytes are decoded into two to six shapes whose loops are
+// circles or closed chains of segments and arcs (coordinates within +-16,
+// circle radii up to 8, arc radii up to 1000 drawing units), and a sequence of clip types. Execute
+// must not crash; an unknown type gives no result; otherwise every result
+// boundary is finite, closed, lies inside the union of the operands' boxes
+// widened by the sampling tolerance plus one grid step, and every result
+// shape has a non-negative area (outer loop minus its holes).
+#include "fuzz_support.h"
+
+#include <engine/engine.h>
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The clipper's sampling (chord) tolerance and grid step, drawing units.
+constexpr double kSampleTol = 0.00254;
+constexpr double kGridStep = 0.000254;
+// Coordinates are int16 / 2048: within +-16 drawing units, fine enough to
+// land on and between grid points, small enough that a run stays fast.
+constexpr double kCoordScale = 1.0 / 2048.0;
+constexpr double kMaxRadius = 1000.0;
+// Consecutive members of a result loop meet within this (drawing units).
+constexpr double kJoinTol = 1e-6;
+
+struct Box {
+  double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
+  void add(const AcGePoint2d& p) {
+    minX = std::min(minX, p.x);
+    maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y);
+    maxY = std::max(maxY, p.y);
+  }
+  bool contains(const AcGePoint2d& p, double margin) const {
+    return p.x >= minX - margin && p.x <= maxX + margin && p.y >= minY - margin &&
+           p.y <= maxY + margin;
+  }
+};
+
+AcGePoint2d point(FuzzedDataProvider& in) {
+  const double x = in.ConsumeIntegral<int16_t>() * kCoordScale;
+  const double y = in.ConsumeIntegral<int16_t>() * kCoordScale;
+  return AcGePoint2d(x, y);
+}
+
+// The edge p -> q: a segment, or an arc through the point at `bulge`
+// sixty-fourths of half the chord to the side of its middle (when the three
+// points make an arc of radius up to kMaxRadius).
+GkCurve2d* edge(const AcGePoint2d& p, const AcGePoint2d& q, int bulge) {
+  if (bulge != 0) {
+    const double dx = q.x - p.x, dy = q.y - p.y;
+    const double h = bulge / 64.0 * 0.5;
+    const AcGePoint2d m((p.x + q.x) / 2 - dy * h, (p.y + q.y) / 2 + dx * h);
+    if (AcGeCircArc2d::IsCirArc(p, m, q, GkGeoLib::g_tol)) {
+      auto arc = std::make_unique<AcGeCircArc2d>(p, m, q);
+      if (std::isfinite(arc->radius()) && arc->radius() <= kMaxRadius) return arc.release();
+    }
+  }
+  return new AcGeLineSeg2d(p, q);
+}
+
+GkCompositeCurve2d* loop(FuzzedDataProvider& in) {
+  auto curve = std::make_unique<GkCompositeCurve2d>();
+  const int kind = in.ConsumeIntegralInRange(0, 3);
+  if (kind == 0) {  // a circle
+    const AcGePoint2d c = point(in);
+    const double r = in.ConsumeIntegralInRange(1, 65535) / 65535.0 * 8.0;
+    auto circle = std::make_unique<AcGeCircArc2d>(c, r);
+    if (in.ConsumeBool()) circle->SetIsCCW(true);
+    curve->append(circle.release());
+    return curve.release();
+  }
+  const int n = in.ConsumeIntegralInRange(2, 6);
+  std::vector<AcGePoint2d> pts;
+  for (int i = 0; i < n; ++i) pts.push_back(point(in));
+  for (int i = 0; i < n; ++i) {
+    const int b = in.ConsumeIntegral<int8_t>();
+    curve->append(edge(pts[i], pts[(i + 1) % n], b < -32 || b > 32 ? b : 0));
+  }
+  return curve.release();
+}
+
+// One line per member, for the report of a broken invariant.
+std::string describe(GkCompositeCurve2d& loop) {
+  std::string text;
+  std::vector<GkCurve2d*> members;
+  loop.GetCurveList(members);
+  char line[200];
+  for (GkCurve2d* m : members) {
+    if (auto* a = dynamic_cast<AcGeCircArc2d*>(m)) {
+      std::snprintf(line, sizeof line, "  arc (%.17g, %.17g) r %.17g %.17g..%.17g %s%s\n",
+                    a->center().x, a->center().y, a->radius(), a->startAng(), a->endAng(),
+                    a->isClockWise() ? "cw" : "ccw", a->IsCircle() ? " circle" : "");
+    } else {
+      std::snprintf(line, sizeof line, "  seg (%.17g, %.17g) (%.17g, %.17g)\n", m->startPoint().x,
+                    m->startPoint().y, m->endPoint().x, m->endPoint().y);
+    }
+    text += line;
+  }
+  return text;
+}
+
+void addCurveBox(GkCurve2d& curve, Box& box) {
+  const GkBoundBox2d b = curve.GetBoundBox();
+  box.add(AcGePoint2d(b.minX, b.minY));
+  box.add(AcGePoint2d(b.maxX, b.maxY));
+}
+
+// Twice the signed area of the loop's sampled boundary, and its length.
+double signedArea2(GkCompositeCurve2d& loop, double& length) {
+  std::vector<AcGePoint2d> pts;
+  loop.GetSampleBuffer(pts, kSampleTol);
+  double sum = 0;
+  for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
+    sum += pts[i].x * pts[i + 1].y - pts[i + 1].x * pts[i].y;
+    length += std::hypot(pts[i + 1].x - pts[i].x, pts[i + 1].y - pts[i].y);
+  }
+  return sum;
+}
+
+void checkResult(std::vector<GkShape*>& result, const Box& operands) {
+  using fuzzsupport::check;
+  const double margin = kSampleTol + kGridStep;
+  for (GkShape* shape : result) {
+    check(shape != nullptr, "no null result shape");
+    std::vector<GkCompositeCurve2d*> loops;
+    shape->GetCompCurveList(loops);
+    check(!loops.empty(), "a result shape has an outer loop");
+    double area2 = 0, length = 0;
+    for (GkCompositeCurve2d* l : loops) {
+      check(l != nullptr && l->GetCurveCnt() > 0, "result loops are not empty");
+      std::vector<GkCurve2d*> members;
+      l->GetCurveList(members);
+      for (std::size_t i = 0; i < members.size(); ++i) {
+        std::vector<AcGePoint2d> pts;
+        members[i]->GetSampleBuffer(pts, kSampleTol);
+        for (const AcGePoint2d& p : pts) {
+          check(std::isfinite(p.x) && std::isfinite(p.y), "result points finite");
+          if (!operands.contains(p, margin)) {
+            char where[200];
+            std::snprintf(where, sizeof where, "point (%.17g, %.17g), box x %.17g..%.17g y %.17g..%.17g\n",
+                          p.x, p.y, operands.minX, operands.maxX, operands.minY, operands.maxY);
+            fuzzsupport::context() += where + std::string("result loop:\n") + describe(*l);
+          }
+          check(operands.contains(p, margin), "result inside the operands' boxes");
+        }
+        const AcGePoint2d e = members[i]->endPoint();
+        const AcGePoint2d s = members[(i + 1) % members.size()]->startPoint();
+        check(std::hypot(e.x - s.x, e.y - s.y) <= kJoinTol, "result loops closed");
+      }
+      area2 += signedArea2(*l, length);
+    }
+    // Outer and holes are sampled apart: allow one sampling band along the
+    // whole boundary.
+    check(area2 / 2 >= -length * margin, "result area not negative");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  const int shapes = in.ConsumeIntegralInRange(2, 6);
+  std::vector<GkClipType> types;
+  bool known = true;
+  std::string& context = fuzzsupport::context();
+  context = "types:";
+  for (int i = 0; i + 1 < shapes; ++i) {
+    const uint8_t t = in.ConsumeIntegral<uint8_t>();
+    // Mostly the four operations, now and then a value outside them.
+    const int value = t < 250 ? t % 4 : t - 254;
+    known = known && value >= 0 && value <= 3;
+    types.push_back(static_cast<GkClipType>(value));
+    context += " " + std::to_string(value);
+  }
+  context += "\n";
+  std::vector<std::unique_ptr<GkShape>> owned;
+  std::vector<GkShape*> operands;
+  Box box;
+  for (int s = 0; s < shapes; ++s) {
+    owned.push_back(std::make_unique<GkShape>());
+    const int loops = in.ConsumeIntegralInRange(1, 3);
+    for (int l = 0; l < loops; ++l) {
+      GkCompositeCurve2d* c = loop(in);
+      context += "shape " + std::to_string(s) + " loop " + std::to_string(l) + ":\n" + describe(*c);
+      addCurveBox(*c, box);
+      owned.back()->AppendCompCurve(c);
+    }
+    operands.push_back(owned.back().get());
+  }
+
+  GkClipper clipper;
+  clipper.SetShapeList(operands);
+  std::vector<GkShape*> result;
+  clipper.Execute(types, result);
+  std::vector<std::unique_ptr<GkShape>> results(result.begin(), result.end());
+  if (!known) fuzzsupport::check(result.empty(), "an unknown clip type gives no result");
+  checkResult(result, box);
+  return 0;
+}
