@@ -212,7 +212,6 @@ ENGINE_EXPORT bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::P
 // Tests only: every pass runs as one plain ClipperLib sweep, the reference
 // the short ways are compared with.
 ENGINE_EXPORT void SetPlainSweep(bool plain);
-ENGINE_EXPORT bool PlainSweep();
 // Tests only: groups above minVertices run in strips of perStrip vertices;
 // 0 restores the library's sizes.
 ENGINE_EXPORT void SetStripSize(std::size_t minVertices, std::size_t perStrip);

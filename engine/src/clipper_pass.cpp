@@ -419,6 +419,5 @@ bool RunPass(const Paths& subject, const Paths& clip, GkClipType type, PassResul
 }
 
 void SetPlainSweep(bool plain) { g_plainSweep = plain; }
-bool PlainSweep() { return g_plainSweep; }
 
 }  // namespace clipper_glue

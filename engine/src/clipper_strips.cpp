@@ -51,10 +51,14 @@ bool Execute(ClipperLib::Clipper& clipper, GkClipType type, Solution& solution) 
 // containment test per pair of rings. `trusted` false when a ring would
 // land under a ring of its own kind.
 bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
-  std::vector<std::pair<double, std::size_t>> order;
+  std::vector<std::pair<double, std::size_t>> order;  // (-|area|, ring)
+  std::vector<bool> isHole(rings.size(), false);       // clockwise
   order.reserve(rings.size());
   for (std::size_t i = 0; i < rings.size(); ++i) {
-    if (rings[i].size() >= 3) order.emplace_back(-std::abs(Area2(rings[i])), i);
+    if (rings[i].size() < 3) continue;
+    const double area = Area2(rings[i]);
+    isHole[i] = area < 0;
+    order.emplace_back(-std::abs(area), i);
   }
   std::sort(order.begin(), order.end());
   Containers containers;
@@ -66,14 +70,14 @@ bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
     nodeOf[i] = forest.nodes.size();
     forest.nodes.emplace_back();
     forest.nodes.back().contour = &result.rings.back();
-    containers.Add(result.rings.back(), nodeOf[i], i, Area2(result.rings.back()) < 0);
+    containers.Add(result.rings.back(), nodeOf[i], i, isHole[i]);
   }
   containers.Seal();
   trusted = true;
   for (const auto& entry : order) {
     const std::size_t node = nodeOf[entry.second];
     const Path& ring = *forest.nodes[node].contour;
-    const bool hole = Area2(ring) < 0;
+    const bool hole = isHole[entry.second];
     const Containers::Entry* around = containers.Around(ring, entry.second);
     // An outer ring lies in a hole or nowhere, a hole in an outer ring.
     if (hole ? (around == nullptr || around->hole) : (around != nullptr && !around->hole)) {
