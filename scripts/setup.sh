@@ -15,7 +15,7 @@ packages=(
   python3 zip unzip curl xvfb util-linux dpkg-dev file binutils
   fonts-wqy-microhei
   kicad-demos
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14
 )
 packages+=("$@")  # extra packages a caller needs (e.g. the Windows tools)
 
