@@ -65,7 +65,7 @@ struct PolygonFigures {
 
 struct ClipWorkload {
   ShapeSet shapes;
-  std::vector<bench::Pad> pads;  // board workload only, for the hole check
+  std::vector<bench::Pad> pads;           // board workload only, for the hole check
   std::vector<bench::SourceCircle> caps;  // track end-cap circles, for the chord count
   std::vector<GkClipType> types;
   ClipperLib::Paths subject;
@@ -223,8 +223,8 @@ void ReportChecks(benchmark::State& state, Kind kind, ClipWorkload& w) {
   state.counters["area"] = f.exact;
   state.counters["area_vs_clipperlib"] = f.exact - polygons.area;
   state.counters["area_bound"] = bound;
-  bool ok = f.loops == polygons.rings && f.orientationOk &&
-            std::fabs(f.exact - polygons.area) <= bound;
+  bool ok =
+      f.loops == polygons.rings && f.orientationOk && std::fabs(f.exact - polygons.area) <= bound;
   if (kind == Kind::TrackUnion) {
     // End points within two grid steps of a cap circle. Where the samples of
     // two caps of one circle interleave, ClipperLib adds the crossings of
@@ -243,8 +243,8 @@ void ReportChecks(benchmark::State& state, Kind kind, ClipWorkload& w) {
     // Centre and radius of a rebuilt circle: within two grid steps.
     const bench::PadCheck pc = bench::CheckPadHoles(result, w.pads, 2.0 * bench::kGrid);
     state.counters["exact_area"] = exact;
-    state.counters["area_err"] = f.sampled - exact;        // through Area at 0.00254
-    state.counters["area_err_arcs"] = f.exact - exact;     // from the rebuilt arcs
+    state.counters["area_err"] = f.sampled - exact;     // through Area at 0.00254
+    state.counters["area_err_arcs"] = f.exact - exact;  // from the rebuilt arcs
     state.counters["holes"] = pc.holes;
     state.counters["full_circle_holes"] = pc.fullCircleHoles;
     state.counters["pads_matched"] = pc.matched;
@@ -389,30 +389,49 @@ void OnceAt10k(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK_TEMPLATE(BM_Execute, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Execute");
-BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/ClipperLib");
+BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::BoardMinusPads)
+    ->Apply(Sizes)
+    ->Name("BoardMinusPads/ClipperLib");
 BENCHMARK_TEMPLATE(BM_Peer, Kind::BoardMinusPads, bench::MakeBoostPeer)
-    ->Apply(Sizes)->Name("BoardMinusPads/Boost");
+    ->Apply(Sizes)
+    ->Name("BoardMinusPads/Boost");
 BENCHMARK_TEMPLATE(BM_Peer, Kind::BoardMinusPads, bench::MakeGeosPeer)
-    ->Apply(Sizes)->Name("BoardMinusPads/GEOS");
-BENCHMARK_TEMPLATE(BM_Sampling, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Sampling");
+    ->Apply(Sizes)
+    ->Name("BoardMinusPads/GEOS");
+BENCHMARK_TEMPLATE(BM_Sampling, Kind::BoardMinusPads)
+    ->Apply(Sizes)
+    ->Name("BoardMinusPads/Sampling");
 BENCHMARK_TEMPLATE(BM_Rebuild, Kind::BoardMinusPads)->Apply(Sizes)->Name("BoardMinusPads/Rebuild");
 BENCHMARK_TEMPLATE(BM_Execute, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Execute");
 BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/ClipperLib");
 BENCHMARK_TEMPLATE(BM_Peer, Kind::TrackUnion, bench::MakeBoostPeer)
-    ->Apply(SmallSizes)->Name("TrackUnion/Boost");
+    ->Apply(SmallSizes)
+    ->Name("TrackUnion/Boost");
 BENCHMARK_TEMPLATE(BM_Peer, Kind::TrackUnion, bench::MakeBoostPeer)
-    ->Apply(OnceAt10k)->Name("TrackUnion/Boost");
+    ->Apply(OnceAt10k)
+    ->Name("TrackUnion/Boost");
 BENCHMARK_TEMPLATE(BM_Peer, Kind::TrackUnion, bench::MakeGeosPeer)
-    ->Apply(Sizes)->Name("TrackUnion/GEOS");
+    ->Apply(Sizes)
+    ->Name("TrackUnion/GEOS");
 BENCHMARK_TEMPLATE(BM_Sampling, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Sampling");
 BENCHMARK_TEMPLATE(BM_Rebuild, Kind::TrackUnion)->Apply(Sizes)->Name("TrackUnion/Rebuild");
 BENCHMARK_TEMPLATE(BM_Execute, Kind::ZoneFill)->Apply(Repeat)->Arg(1000)->Name("ZoneFill/Execute");
-BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::ZoneFill)->Apply(Repeat)->Arg(1000)->Name("ZoneFill/ClipperLib");
+BENCHMARK_TEMPLATE(BM_ClipperLib, Kind::ZoneFill)
+    ->Apply(Repeat)
+    ->Arg(1000)
+    ->Name("ZoneFill/ClipperLib");
 BENCHMARK_TEMPLATE(BM_Peer, Kind::ZoneFill, bench::MakeBoostPeer)
-    ->Apply(Repeat)->Arg(1000)->Name("ZoneFill/Boost");
+    ->Apply(Repeat)
+    ->Arg(1000)
+    ->Name("ZoneFill/Boost");
 BENCHMARK_TEMPLATE(BM_Peer, Kind::ZoneFill, bench::MakeGeosPeer)
-    ->Apply(Repeat)->Arg(1000)->Name("ZoneFill/GEOS");
-BENCHMARK_TEMPLATE(BM_Sampling, Kind::ZoneFill)->Apply(Repeat)->Arg(1000)->Name("ZoneFill/Sampling");
+    ->Apply(Repeat)
+    ->Arg(1000)
+    ->Name("ZoneFill/GEOS");
+BENCHMARK_TEMPLATE(BM_Sampling, Kind::ZoneFill)
+    ->Apply(Repeat)
+    ->Arg(1000)
+    ->Name("ZoneFill/Sampling");
 BENCHMARK_TEMPLATE(BM_Rebuild, Kind::ZoneFill)->Apply(Repeat)->Arg(1000)->Name("ZoneFill/Rebuild");
 
 // ---- point in region ----
@@ -553,7 +572,10 @@ void BM_PointInPathsClipperLib(benchmark::State& state) {
   ReportAgreement(state, pw, answers);
 }
 
-BENCHMARK(BM_PointInShape)->Name("PointInRegion/IsPointIn")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PointInShape)
+    ->Name("PointInRegion/IsPointIn")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_PointInPathsClipperLib)
     ->Name("PointInRegion/ClipperLib")
     ->Unit(benchmark::kMillisecond)

@@ -40,10 +40,10 @@ enum class PeerPlan {
 };
 
 struct PeerFigures {
-  double area = 0.0;   // of the result, drawing units squared
-  long vertices = 0;   // distinct vertices: a ring's closing point not counted
+  double area = 0.0;  // of the result, drawing units squared
+  long vertices = 0;  // distinct vertices: a ring's closing point not counted
   int polygons = 0;
-  int rings = 0;       // outer rings and holes
+  int rings = 0;  // outer rings and holes
 };
 
 // One peer with its geometries built.

@@ -123,8 +123,8 @@ public:
 
 private:
   PeerPlan m_plan;
-  BMulti m_subject;                 // DifferenceOf*
-  BMulti m_disjointClips;           // DifferenceOfDisjoint
+  BMulti m_subject;                  // DifferenceOf*
+  BMulti m_disjointClips;            // DifferenceOfDisjoint
   std::vector<BPolygon> m_operands;  // what UnionRange unions
   BMulti m_result;
 };

@@ -49,9 +49,7 @@ public:
       case PeerPlan::DifferenceOfDisjoint:
         m_result = GEOSDifference_r(m_ctx, m_subject, m_clips);
         break;
-      case PeerPlan::UnionOfAll:
-        m_result = GEOSUnaryUnion_r(m_ctx, m_clips);
-        break;
+      case PeerPlan::UnionOfAll: m_result = GEOSUnaryUnion_r(m_ctx, m_clips); break;
       case PeerPlan::DifferenceOfUnion: {
         GEOSGeometry* clips = GEOSUnaryUnion_r(m_ctx, m_clips);
         if (clips != nullptr) m_result = GEOSDifference_r(m_ctx, m_subject, clips);

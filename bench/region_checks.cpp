@@ -109,8 +109,8 @@ PadCheck CheckPadHoles(const std::vector<GkShape*>& result, const std::vector<Pa
     if (best <= tol && radiusError <= tol) ++hits[bestPad];
   }
   check.matched = static_cast<int>(std::count(hits.begin(), hits.end(), 1));
-  check.ok = check.holes == static_cast<int>(pads.size()) &&
-             check.fullCircleHoles == check.holes && check.matched == check.holes;
+  check.ok = check.holes == static_cast<int>(pads.size()) && check.fullCircleHoles == check.holes &&
+             check.matched == check.holes;
   return check;
 }
 

@@ -57,8 +57,9 @@ int main(int argc, char** argv) {
     timer.start();
     const bool ok = unzipTo(source, target);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
-    std::printf("{\"result\": %d, \"seconds\": %.6f, \"rss_start_kb\": %ld, \"rss_peak_kb\": %ld}\n",
-                ok ? 0 : 1, seconds, rssBefore, PeakRssKb());
+    std::printf(
+        "{\"result\": %d, \"seconds\": %.6f, \"rss_start_kb\": %ld, \"rss_peak_kb\": %ld}\n",
+        ok ? 0 : 1, seconds, rssBefore, PeakRssKb());
     return ok ? 0 : 1;
   }
   return Usage();

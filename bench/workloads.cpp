@@ -64,8 +64,7 @@ double RoundedRectArea(double x0, double y0, double x1, double y1, double rc) {
 
 GkShape* MakeBoard() {
   auto* board = new GkShape();
-  board->AppendCompCurve(
-      RoundedRectLoop(0.0, 0.0, kBoardWidth, kBoardHeight, kBoardCornerRadius));
+  board->AppendCompCurve(RoundedRectLoop(0.0, 0.0, kBoardWidth, kBoardHeight, kBoardCornerRadius));
   return board;
 }
 

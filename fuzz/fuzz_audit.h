@@ -21,16 +21,17 @@ inline void auditAndCheck(const Design& design) {
       check(f.other == -1, "outside findings name no other feature");
       continue;
     }
-    check(f.other > f.feature && f.other < features, "pair findings name the higher feature second");
+    check(f.other > f.feature && f.other < features,
+          "pair findings name the higher feature second");
     check(std::isfinite(f.distance) && f.distance >= 0, "pair distance finite, not negative");
     if (f.kind == FindingKind::Clearance)
       check(f.distance < design.clearanceOf(design.features[f.feature]) ||
                 f.distance < design.clearanceOf(design.features[f.other]),
             "a clearance finding is closer than a clearance");
     if (f.hasPoints)
-      check(std::isfinite(f.x1) && std::isfinite(f.y1) && std::isfinite(f.x2) &&
-                std::isfinite(f.y2),
-            "finding points finite");
+      check(
+          std::isfinite(f.x1) && std::isfinite(f.y1) && std::isfinite(f.x2) && std::isfinite(f.y2),
+          "finding points finite");
   }
 }
 

@@ -147,8 +147,9 @@ void checkResult(std::vector<GkShape*>& result, const Box& operands) {
           check(std::isfinite(p.x) && std::isfinite(p.y), "result points finite");
           if (!operands.contains(p, margin)) {
             char where[200];
-            std::snprintf(where, sizeof where, "point (%.17g, %.17g), box x %.17g..%.17g y %.17g..%.17g\n",
-                          p.x, p.y, operands.minX, operands.maxX, operands.minY, operands.maxY);
+            std::snprintf(where, sizeof where,
+                          "point (%.17g, %.17g), box x %.17g..%.17g y %.17g..%.17g\n", p.x, p.y,
+                          operands.minX, operands.maxX, operands.minY, operands.maxY);
             fuzzsupport::context() += where + std::string("result loop:\n") + describe(*l);
           }
           check(operands.contains(p, margin), "result inside the operands' boxes");

@@ -78,12 +78,13 @@ struct Decoder {
 std::string describe(GkCurve2d& c) {
   char text[256];
   if (auto* s = dynamic_cast<AcGeLineSeg2d*>(&c)) {
-    std::snprintf(text, sizeof text, "segment (%.17g, %.17g) -> (%.17g, %.17g)",
-                  s->startPoint().x, s->startPoint().y, s->endPoint().x, s->endPoint().y);
+    std::snprintf(text, sizeof text, "segment (%.17g, %.17g) -> (%.17g, %.17g)", s->startPoint().x,
+                  s->startPoint().y, s->endPoint().x, s->endPoint().y);
   } else {
     auto& a = dynamic_cast<AcGeCircArc2d&>(c);
-    std::snprintf(text, sizeof text, "arc centre (%.17g, %.17g) radius %.17g angles %.17g %.17g %s%s",
-                  a.center().x, a.center().y, a.radius(), a.startAng(), a.endAng(),
+    std::snprintf(text, sizeof text,
+                  "arc centre (%.17g, %.17g) radius %.17g angles %.17g %.17g %s%s", a.center().x,
+                  a.center().y, a.radius(), a.startAng(), a.endAng(),
                   a.isClockWise() ? "cw" : "ccw", a.IsCircle() ? " circle" : "");
   }
   return text;
@@ -92,8 +93,7 @@ std::string describe(GkCurve2d& c) {
 bool finitePoint(const AcGePoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 // A's queries against B (B is `seg` or `arc`, the other null).
-void askOneWay(GkCurve2d& a, AcGeLineSeg2d* seg, AcGeCircArc2d* arc, bool checked,
-               double tol) {
+void askOneWay(GkCurve2d& a, AcGeLineSeg2d* seg, AcGeCircArc2d* arc, bool checked, double tol) {
   using fuzzsupport::check;
   const GkTolerance& t = GkGeoLib::g_tol;
   AcGePoint2d other, onThis, onOther;
@@ -116,8 +116,8 @@ void askOneWay(GkCurve2d& a, AcGeLineSeg2d* seg, AcGeCircArc2d* arc, bool checke
   check(finitePoint(onThis) && finitePoint(onOther), "distanceToSeg/Arc points finite");
   const double gap = std::hypot(p.x - other.x, p.y - other.y);
   char numbers[200];
-  std::snprintf(numbers, sizeof numbers, "\nd %.17g d2 %.17g p (%.17g, %.17g) other (%.17g, %.17g)", d,
-                d2, p.x, p.y, other.x, other.y);
+  std::snprintf(numbers, sizeof numbers, "\nd %.17g d2 %.17g p (%.17g, %.17g) other (%.17g, %.17g)",
+                d, d2, p.x, p.y, other.x, other.y);
   fuzzsupport::context() += numbers;
   check(std::fabs(gap - d) <= tol, "closestPointTo pair as far apart as distanceTo says");
   check(std::fabs(std::hypot(onThis.x - onOther.x, onThis.y - onOther.y) - d2) <= tol,

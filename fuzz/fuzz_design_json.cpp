@@ -4,7 +4,6 @@
 
 #include "designreader.h"
 
-
 #include <cstddef>
 #include <cstdint>
 

@@ -40,8 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(UpdateSettings::isContainedPath(settings.LocatTempDir), "LocatTempDir contained");
   check(UpdateSettings::isContainedPath(settings.ListFileName), "ListFileName contained");
   check(UpdateSettings::isContainedPath(settings.Application), "Application contained");
-  check(settings.newListFileName ==
-            UpdateSettings::deriveNewListFileName(settings.ListFileName),
+  check(settings.newListFileName == UpdateSettings::deriveNewListFileName(settings.ListFileName),
         "newListFileName derived from ListFileName");
 
   // The lookup that ignores case, on a key that may or may not be present.

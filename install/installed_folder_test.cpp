@@ -41,8 +41,8 @@ Command runCommand(const QString& program, const QStringList& args, int limitMs 
   p.setProcessEnvironment(env);
   p.start(program, args);
   Command c;
-  c.finished =
-      p.waitForStarted(20000) && p.waitForFinished(limitMs) && p.exitStatus() == QProcess::NormalExit;
+  c.finished = p.waitForStarted(20000) && p.waitForFinished(limitMs) &&
+               p.exitStatus() == QProcess::NormalExit;
   if (!c.finished) {
     p.kill();  // our own child, by its handle
     p.waitForFinished(5000);
@@ -56,7 +56,7 @@ Command runCommand(const QString& program, const QStringList& args, int limitMs 
 // A fresh installation: the prefix is <root>/prefix, the installation
 // folder <root>/prefix/<GK_INSTALL_APPDIR> (the updater's appDir).
 class InstalledFolder : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     ASSERT_NE(testsupport::qtTestApp(), nullptr);
     ASSERT_TRUE(inst.ready());
@@ -78,7 +78,8 @@ QStringList runPaths(const QString& file) {
   const Command c = runCommand("readelf", {"-d", "-W", file});
   EXPECT_TRUE(c.finished && c.exitCode == 0) << file.toStdString() << c.err.constData();
   QStringList paths;
-  const QRegularExpression entry(R"(\((?:RPATH|RUNPATH)\)\s+Library (?:rpath|runpath): \[([^\]]*)\])");
+  const QRegularExpression entry(
+      R"(\((?:RPATH|RUNPATH)\)\s+Library (?:rpath|runpath): \[([^\]]*)\])");
   auto it = entry.globalMatch(QString::fromLocal8Bit(c.out));
   while (it.hasNext()) paths += it.next().captured(1).split(':');
   return paths;
@@ -109,7 +110,8 @@ TEST_F(InstalledFolder, HoldsTheProgramsLibrariesSamplesSettingsAndEngineDevelop
     EXPECT_TRUE(QFileInfo::exists(app(library))) << library;
   }
   for (const char* sample : {"clean.json", "violations.json"}) {
-    EXPECT_EQ(readFile(app(QString("samples/") + sample)), readFile(QString(GK_SAMPLES_DIR "/") + sample))
+    EXPECT_EQ(readFile(app(QString("samples/") + sample)),
+              readFile(QString(GK_SAMPLES_DIR "/") + sample))
         << sample;
   }
   // Engine's development files, where a client's find_package looks.
@@ -139,7 +141,8 @@ TEST_F(InstalledFolder, SettingsTemplateNamesCarrackAndWaitsForAServer) {
 }
 
 TEST_F(InstalledFolder, ReinstallingKeepsTheUsersSettingsAndRestoresMissingOnes) {
-  const QByteArray mine = "[APPLICATION]\nApplication=Carrack\n[UPDATEINFO]\nhttpListURL=http://mine/\n";
+  const QByteArray mine =
+      "[APPLICATION]\nApplication=Carrack\n[UPDATEINFO]\nhttpListURL=http://mine/\n";
   ASSERT_TRUE(testsupport::writeFile(app("updata.ini"), mine));
   ASSERT_TRUE(QFile::remove(app("Carrack")));
 
@@ -163,7 +166,8 @@ TEST_F(InstalledFolder, RunPathsLeadIntoTheFolderAndNeverIntoTheBuildTree) {
     for (const QString& path : runPaths(file)) EXPECT_EQ(path, "$ORIGIN");
   }
   EXPECT_EQ(runPaths(app("Carrack")), QStringList{"$ORIGIN"});
-  EXPECT_EQ(runPaths(app("libGkMainWidget.so")), QStringList{"$ORIGIN"}) << "it finds Engine beside it";
+  EXPECT_EQ(runPaths(app("libGkMainWidget.so")), QStringList{"$ORIGIN"})
+      << "it finds Engine beside it";
 
   for (const QString& file : files) {
     SCOPED_TRACE(file.toStdString());
@@ -174,7 +178,8 @@ TEST_F(InstalledFolder, RunPathsLeadIntoTheFolderAndNeverIntoTheBuildTree) {
     EXPECT_FALSE(raw.contains(GK_SOURCE_DIR)) << raw.constData();
     for (const QString& own : {QString("libGkMainWidget.so"), QString("libEngine.so.1")}) {
       if (libs.contains(own)) {
-        EXPECT_EQ(QFileInfo(libs[own]).canonicalFilePath(), QFileInfo(app(own)).canonicalFilePath());
+        EXPECT_EQ(QFileInfo(libs[own]).canonicalFilePath(),
+                  QFileInfo(app(own)).canonicalFilePath());
       }
     }
   }
@@ -246,8 +251,8 @@ TEST_F(InstalledFolder, CarrackInAFolderItCannotWriteStillAuditsAndSaysSo) {
   ASSERT_TRUE(c.finished) << c.err.constData();
   EXPECT_EQ(c.exitCode, 1) << c.err.constData();
   EXPECT_TRUE(c.out.contains("clearance")) << "the findings are printed: " << c.out.constData();
-  EXPECT_TRUE(
-      c.err.contains("Carrack: could not write the audit record to " + QFile::encodeName(app("AuditLog/"))))
+  EXPECT_TRUE(c.err.contains("Carrack: could not write the audit record to " +
+                             QFile::encodeName(app("AuditLog/"))))
       << c.err.constData();
   EXPECT_FALSE(QFileInfo::exists(app("AuditLog")));
 }
@@ -285,7 +290,8 @@ TEST_F(InstalledFolder, UpdaterStopsCarrackInstallsAChangedFileAndRestartsIt) {
   EXPECT_EQ(readFile(app("samples/clean.json")), changed);
   EXPECT_EQ(readFile(app("filelist.xml")), list) << "the server list becomes the local list";
   EXPECT_EQ(server.served("update/samples/clean.json"), 1);
-  EXPECT_TRUE(inst.workFolders().isEmpty()) << "the working folder is removed, none in the installation";
+  EXPECT_TRUE(inst.workFolders().isEmpty())
+      << "the working folder is removed, none in the installation";
   run.release();
 
   // The updated sample is audited by the installed Carrack.

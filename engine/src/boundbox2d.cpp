@@ -118,8 +118,8 @@ AcGePoint2d GkBoundBox2d::GetBottomRight() const { return AcGePoint2d(maxX, minY
 void GkBoundBox2d::transformBy(const AcGeMatrix2d& m) {
   const AcGePoint2d p = GetBottomLeft().Transform(m);
   const AcGePoint2d q = GetTopRight().Transform(m);
-  *this = GkBoundBox2d(std::min(p.x, q.x), std::max(p.x, q.x), std::min(p.y, q.y),
-                       std::max(p.y, q.y));
+  *this =
+      GkBoundBox2d(std::min(p.x, q.x), std::max(p.x, q.x), std::min(p.y, q.y), std::max(p.y, q.y));
 }
 
 GkBoundBox2d GkBoundBox2d::operator*(const double& s) const {

@@ -337,8 +337,8 @@ double AcGeCircArc2d::distanceToSeg(AcGeLineSeg2d& seg, AcGePoint2d& onThis, AcG
   return onThis.distanceTo(onSeg);
 }
 
-double AcGeCircArc2d::distanceToArc(AcGeCircArc2d& other, AcGePoint2d& onThis,
-                                    AcGePoint2d& onOther, const GkTolerance& tol) {
+double AcGeCircArc2d::distanceToArc(AcGeCircArc2d& other, AcGePoint2d& onThis, AcGePoint2d& onOther,
+                                    const GkTolerance& tol) {
   onThis = closestPointTo(other, onOther, tol);
   return onThis.distanceTo(onOther);
 }

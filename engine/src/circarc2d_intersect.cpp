@@ -52,7 +52,8 @@ void StoreCrossingIfOnBoth(const AcGePoint2d& x, const GkBoundBox2d& segBox,
                            const AcGeCircArc2d& arc, const AcGePoint2d& arcStart,
                            const AcGePoint2d& arcEnd, PointStore& out) {
   const double t = GkGeoLib::g_tol.EqualPoint();
-  if (!InWidened(x.x, segBox.minX, segBox.maxX, t) || !InWidened(x.y, segBox.minY, segBox.maxY, t)) {
+  if (!InWidened(x.x, segBox.minX, segBox.maxX, t) ||
+      !InWidened(x.y, segBox.minY, segBox.maxY, t)) {
     return;
   }
   if (OnArcByAngle(arc, x, GkGeoLib::g_tol)) {
@@ -201,8 +202,8 @@ bool CirclesTouch(double D, double r1, double r2, double t) {
 
 }  // namespace
 
-bool AcGeCircArc2d::intersectWith(AcGeLineSeg2d& seg, int& count, AcGePoint2d& p1,
-                                  AcGePoint2d& p2, const GkTolerance& tol) {
+bool AcGeCircArc2d::intersectWith(AcGeLineSeg2d& seg, int& count, AcGePoint2d& p1, AcGePoint2d& p2,
+                                  const GkTolerance& tol) {
   count = 0;
   PointStore out{count, p1, p2};
   const GkTolerance& g = GkGeoLib::g_tol;

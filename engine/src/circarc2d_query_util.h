@@ -36,8 +36,7 @@ inline bool AngleOnArc(const AcGeCircArc2d& arc, double angle, const GkTolerance
 
 // The point's polar angle about the arc's centre passes AngleOnArc; the
 // point's distance from the centre is not looked at.
-inline bool OnArcByAngle(const AcGeCircArc2d& arc, const AcGePoint2d& p,
-                         const GkTolerance& tol) {
+inline bool OnArcByAngle(const AcGeCircArc2d& arc, const AcGePoint2d& p, const GkTolerance& tol) {
   return AngleOnArc(arc, PolarAngle(p, arc.center()), tol);
 }
 
@@ -62,8 +61,8 @@ struct LineCircleCrossings {
 };
 
 inline LineCircleCrossings CrossLineWithCircle(const AcGePoint2d& segStart,
-                                               const AcGePoint2d& segEnd,
-                                               const AcGePoint2d& centre, double radius) {
+                                               const AcGePoint2d& segEnd, const AcGePoint2d& centre,
+                                               double radius) {
   const AcGeVector2d u = Unit(segEnd - segStart);
   LineCircleCrossings x;
   x.Ls = segStart - u * (2.0 * radius);
@@ -88,8 +87,8 @@ struct CircleCircleCrossings {
   AcGePoint2d Q;
 };
 
-inline CircleCircleCrossings CrossCircles(const AcGePoint2d& c1, double r1,
-                                          const AcGePoint2d& c2, double r2, double D) {
+inline CircleCircleCrossings CrossCircles(const AcGePoint2d& c1, double r1, const AcGePoint2d& c2,
+                                          double r2, double D) {
   const double q = (r1 * r1 + D * D - r2 * r2) * 0.5 / r1 / D;
   const double clamped = q < -1.0 ? -1.0 : (q > 1.0 ? 1.0 : q);
   const double alpha = std::acos(clamped);

@@ -29,8 +29,7 @@ void GkClipper::SetShapeList(std::vector<GkShape*>& shapes) { m_shapes = shapes;
 
 void GkClipper::GetShapeList(std::vector<GkShape*>& shapes) const { shapes = m_shapes; }
 
-void GkClipper::Execute(const std::vector<GkClipType>& types,
-                        std::vector<GkShape*>& result) const {
+void GkClipper::Execute(const std::vector<GkClipType>& types, std::vector<GkShape*>& result) const {
   if (m_shapes.empty()) return;
   result.clear();
   const std::size_t n = m_shapes.size();
@@ -57,7 +56,8 @@ void GkClipper::Execute(const std::vector<GkClipType>& types,
       ClipperLib::Paths().swap(ops.passes[p].clip);
     }
     clipper_glue::PassResult last;
-    if (!clipper_glue::RunPass(subject, ops.passes.back().clip, ops.passes.back().type, last)) return;
+    if (!clipper_glue::RunPass(subject, ops.passes.back().clip, ops.passes.back().type, last))
+      return;
     clipper_glue::ForestToShapes(last.forest, result);
   } catch (...) {
     DestroyShapes(result);

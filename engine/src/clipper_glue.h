@@ -67,8 +67,7 @@ class ENGINE_EXPORT ClipperArcSample : public GkSampleXY {
 public:
   // emitFirst: write the first point (else it is dropped, being the previous
   // member's end, already in the path). path is not owned.
-  ClipperArcSample(ClipperLib::Path* path, bool emitFirst, double sum, double prevX,
-                   double prevY);
+  ClipperArcSample(ClipperLib::Path* path, bool emitFirst, double sum, double prevX, double prevY);
   void AddXY(const double& x, const double& y) override;
 
   bool seen = false;
@@ -159,8 +158,8 @@ ENGINE_EXPORT void BuildOperands(const std::vector<GkShape*>& shapes,
 // when both edges are chords of one circle (all four ends carry its tag,
 // positive or negative), the crossing lies within that circle's sampling
 // band and gets the negated tag, "created on this circle" (so do the points
-// where a strip border cuts a chord, see clipper_strips.cpp). Readers take a negated tag as part of the
-// circle's run but never build an arc through it.
+// where a strip border cuts a chord, see clipper_strips.cpp). Readers take a negated tag as part of
+// the circle's run but never build an arc through it.
 ENGINE_EXPORT void FillCrossingTag(ClipperLib::IntPoint& e1bot, ClipperLib::IntPoint& e1top,
                                    ClipperLib::IntPoint& e2bot, ClipperLib::IntPoint& e2top,
                                    ClipperLib::IntPoint& pt);

@@ -31,15 +31,15 @@ using ClipperLib::cInt;
 using ClipperLib::IntPoint;
 using ClipperLib::Path;
 using ClipperLib::Paths;
+using rings::Apply;
 using rings::Box;
 using rings::BoxOf;
-using rings::kMargin;
-using rings::Near;
 using rings::Containers;
 using rings::Cross;
 using rings::GroupRings;
+using rings::kMargin;
+using rings::Near;
 using rings::RingIndex;
-using rings::Apply;
 using rings::Wide;
 
 bool g_plainSweep = false;
@@ -104,7 +104,6 @@ int ConvexOrientation(const Path& ring) {
   return changes == 2 ? sign : 0;
 }
 
-
 struct Ring {
   const Path* path;
   bool subject;
@@ -138,7 +137,8 @@ public:
   SplitPass(const Paths& subject, const Paths& clip, GkClipType type) : m_type(type) {
     for (const Path& p : subject) Take(p, true);
     for (const Path& p : clip) Take(p, false);
-    for (std::size_t i = 0; i < m_rings.size(); ++i) m_index.emplace_back(*m_rings[i].path, m_rings[i].box);
+    for (std::size_t i = 0; i < m_rings.size(); ++i)
+      m_index.emplace_back(*m_rings[i].path, m_rings[i].box);
     FindNeighbours();
     FormGroups();
   }
@@ -186,8 +186,8 @@ private:
 
   // Winding numbers, subject and clip, of the rings around ring i that are
   // not in its group, at point p of ring i.
-  void Around(std::size_t i, const IntPoint& p, const std::vector<std::size_t>& groupOf, int& subject,
-              int& clip) {
+  void Around(std::size_t i, const IntPoint& p, const std::vector<std::size_t>& groupOf,
+              int& subject, int& clip) {
     subject = clip = 0;
     for (std::size_t j : m_neighbours[i]) {
       if (groupOf[j] == groupOf[i]) continue;
@@ -257,7 +257,8 @@ private:
 
   // The result inside and outside the free ring i, from the winding numbers
   // of the rings around it.
-  void Contribute(std::size_t i, Path&& ring, int orientation, const std::vector<std::size_t>& groupOf) {
+  void Contribute(std::size_t i, Path&& ring, int orientation,
+                  const std::vector<std::size_t>& groupOf) {
     int subject = 0, clip = 0;
     Around(i, ring.front(), groupOf, subject, clip);
     const bool outside = Apply(m_type, subject > 0, clip > 0);

@@ -86,7 +86,8 @@ void PathBuilder::AddShape(GkShape* shape, ClipperLib::Paths& out) {
     AppendLoop(*loops[i], i == 0, out.back());
   }
   // Few path sets per call (one per pass): a linear look-up keeps each once.
-  if (std::find(m_written.begin(), m_written.end(), &out) == m_written.end()) m_written.push_back(&out);
+  if (std::find(m_written.begin(), m_written.end(), &out) == m_written.end())
+    m_written.push_back(&out);
 }
 
 std::size_t PathBuilder::CircleHash::operator()(const CircleId& c) const {
@@ -148,7 +149,8 @@ void PathBuilder::AppendArc(AcGeCircArc2d& arc, bool emitFirst, std::size_t tagF
     path.resize(base);
     // The sampling's own point count, so that the path grows once.
     const int count = GkMath::GetArcBreakCount(arc.radius(), arc.GetArcSweepangle(), tol);
-    if (count > 0 && count <= kMaxRefinedPoints) path.reserve(base + static_cast<std::size_t>(count) + 8);
+    if (count > 0 && count <= kMaxRefinedPoints)
+      path.reserve(base + static_cast<std::size_t>(count) + 8);
     ClipperArcSample sink(&path, emitFirst, sum, prev.x, prev.y);
     arc.GetSamplePointXY(sink, tol);
     return sink;
@@ -240,11 +242,13 @@ void BuildOperands(const std::vector<GkShape*>& shapes, const std::vector<GkClip
   std::size_t pass = 0;
   for (std::size_t k = 0; k + 1 < m; ++k) {
     if (types[k] == types[k + 1]) continue;
-    for (std::size_t s = consumed + 1; s <= k + 1; ++s) builder.AddShape(shapes[s], out.passes[pass].clip);
+    for (std::size_t s = consumed + 1; s <= k + 1; ++s)
+      builder.AddShape(shapes[s], out.passes[pass].clip);
     out.passes[pass++].type = types[k];
     consumed = k + 1;
   }
-  for (std::size_t s = consumed + 1; s < shapes.size(); ++s) builder.AddShape(shapes[s], out.passes[pass].clip);
+  for (std::size_t s = consumed + 1; s < shapes.size(); ++s)
+    builder.AddShape(shapes[s], out.passes[pass].clip);
   // One shape and no types: a union pass normalises the region.
   out.passes[pass].type = m == 0 ? kClipUnion : types[m - 1];
   builder.Finish();

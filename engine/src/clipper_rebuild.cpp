@@ -304,7 +304,8 @@ GkShape* NodeToShape(const RingForest& forest, const RingForest::Node& node) {
   if (!outer) return nullptr;
   std::vector<GkCompositeCurve2d*> loops{outer.release()};
   for (std::size_t hole : node.childs) {
-    if (GkCompositeCurve2d* loop = PathToComposite(*forest.nodes[hole].contour)) loops.push_back(loop);
+    if (GkCompositeCurve2d* loop = PathToComposite(*forest.nodes[hole].contour))
+      loops.push_back(loop);
   }
   auto* shape = new GkShape();
   shape->SetCurveList(loops);
@@ -339,7 +340,8 @@ void RingForest::AddSubtree(const ClipperLib::PolyNode& node, std::size_t parent
   pending.emplace_back(&node, parent);
   for (std::size_t k = 0; k < pending.size(); ++k) {
     const std::size_t index = Add(&pending[k].first->Contour, pending[k].second);
-    for (const ClipperLib::PolyNode* child : pending[k].first->Childs) pending.emplace_back(child, index);
+    for (const ClipperLib::PolyNode* child : pending[k].first->Childs)
+      pending.emplace_back(child, index);
   }
 }
 

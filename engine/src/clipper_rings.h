@@ -183,7 +183,6 @@ inline double Area2(const Path& ring) {
   return -a;
 }
 
-
 // The result rings of the groups, each with its box, area and index, to find
 // the smallest one around a point. Boxes are kept in a uniform grid; boxes
 // that cover many cells are checked on every query instead.
@@ -279,7 +278,6 @@ private:
   std::vector<std::size_t> m_large;
 };
 
-
 // The operation on one point's membership of subject and clip.
 inline bool Apply(GkClipType type, bool subject, bool clip) {
   switch (type) {
@@ -311,8 +309,9 @@ struct GroupRings {
   bool Framed() const { return subjectAround != 0 || clipAround != 0; }
   // The frame: counter-clockwise, kMargin outside the box.
   Path Frame() const {
-    return Path{IntPoint(box.x0 - kMargin, box.y0 - kMargin), IntPoint(box.x1 + kMargin, box.y0 - kMargin),
-                IntPoint(box.x1 + kMargin, box.y1 + kMargin), IntPoint(box.x0 - kMargin, box.y1 + kMargin)};
+    return Path{
+        IntPoint(box.x0 - kMargin, box.y0 - kMargin), IntPoint(box.x1 + kMargin, box.y0 - kMargin),
+        IntPoint(box.x1 + kMargin, box.y1 + kMargin), IntPoint(box.x0 - kMargin, box.y1 + kMargin)};
   }
   bool RootsAreHoles() const { return Framed() && Apply(type, subjectAround > 0, clipAround > 0); }
 };

@@ -52,7 +52,7 @@ bool Execute(ClipperLib::Clipper& clipper, GkClipType type, Solution& solution) 
 // land under a ring of its own kind.
 bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
   std::vector<std::pair<double, std::size_t>> order;  // (-|area|, ring)
-  std::vector<bool> isHole(rings.size(), false);       // clockwise
+  std::vector<bool> isHole(rings.size(), false);      // clockwise
   order.reserve(rings.size());
   for (std::size_t i = 0; i < rings.size(); ++i) {
     if (rings[i].size() < 3) continue;
@@ -119,7 +119,8 @@ std::vector<cInt> Borders(const GroupRings& group) {
   for (const Path* path : group.paths) {
     for (const IntPoint& p : *path) xs.push_back(p.X);
   }
-  const std::size_t strips = std::min(kMaxStrips, std::max<std::size_t>(2, xs.size() / g_verticesPerStrip));
+  const std::size_t strips =
+      std::min(kMaxStrips, std::max<std::size_t>(2, xs.size() / g_verticesPerStrip));
   std::vector<cInt> borders;
   for (std::size_t k = 1; k < strips; ++k) {
     const std::size_t at = xs.size() * k / strips;
@@ -255,7 +256,8 @@ private:
           piece = &cut;
         }
         if (piece->size() < 3) continue;
-        clipper.AddPath(*piece, m_group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip, true);
+        clipper.AddPath(*piece, m_group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip,
+                        true);
       }
       if (!Execute(clipper, m_type, pieces)) return false;
     }
@@ -287,7 +289,8 @@ private:
       Paths open;
     };
     std::vector<Block> blocks;
-    for (std::size_t k = 0; k < m_open.size(); ++k) blocks.push_back(Block{k, k, std::move(m_open[k])});
+    for (std::size_t k = 0; k < m_open.size(); ++k)
+      blocks.push_back(Block{k, k, std::move(m_open[k])});
     while (blocks.size() > 1) {
       std::vector<Block> next;
       for (std::size_t b = 0; b + 1 < blocks.size(); b += 2) {

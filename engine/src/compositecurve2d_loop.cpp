@@ -116,7 +116,8 @@ bool GkCompositeCurve2d::IsPointIn(const AcGePoint2d& pt) {
     if (type == kCrvLineSeg) {
       if (IsIntersectValid(member->startPoint(), member->endPoint(), pt)) parity = !parity;
     } else if (type == kCrvArc) {
-      if (auto* arc = dynamic_cast<AcGeCircArc2d*>(member)) ToggleArcCrossings(*arc, ray, pt, parity);
+      if (auto* arc = dynamic_cast<AcGeCircArc2d*>(member))
+        ToggleArcCrossings(*arc, ray, pt, parity);
     }
   }
   return parity;
@@ -149,7 +150,8 @@ bool GkCompositeCurve2d::Orientation() {
   // (two half circles of radius 0.04 collapse onto one diameter): decide by a
   // tolerance scaled to the loop instead.
   const GkBoundBox2d box = GetBoundBox();
-  const double fineTol = kOrientationFineFraction * std::max(box.maxX - box.minX, box.maxY - box.minY);
+  const double fineTol =
+      kOrientationFineFraction * std::max(box.maxX - box.minX, box.maxY - box.minY);
   if (!(fineTol > 0.0 && fineTol < kOrientationSampleTol)) return false;
   return SampledAreaSum(fineTol) > 0.0;
 }

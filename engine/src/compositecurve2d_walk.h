@@ -13,10 +13,10 @@ namespace composite_walk {
 
 struct Best {
   double value = std::numeric_limits<double>::infinity();
-  AcGePoint2d onThis;   // point on the composite's member
-  AcGePoint2d onOther;  // point on the queried curve
-  bool found = false;   // some member improved on +inf
-  bool touched = false; // the walk stopped below the threshold
+  AcGePoint2d onThis;    // point on the composite's member
+  AcGePoint2d onOther;   // point on the queried curve
+  bool found = false;    // some member improved on +inf
+  bool touched = false;  // the walk stopped below the threshold
 
   // 0 once the walk touched, else the best value (+inf when nothing found).
   double Distance() const { return touched ? 0.0 : value; }

@@ -17,15 +17,14 @@ COMPAREVAL orientationCode(const AcGePoint2d& a, const AcGePoint2d& b, const AcG
 // Orientation codes of a segment pair: o1/o2 of other's start/end against this
 // segment, o3/o4 of this start/end against other.
 struct PairCodes {
-    COMPAREVAL o1 = CMP_EQUAL;
-    COMPAREVAL o2 = CMP_EQUAL;
-    COMPAREVAL o3 = CMP_EQUAL;
-    COMPAREVAL o4 = CMP_EQUAL;
+  COMPAREVAL o1 = CMP_EQUAL;
+  COMPAREVAL o2 = CMP_EQUAL;
+  COMPAREVAL o3 = CMP_EQUAL;
+  COMPAREVAL o4 = CMP_EQUAL;
 
-    bool anyEqual() const
-    {
-        return o1 == CMP_EQUAL || o2 == CMP_EQUAL || o3 == CMP_EQUAL || o4 == CMP_EQUAL;
-    }
+  bool anyEqual() const {
+    return o1 == CMP_EQUAL || o2 == CMP_EQUAL || o3 == CMP_EQUAL || o4 == CMP_EQUAL;
+  }
 };
 
 // Runs three rejection tests, in order and stopping at the first that
@@ -54,7 +53,6 @@ bool crossingLiesOnBoth(AcGeLineSeg2d& self, AcGeLineSeg2d& other, AcGePoint2d p
 // about 1e-6 on board-sized segments) the closed form loses many digits,
 // while this point stays on this segment and near the other. Returns false
 // when t is not finite (parallel carriers).
-bool crossingOnThisSegment(const AcGeLineSeg2d& self, const AcGeLineSeg2d& other,
-                           AcGePoint2d& p);
+bool crossingOnThisSegment(const AcGeLineSeg2d& self, const AcGeLineSeg2d& other, AcGePoint2d& p);
 
-} // namespace segdetail
+}  // namespace segdetail

@@ -64,9 +64,7 @@ AcGePoint2d& AcGePoint2d::scaleBy(const double& f, const AcGePoint2d& c) {
   return *this;
 }
 
-bool AcGePoint2d::operator==(const AcGePoint2d& p) const {
-  return isEqualTo(p, GkGeoLib::g_tol);
-}
+bool AcGePoint2d::operator==(const AcGePoint2d& p) const { return isEqualTo(p, GkGeoLib::g_tol); }
 
 bool AcGePoint2d::operator!=(const AcGePoint2d& p) const { return !(*this == p); }
 

@@ -21,8 +21,7 @@ constexpr double kPi = 3.141592653589793;
 const double kInf = std::numeric_limits<double>::infinity();
 
 // Compares in the constructor's order: minX, maxX, minY, maxY.
-::testing::AssertionResult BoxIs(const B& b, double minX, double maxX, double minY,
-                                 double maxY) {
+::testing::AssertionResult BoxIs(const B& b, double minX, double maxX, double minY, double maxY) {
   if (b.minX == minX && b.maxX == maxX && b.minY == minY && b.maxY == maxY) {
     return ::testing::AssertionSuccess();
   }
@@ -102,9 +101,9 @@ TEST(BoundBox2d, SubBoxQuartersFromTheLowTwoBits) {
     double minX, maxX, minY, maxY;
   };
   const Row rows[] = {
-      {0, 0, 5, 0, 2.5},  {1, 5, 10, 0, 2.5}, {2, 0, 5, 2.5, 5},  {3, 5, 10, 2.5, 5},
-      {4, 0, 5, 0, 2.5},  {6, 0, 5, 2.5, 5},  {-1, 5, 10, 2.5, 5}, {-2, 0, 5, 2.5, 5},
-      {-4, 0, 5, 0, 2.5},
+      {0, 0, 5, 0, 2.5},   {1, 5, 10, 0, 2.5}, {2, 0, 5, 2.5, 5},
+      {3, 5, 10, 2.5, 5},  {4, 0, 5, 0, 2.5},  {6, 0, 5, 2.5, 5},
+      {-1, 5, 10, 2.5, 5}, {-2, 0, 5, 2.5, 5}, {-4, 0, 5, 0, 2.5},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.i);

@@ -18,7 +18,7 @@ using namespace arcq_test;
 
 namespace {
 
-const double kH = std::sqrt(0.5);                      // cos(pi/4)
+const double kH = std::sqrt(0.5);                               // cos(pi/4)
 const AcGeCircArc2d kQuarter = Arc(0, 0, 1, 0, kPi / 2, true);  // unit, ccw, 0..pi/2
 
 // ------------------------------------------------------------------- point
@@ -70,7 +70,7 @@ struct SegCase {
   const char* name;
   AcGeCircArc2d arc;
   AcGeLineSeg2d seg;
-  double dist;          // closest-pair distance, and distanceTo
+  double dist;  // closest-pair distance, and distanceTo
   AcGePoint2d onArc;
   AcGePoint2d onSeg;
 };
@@ -97,30 +97,54 @@ const double kF = std::sqrt(4.25);  // |(2, 0.5)|
 INSTANTIATE_TEST_SUITE_P(
     Table, ArcSegDistance,
     ::testing::Values(
-        SegCase{"FootOutsideOnTheArc", kQuarter, Seg(2, 0.5, 2, 3), kF - 1, {2 / kF, 0.5 / kF},
+        SegCase{"FootOutsideOnTheArc",
+                kQuarter,
+                Seg(2, 0.5, 2, 3),
+                kF - 1,
+                {2 / kF, 0.5 / kF},
                 {2, 0.5}},
         SegCase{"TangentAtTheArcEnd", kQuarter, Seg(-1, 1, 1, 1), 0, {0, 1}, {0, 1}},
         // Foot off the arc, outside: the arc end nearer the segment.
         SegCase{"OutsideFallsBackToArcEnds", kQuarter, Seg(-3, -2, 3, -2), 2, {1, 0}, {1, -2}},
         // Both arc ends equally far: the start wins.
-        SegCase{"OutsideTieGoesToTheStart", Arc(0, 0, 1, kPi / 2, 1.5 * kPi, true),
-                Seg(3, -5, 3, 5), 3, {0, 1}, {3, 1}},
+        SegCase{"OutsideTieGoesToTheStart",
+                Arc(0, 0, 1, kPi / 2, 1.5 * kPi, true),
+                Seg(3, -5, 3, 5),
+                3,
+                {0, 1},
+                {3, 1}},
         // Reaches inside, crossings off the arc, both ends outside.
-        SegCase{"InsideCrossingsOffTheArc", kQuarter, Seg(-3, -0.5, 3, -0.5), 0.5, {1, 0},
-                {1, -0.5}},
-        SegCase{"InsideCrossingOnTheArc", kQuarter, Seg(0, 0.5, 2, 0.5), 0,
-                {std::sqrt(0.75), 0.5}, {std::sqrt(0.75), 0.5}},
+        SegCase{
+            "InsideCrossingsOffTheArc", kQuarter, Seg(-3, -0.5, 3, -0.5), 0.5, {1, 0}, {1, -0.5}},
+        SegCase{"InsideCrossingOnTheArc",
+                kQuarter,
+                Seg(0, 0.5, 2, 0.5),
+                0,
+                {std::sqrt(0.75), 0.5},
+                {std::sqrt(0.75), 0.5}},
         // Wholly inside and on the arc by angle: the segment end nearer the
         // circle.
-        SegCase{"WhollyInside", kQuarter, Seg(0.5, 0.5, 0.6, 0.5), 1 - kR, {0.6 / kR, 0.5 / kR},
+        SegCase{"WhollyInside",
+                kQuarter,
+                Seg(0.5, 0.5, 0.6, 0.5),
+                1 - kR,
+                {0.6 / kR, 0.5 / kR},
                 {0.6, 0.5}},
         // One end inside on the arc by angle, the crossing beyond the arc:
         // that end's radial gap beats both arc ends.
-        SegCase{"OneInnerEndBeatsArcEnds", kQuarter, Seg(0.5, 0.5, -2, 0.5), 1 - kH, {kH, kH},
+        SegCase{"OneInnerEndBeatsArcEnds",
+                kQuarter,
+                Seg(0.5, 0.5, -2, 0.5),
+                1 - kH,
+                {kH, kH},
                 {0.5, 0.5}},
         // Foot inside, off the arc; the arc's end is nearest the segment.
-        SegCase{"InsideArcEndNearest", kQuarter, Seg(-0.5, -0.5, 0.8, -0.5), std::sqrt(0.29),
-                {1, 0}, {0.8, -0.5}}),
+        SegCase{"InsideArcEndNearest",
+                kQuarter,
+                Seg(-0.5, -0.5, 0.8, -0.5),
+                std::sqrt(0.29),
+                {1, 0},
+                {0.8, -0.5}}),
     [](const ::testing::TestParamInfo<SegCase>& i) { return std::string(i.param.name); });
 
 TEST(ArcSegDistanceTolerance, OnlyDistanceToReadsTheCallersAngleTolerance) {
@@ -200,22 +224,38 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ArcCase{"ApartFacing", Circle(0, 0, 1), Circle(3, 0, 1), 1, {1, 0}, {2, 0}},
         // Crossing circles, neither crossing on the arc: end-point fallback.
-        ArcCase{"CrossingOffTheArcFallsBack", Arc(0, 0, 1, kPi / 2, kPi, true), Circle(1.5, 0, 1),
-                kQ - 1, {0, 1}, {1.5 - 1.5 / kQ, 1 / kQ}},
+        ArcCase{"CrossingOffTheArcFallsBack",
+                Arc(0, 0, 1, kPi / 2, kPi, true),
+                Circle(1.5, 0, 1),
+                kQ - 1,
+                {0, 1},
+                {1.5 - 1.5 / kQ, 1 / kQ}},
         ArcCase{"CrossingOnBoth", Circle(0, 0, 1), Circle(1, 0, 1), 0, {0.5, kS}, {0.5, kS}},
         ArcCase{"NestedFacing", Circle(0, 0, 2), Circle(0.5, 0, 1), 0.5, {2, 0}, {1.5, 0}},
-        ArcCase{"NestedFacingSmallerFirst", Circle(0.5, 0, 1), Circle(0, 0, 2), 0.5, {1.5, 0},
-                {2, 0}},
+        ArcCase{
+            "NestedFacingSmallerFirst", Circle(0.5, 0, 1), Circle(0, 0, 2), 0.5, {1.5, 0}, {2, 0}},
         // Coincident centres: the direction between them is the zero vector,
         // polar angle 0, unit vector at 45 degrees.
         ArcCase{"Concentric", Circle(0, 0, 2), Circle(0, 0, 1), 1, {kRt2, kRt2}, {kH, kH}},
         ArcCase{"SameCircleOtherFull", kQuarter, Circle(0, 0, 1), 0, {1, 0}, {1, 0}},
-        ArcCase{"SameCircleOtherStartInside", kQuarter, Arc(0, 0, 1, kPi / 4, kPi, true), 0,
-                {kH, kH}, {kH, kH}},
-        ArcCase{"SameCircleOtherEndInside", kQuarter, Arc(0, 0, 1, kPi, kPi / 4, false), 0,
-                {kH, kH}, {kH, kH}},
-        ArcCase{"SameCircleDisjoint", kQuarter, Arc(0, 0, 1, kPi, 4 * kPi / 3, true), kRt2,
-                {0, 1}, {-1, 0}}),
+        ArcCase{"SameCircleOtherStartInside",
+                kQuarter,
+                Arc(0, 0, 1, kPi / 4, kPi, true),
+                0,
+                {kH, kH},
+                {kH, kH}},
+        ArcCase{"SameCircleOtherEndInside",
+                kQuarter,
+                Arc(0, 0, 1, kPi, kPi / 4, false),
+                0,
+                {kH, kH},
+                {kH, kH}},
+        ArcCase{"SameCircleDisjoint",
+                kQuarter,
+                Arc(0, 0, 1, kPi, 4 * kPi / 3, true),
+                kRt2,
+                {0, 1},
+                {-1, 0}}),
     [](const ::testing::TestParamInfo<ArcCase>& i) { return std::string(i.param.name); });
 
 TEST(ArcArcDistanceFallback, EqualCandidatesKeepTheFirst) {
@@ -227,8 +267,7 @@ TEST(ArcArcDistanceFallback, EqualCandidatesKeepTheFirst) {
   AcGeCircArc2d self = Arc(0, 0, 1, kPi / 2, 1.5 * kPi, true);
   AcGeCircArc2d other = Arc(4, 0, 1, kPi / 2, 1.5 * kPi, false);
   AcGePoint2d onOther;
-  EXPECT_POINT_NEAR(self.closestPointTo(other, onOther, GkGeoLib::g_tol), AcGePoint2d(0, 1),
-                    1e-12);
+  EXPECT_POINT_NEAR(self.closestPointTo(other, onOther, GkGeoLib::g_tol), AcGePoint2d(0, 1), 1e-12);
   EXPECT_POINT_NEAR(onOther, AcGePoint2d(4, 1), 1e-12);
   EXPECT_NEAR(self.distanceTo(other, GkGeoLib::g_tol), 4, 1e-12);
 }
@@ -266,8 +305,8 @@ TEST(ArcArcDistanceFallback, SingleFacingUsesTheExactEndPointDistance) {
       {"ApartOnlyOtherFaces", Arc(3, 0, 1, -kPi / 4, kPi / 4, true), Circle(0, 0, 1),
        std::sqrt(10 + 3 * kRt2) - 1, std::hypot(2 + kH, kH)},
       // Nested: the small arc is the left half of the circle about (1, 0).
-      {"NestedOnlyLargerFaces", Circle(0, 0, 3), Arc(1, 0, 1, kPi / 2, 1.5 * kPi, true),
-       3 - kRt2, std::sqrt(5.0)},
+      {"NestedOnlyLargerFaces", Circle(0, 0, 3), Arc(1, 0, 1, kPi / 2, 1.5 * kPi, true), 3 - kRt2,
+       std::sqrt(5.0)},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -333,8 +372,8 @@ TEST(ArcDistanceFromTheCentre, ClosestPointLiesOnTheArc) {
     AcGePoint2d onArc = arc.closestPointTo(c, GkGeoLib::g_tol);
     EXPECT_NEAR(arc.distanceTo(onArc, GkGeoLib::g_tol), 0, 1e-12);
     EXPECT_NEAR(arc.distanceTo(c, GkGeoLib::g_tol), arc.radius(), 1e-12);
-    for (AcGeLineSeg2d seg : {AcGeLineSeg2d(c, c), AcGeLineSeg2d(c - AcGeVector2d(0.5, 0),
-                                                                c + AcGeVector2d(0.5, 0))}) {
+    for (AcGeLineSeg2d seg :
+         {AcGeLineSeg2d(c, c), AcGeLineSeg2d(c - AcGeVector2d(0.5, 0), c + AcGeVector2d(0.5, 0))}) {
       AcGePoint2d onSeg;
       onArc = arc.closestPointTo(seg, onSeg, GkGeoLib::g_tol);
       EXPECT_NEAR(arc.distanceTo(onArc, GkGeoLib::g_tol), 0, 1e-12);

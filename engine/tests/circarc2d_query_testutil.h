@@ -40,7 +40,8 @@ inline double Wrap(double a) {
 // lies, and the arc's sweep. A full circle has sweep 2*pi.
 inline double SweepOf(const AcGeCircArc2d& arc) {
   if (arc.IsCircle()) return kTwoPi;
-  const double s = arc.isClockWise() ? arc.startAng() - arc.endAng() : arc.endAng() - arc.startAng();
+  const double s =
+      arc.isClockWise() ? arc.startAng() - arc.endAng() : arc.endAng() - arc.startAng();
   const double w = Wrap(s);
   return w == 0.0 ? kTwoPi : w;
 }
@@ -70,7 +71,7 @@ inline double DirectionOf(const AcGePoint2d& p, const AcGePoint2d& c) {
 inline AcGePoint2d ArcPointAt(const AcGeCircArc2d& arc, double t) {
   const double sweep = SweepOf(arc);
   const double a = arc.isClockWise() && !arc.IsCircle() ? arc.startAng() - t * sweep
-                                                         : arc.startAng() + t * sweep;
+                                                        : arc.startAng() + t * sweep;
   const AcGePoint2d c = arc.center();
   return AcGePoint2d(c.x + arc.radius() * std::cos(a), c.y + arc.radius() * std::sin(a));
 }

@@ -15,11 +15,11 @@
 #include <set>
 #include <vector>
 
+using clipper_glue::kScale;
+using clipper_glue::kTagBase;
 using ClipperLib::cInt;
 using ClipperLib::IntPoint;
 using ClipperLib::Path;
-using clipper_glue::kScale;
-using clipper_glue::kTagBase;
 using testsupport::kPi;
 
 namespace {
@@ -95,13 +95,18 @@ TEST(ClipperGlue, GridRoundingHalvesAwayFromZero) {
     double v;
     cInt expected;
   };
-  const std::vector<Case> cases{{0.000635, 3},       {-0.000635, -3},     {0.0, 0},
-                                {1.0, 3937},         {-1.0, -3937},
+  const std::vector<Case> cases{{0.000635, 3},
+                                {-0.000635, -3},
+                                {0.0, 0},
+                                {1.0, 3937},
+                                {-1.0, -3937},
                                 // 0.49999999999999994 + 0.5 rounds up to 1.0 in doubles.
                                 {0.000127, 1},
-                                {-0.000126, 0},      {545460.0, 2147480315},
+                                {-0.000126, 0},
+                                {545460.0, 2147480315},
                                 // Beyond the old 32-bit range: computed in 64 bits.
-                                {1.0e6, 3937007874}, {-1.0e6, -3937007874}};
+                                {1.0e6, 3937007874},
+                                {-1.0e6, -3937007874}};
   for (const Case& c : cases) EXPECT_EQ(clipper_glue::ToInt(c.v), c.expected) << c.v;
   EXPECT_EQ(clipper_glue::ToInt(std::nan("")), clipper_glue::kOutOfRange);
   EXPECT_EQ(clipper_glue::ToInt(1e300), clipper_glue::kOutOfRange);
@@ -223,8 +228,8 @@ TEST(ClipperGlue, LoopStartingWithAnArcHasNoClosingRepeat) {
   clipper_glue::PathBuilder builder;
   Path path;
   builder.LoopToPath(loop, true, path);
-  const std::size_t n = static_cast<std::size_t>(
-      GkMath::GetArcBreakCount(1.0, kPi, clipper_glue::kSampleTol));
+  const std::size_t n =
+      static_cast<std::size_t>(GkMath::GetArcBreakCount(1.0, kPi, clipper_glue::kSampleTol));
   ASSERT_EQ(path.size(), 2 * n - 2);
   EXPECT_NE(path.front(), path.back());
   EXPECT_EQ(path[0].X, 3937);
@@ -242,8 +247,8 @@ TEST(ClipperGlue, JointOfArcsOnTwoCirclesCarriesTheLaterArcsTag) {
   clipper_glue::PathBuilder builder;
   Path path;
   builder.LoopToPath(loop, true, path);
-  const std::size_t n = static_cast<std::size_t>(
-      GkMath::GetArcBreakCount(h, kPi / 2, clipper_glue::kSampleTol));
+  const std::size_t n =
+      static_cast<std::size_t>(GkMath::GetArcBreakCount(h, kPi / 2, clipper_glue::kSampleTol));
   ASSERT_EQ(path.size(), 2 * n - 2);
   EXPECT_NE(path[n - 2].Z, path[n - 1].Z);
   EXPECT_EQ(path[n - 1].Z, path[n].Z) << "the joint belongs to the later arc";
@@ -507,9 +512,8 @@ TEST(ClipperGlue, JumpAtTheWrapIsNotBridgedByAnArc) {
 
 TEST(ClipperGlue, ShortAndCollinearRunsComeBackAsSegments) {
   // Tagged runs of one point, two points, and three collinear points.
-  const Path path{{0, 0, 10001},      {1000, 0, 0},       {1000, 500, 20500},
-                  {1000, 1000, 20500}, {500, 1000, 30500}, {0, 1000, 30500},
-                  {-500, 1000, 30500}};
+  const Path path{{0, 0, 10001},      {1000, 0, 0},     {1000, 500, 20500}, {1000, 1000, 20500},
+                  {500, 1000, 30500}, {0, 1000, 30500}, {-500, 1000, 30500}};
   std::unique_ptr<GkCompositeCurve2d> loop(clipper_glue::PathToComposite(path));
   Members m = Split(*loop);
   EXPECT_TRUE(m.arcs.empty());

@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-using testsupport::kPi;
 using testsupport::ArcsOf;
+using testsupport::kPi;
 using testsupport::LoopsOf;
 
 namespace {
@@ -105,13 +105,14 @@ GkShape* RandomShape(Random& rnd, std::string& name) {
       const AcGePoint2d hc(c.x + rnd.U(-0.2, 0.2), c.y + rnd.U(-0.2, 0.2));
       name = "plateWithHole";
       return testsupport::MakeShape(
-          MaybeFlipped(testsupport::RectLoop(c.x - w / 2, c.y - h / 2, c.x + w / 2, c.y + h / 2), rnd),
+          MaybeFlipped(testsupport::RectLoop(c.x - w / 2, c.y - h / 2, c.x + w / 2, c.y + h / 2),
+                       rnd),
           {MaybeFlipped(testsupport::SlotLoop(hc.x - hr / 2, hc.x + hr / 2, hc.y, hr), rnd)});
     }
     default:
       name = "dShape";
-      return testsupport::MakeShape(
-          MaybeFlipped(DLoop(c, rnd.U(1, 3.5), rnd.U(0, 2 * kPi), rnd.U(0.5 * kPi, 1.7 * kPi)), rnd));
+      return testsupport::MakeShape(MaybeFlipped(
+          DLoop(c, rnd.U(1, 3.5), rnd.U(0, 2 * kPi), rnd.U(0.5 * kPi, 1.7 * kPi)), rnd));
   }
 }
 
@@ -189,7 +190,8 @@ TEST_P(RandomPair, AreaIdentitiesContainmentAndRebuiltArcs) {
     for (GkShape* s : o->shapes) {
       for (AcGeCircArc2d* arc : ArcsOf(*s)) {
         ASSERT_FALSE(sources.empty()) << "an arc came back although no input has one";
-        EXPECT_LE(testsupport::SourceCircleError(*arc, sources), testsupport::RebuiltArcTolerance(*arc))
+        EXPECT_LE(testsupport::SourceCircleError(*arc, sources),
+                  testsupport::RebuiltArcTolerance(*arc))
             << "arc sweep " << arc->GetArcSweepangle() << " radius " << arc->radius();
       }
     }

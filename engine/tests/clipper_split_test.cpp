@@ -41,7 +41,8 @@ struct Result {
 };
 
 // Runs Execute with the short ways or as one plain sweep.
-void RunClipper(const Owned& operands, const std::vector<GkClipType>& types, bool plain, Result& out) {
+void RunClipper(const Owned& operands, const std::vector<GkClipType>& types, bool plain,
+                Result& out) {
   std::vector<GkShape*> list = Pointers(operands);
   GkClipper clipper;
   clipper.SetShapeList(list);
@@ -55,7 +56,7 @@ struct Summary {
   std::size_t holes = 0;
   double area = 0.0;
   double perimeter = 0.0;
-  bool oriented = true;  // outer loops counter-clockwise, holes clockwise
+  bool oriented = true;   // outer loops counter-clockwise, holes clockwise
   double worstArc = 0.0;  // largest source-circle error over its tolerance
 };
 
@@ -129,7 +130,8 @@ using testsupport::Random;
 
 // Four tracks of half-width 0.2 around the square of half-side h about c.
 void AddFrame(Owned& out, const AcGePoint2d& c, double h) {
-  const AcGePoint2d p[] = {{c.x - h, c.y - h}, {c.x + h, c.y - h}, {c.x + h, c.y + h}, {c.x - h, c.y + h}};
+  const AcGePoint2d p[] = {
+      {c.x - h, c.y - h}, {c.x + h, c.y - h}, {c.x + h, c.y + h}, {c.x - h, c.y + h}};
   for (int k = 0; k < 4; ++k) {
     out.emplace_back(testsupport::MakeShape(testsupport::CapsuleLoop(p[k], p[(k + 1) % 4], 0.2)));
   }
@@ -138,10 +140,18 @@ void AddFrame(Owned& out, const AcGePoint2d& c, double h) {
 // A plus-shaped polygon about c, arms a wide and 2.5 a long: not convex.
 GkShape* Cross(const AcGePoint2d& c, double a) {
   const double b = a * 2.5;
-  return testsupport::MakeShape(testsupport::PolygonLoop(
-      {{c.x - a, c.y - b}, {c.x + a, c.y - b}, {c.x + a, c.y - a}, {c.x + b, c.y - a},
-       {c.x + b, c.y + a}, {c.x + a, c.y + a}, {c.x + a, c.y + b}, {c.x - a, c.y + b},
-       {c.x - a, c.y + a}, {c.x - b, c.y + a}, {c.x - b, c.y - a}, {c.x - a, c.y - a}}));
+  return testsupport::MakeShape(testsupport::PolygonLoop({{c.x - a, c.y - b},
+                                                          {c.x + a, c.y - b},
+                                                          {c.x + a, c.y - a},
+                                                          {c.x + b, c.y - a},
+                                                          {c.x + b, c.y + a},
+                                                          {c.x + a, c.y + a},
+                                                          {c.x + a, c.y + b},
+                                                          {c.x - a, c.y + b},
+                                                          {c.x - a, c.y + a},
+                                                          {c.x - b, c.y + a},
+                                                          {c.x - b, c.y - a},
+                                                          {c.x - a, c.y - a}}));
 }
 
 // One random operand near c, described in name: pads that usually touch
@@ -162,21 +172,21 @@ GkShape* RandomOperand(Random& rnd, const AcGePoint2d& c, const Owned& before, s
     case 2: {
       name = "roundedRect";
       const double w = rnd.U(1, 5), h = rnd.U(1, 5);
-      return testsupport::MakeShape(testsupport::RoundedRectLoop(
-          c.x - w / 2, c.y - h / 2, c.x + w / 2, c.y + h / 2, rnd.U(0.1, std::min(w, h) / 2 - 0.05)));
+      return testsupport::MakeShape(
+          testsupport::RoundedRectLoop(c.x - w / 2, c.y - h / 2, c.x + w / 2, c.y + h / 2,
+                                       rnd.U(0.1, std::min(w, h) / 2 - 0.05)));
     }
     case 3: {
       name = "plateWithHoles";
       const double w = rnd.U(3, 6);
       std::vector<GkCompositeCurve2d*> holes;
       holes.push_back(testsupport::CircleLoop(AcGePoint2d(c.x - w / 4, c.y), w / 8, false));
-      holes.push_back(testsupport::RectLoop(c.x + w / 8, c.y - w / 8, c.x + w / 3, c.y + w / 8, false));
+      holes.push_back(
+          testsupport::RectLoop(c.x + w / 8, c.y - w / 8, c.x + w / 3, c.y + w / 8, false));
       return testsupport::MakeShape(
           testsupport::RectLoop(c.x - w / 2, c.y - w / 2, c.x + w / 2, c.y + w / 2), holes);
     }
-    case 4:
-      name = "ring";
-      return testsupport::RingShape(c, rnd.U(1.5, 3), rnd.U(0.6, 1.2));
+    case 4: name = "ring"; return testsupport::RingShape(c, rnd.U(1.5, 3), rnd.U(0.6, 1.2));
     case 8:
       // Not convex, so it always goes through a sweep of its own.
       name = "cross";
@@ -190,7 +200,8 @@ GkShape* RandomOperand(Random& rnd, const AcGePoint2d& c, const Owned& before, s
     case 6:
       if (!before.empty()) {
         name = "copy";
-        const GkShape& src = *before[static_cast<std::size_t>(rnd.I(0, static_cast<int>(before.size()) - 1))];
+        const GkShape& src =
+            *before[static_cast<std::size_t>(rnd.I(0, static_cast<int>(before.size()) - 1))];
         return new GkShape(src);
       }
       [[fallthrough]];
@@ -237,7 +248,8 @@ TEST_P(SplitAgainstPlain, RandomScenesGiveTheSameRegion) {
   }
   std::vector<GkClipType> types;
   for (std::size_t i = 1; i < operands.size(); ++i) {
-    types.push_back(i > 1 && rnd.I(0, 2) == 0 ? types.back() : static_cast<GkClipType>(rnd.I(0, 3)));
+    types.push_back(i > 1 && rnd.I(0, 2) == 0 ? types.back()
+                                              : static_cast<GkClipType>(rnd.I(0, 3)));
   }
   std::ostringstream trace;
   trace << names << "types";
@@ -315,7 +327,8 @@ TEST(SplitAgainstPlain, BoardMinusPadsTrackUnionAndZoneFill) {
       AddFrame(scene, c, 4);
       if (k % 2 == 0) AddFrame(scene, c, 2.5);
       scene.emplace_back(Cross(AcGePoint2d(c.x - 0.5, c.y), 0.2));
-      scene.emplace_back(testsupport::MakeShape(testsupport::CircleLoop(AcGePoint2d(c.x + 1, c.y), 0.3)));
+      scene.emplace_back(
+          testsupport::MakeShape(testsupport::CircleLoop(AcGePoint2d(c.x + 1, c.y), 0.3)));
     }
     std::vector<GkClipType> types(scene.size() - 1, kClipUnion);
     if (type != kClipUnion) {

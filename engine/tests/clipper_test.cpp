@@ -14,10 +14,10 @@
 #include <memory>
 #include <vector>
 
-using testsupport::CircleLoop;
 using testsupport::ArcsOf;
-using testsupport::LoopsOf;
+using testsupport::CircleLoop;
 using testsupport::kPi;
+using testsupport::LoopsOf;
 using testsupport::MakeShape;
 using testsupport::RectLoop;
 using testsupport::ShapeArea;
@@ -112,9 +112,9 @@ TEST(Clipper, EachOperationOnTwoSquares) {
     double area;
     std::size_t shapes;
   };
-  for (Case c : {Case{"intersection", kClipIntersection, 25.0, 1},
-                 Case{"union", kClipUnion, 175.0, 1}, Case{"difference", kClipDifference, 75.0, 1},
-                 Case{"xor", kClipXor, 150.0, 2}}) {
+  for (Case c :
+       {Case{"intersection", kClipIntersection, 25.0, 1}, Case{"union", kClipUnion, 175.0, 1},
+        Case{"difference", kClipDifference, 75.0, 1}, Case{"xor", kClipXor, 150.0, 2}}) {
     SCOPED_TRACE(c.name);
     ClipRun run;
     run.Add(MakeShape(RectLoop(0, 0, 10, 10))).Add(MakeShape(RectLoop(5, 5, 15, 15)));
@@ -315,9 +315,9 @@ TEST(Clipper, CountRuleAndNoShapes) {
     for (auto& s : run.inputs) ptrs.push_back(s.get());
     GkClipper clipper;
     clipper.SetShapeList(ptrs);
-    for (const auto& types : {std::vector<GkClipType>{kClipUnion},
-                              std::vector<GkClipType>{kClipUnion, kClipUnion, kClipUnion},
-                              std::vector<GkClipType>{}}) {
+    for (const auto& types :
+         {std::vector<GkClipType>{kClipUnion},
+          std::vector<GkClipType>{kClipUnion, kClipUnion, kClipUnion}, std::vector<GkClipType>{}}) {
       std::vector<GkShape*> result{&keep};
       clipper.Execute(types, result);
       EXPECT_TRUE(result.empty()) << types.size() << " types for three shapes";
@@ -411,7 +411,8 @@ TEST(Clipper, FarCoordinatesNeedNoThirtyTwoBitGrid) {
   // 1e6 drawing units is about 3.9e9 grid units, beyond a 32-bit integer.
   const double o = 1.0e6;
   ClipRun run;
-  run.Add(MakeShape(RectLoop(o, o, o + 10, o + 10))).Add(MakeShape(RectLoop(o + 5, o + 5, o + 15, o + 15)));
+  run.Add(MakeShape(RectLoop(o, o, o + 10, o + 10)))
+      .Add(MakeShape(RectLoop(o + 5, o + 5, o + 15, o + 15)));
   auto& result = run.Execute({kClipUnion});
   ASSERT_EQ(result.size(), 1u);
   EXPECT_NEAR(ShapeArea(*result[0]), 175.0, kGridShift * Perimeter(result));
@@ -430,8 +431,7 @@ TEST(Clipper, ArcsOfUntouchedLoopsComeBackAsTheSameArcs) {
   // Angle of one sampling chord of a corner. Where the result ring starts
   // one sample into a corner, that chord comes back as a segment, so one
   // corner may be short by it.
-  const double chord =
-      (kPi / 2) / (GkMath::GetArcBreakCount(1.5, kPi / 2, 0.00254) - 1);
+  const double chord = (kPi / 2) / (GkMath::GetArcBreakCount(1.5, kPi / 2, 0.00254) - 1);
   std::size_t corners = 0;
   std::size_t shortCorners = 0;
   for (GkShape* s : result) {

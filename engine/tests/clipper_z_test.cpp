@@ -51,8 +51,8 @@ TEST(ClipperZ, TagsSurviveUnionIntoAPolyTreeAsAHole) {
   ClipperLib::ReversePath(hole);
   ASSERT_TRUE(clipper.AddPaths({kClip, hole}, ClipperLib::ptSubject, true));
   ClipperLib::PolyTree tree;
-  ASSERT_TRUE(clipper.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftEvenOdd,
-                              ClipperLib::pftEvenOdd));
+  ASSERT_TRUE(
+      clipper.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftEvenOdd, ClipperLib::pftEvenOdd));
   ASSERT_EQ(tree.ChildCount(), 1);
   const ClipperLib::PolyNode* outer = tree.Childs[0];
   ASSERT_EQ(outer->ChildCount(), 1);
@@ -66,8 +66,8 @@ TEST(ClipperZ, TagsSurviveUnionIntoAPolyTreeAsAHole) {
 void MarkCrossing(IntPoint&, IntPoint&, IntPoint&, IntPoint&, IntPoint& pt) { pt.Z = -1; }
 
 TEST(ClipperZ, NewVerticesGetTheirZFromTheFillCallback) {
-  const Path straddling = {IntPoint(800, 200, 21), IntPoint(1200, 200, 22),
-                           IntPoint(1200, 600, 23), IntPoint(800, 600, 24)};
+  const Path straddling = {IntPoint(800, 200, 21), IntPoint(1200, 200, 22), IntPoint(1200, 600, 23),
+                           IntPoint(800, 600, 24)};
   ClipperLib::Clipper clipper;
   clipper.ZFillFunction(&MarkCrossing);
   clipper.AddPath(straddling, ClipperLib::ptSubject, true);

@@ -327,8 +327,8 @@ TEST(CompositeCurve2d, AreaOfArcLoopsConvergesToTheTrueArea) {
   };
   const double rc = 1.5;
   std::vector<Case> cases{
-      {"rounded rect", testsupport::RoundedRectLoop(0, 0, 8, 5, rc),
-       40.0 - (4.0 - kPi) * rc * rc, 2 * kPi * rc},
+      {"rounded rect", testsupport::RoundedRectLoop(0, 0, 8, 5, rc), 40.0 - (4.0 - kPi) * rc * rc,
+       2 * kPi * rc},
       {"slot", testsupport::SlotLoop(-2, 3, 1, 2), 5 * 4 + kPi * 4, 2 * kPi * 2},
       {"pie", QuarterPie(true).release(), kPi / 4, kPi / 2},
   };
@@ -366,25 +366,26 @@ TEST_P(SquarePointIn, FollowsTheCrossingRule) {
 
 INSTANTIATE_TEST_SUITE_P(
     CompositeCurve2d, SquarePointIn,
-    testing::Values(PointInCase{"centre", {5, 5}, true}, PointInCase{"rightOutside", {15, 5}, false},
-                    // Passes the box test, but the right edge is not strictly right of it.
-                    PointInCase{"justRightOfEdge", {10 + 1e-9, 5}, false},
-                    PointInCase{"justInsideRight", {10 - 1e-6, 5}, true},
-                    PointInCase{"leftOutside", {-1, 5}, false},
-                    // The ray runs along the bottom edge: horizontal edges never
-                    // count, the lower corner counts as below, so the bottom is in.
-                    PointInCase{"onBottomEdge", {5, 0}, true},
-                    PointInCase{"onTopEdge", {5, 10}, false},
-                    PointInCase{"belowBox", {5, -1e-7}, false},
-                    PointInCase{"aboveBox", {5, 10 + 1e-7}, false}),
+    testing::Values(
+        PointInCase{"centre", {5, 5}, true}, PointInCase{"rightOutside", {15, 5}, false},
+        // Passes the box test, but the right edge is not strictly right of it.
+        PointInCase{"justRightOfEdge", {10 + 1e-9, 5}, false},
+        PointInCase{"justInsideRight", {10 - 1e-6, 5}, true},
+        PointInCase{"leftOutside", {-1, 5}, false},
+        // The ray runs along the bottom edge: horizontal edges never
+        // count, the lower corner counts as below, so the bottom is in.
+        PointInCase{"onBottomEdge", {5, 0}, true}, PointInCase{"onTopEdge", {5, 10}, false},
+        PointInCase{"belowBox", {5, -1e-7}, false}, PointInCase{"aboveBox", {5, 10 + 1e-7}, false}),
     [](const testing::TestParamInfo<PointInCase>& info) { return info.param.name; });
 
 TEST(CompositeCurve2d, DiamondCornersOnTheRayCountOnce) {
   std::unique_ptr<GkCompositeCurve2d> diamond(
       testsupport::PolygonLoop({{0, 5}, {5, 0}, {10, 5}, {5, 10}}));
-  const std::vector<PointInCase> cases{
-      {"inside", {2, 5}, true},   {"outsideLeft", {-1, 5}, false}, {"centre", {5, 5}, true},
-      {"nearRight", {9.9, 5}, true}, {"outsideCorner", {9.9, 9.9}, false}};
+  const std::vector<PointInCase> cases{{"inside", {2, 5}, true},
+                                       {"outsideLeft", {-1, 5}, false},
+                                       {"centre", {5, 5}, true},
+                                       {"nearRight", {9.9, 5}, true},
+                                       {"outsideCorner", {9.9, 9.9}, false}};
   for (const PointInCase& c : cases) EXPECT_EQ(diamond->IsPointIn(c.p), c.inside) << c.name;
 }
 
@@ -395,12 +396,10 @@ TEST(CompositeCurve2d, PointRightOfEveryMemberIsOutside) {
 }
 
 TEST(CompositeCurve2d, QuarterPieContainmentEitherArcDirection) {
-  const std::vector<PointInCase> cases{{"inside", {0.7, 0.5}, true},
-                                       {"outsideArc", {0.9, 0.5}, false},
-                                       {"nearTop", {0.1, 0.99}, true},
-                                       {"aboveTop", {0.1, 1.01}, false},
-                                       {"belowAxis", {0.5, -0.1}, false},
-                                       {"leftOfRadius", {-0.1, 0.5}, false}};
+  const std::vector<PointInCase> cases{
+      {"inside", {0.7, 0.5}, true},      {"outsideArc", {0.9, 0.5}, false},
+      {"nearTop", {0.1, 0.99}, true},    {"aboveTop", {0.1, 1.01}, false},
+      {"belowAxis", {0.5, -0.1}, false}, {"leftOfRadius", {-0.1, 0.5}, false}};
   for (bool ccw : {true, false}) {
     auto pie = QuarterPie(ccw);
     for (const PointInCase& c : cases) EXPECT_EQ(pie->IsPointIn(c.p), c.inside) << c.name << ccw;
@@ -410,13 +409,11 @@ TEST(CompositeCurve2d, QuarterPieContainmentEitherArcDirection) {
 TEST(CompositeCurve2d, FullCircleContainment) {
   for (bool ccw : {true, false}) {
     std::unique_ptr<GkCompositeCurve2d> c(testsupport::CircleLoop({3, 4}, 2.0, ccw));
-    const std::vector<PointInCase> cases{{"centre", {3, 4}, true},
-                                         {"nearTop", {3, 5.999}, true},
-                                         {"aboveTop", {3, 6.001}, false},
-                                         {"tangentTop", {2, 6}, false},
-                                         {"nearLeft", {1.001, 4}, true},
-                                         {"levelWithCentreRight", {5.5, 4}, false},
-                                         {"insideLow", {3.5, 2.2}, true}};
+    const std::vector<PointInCase> cases{
+        {"centre", {3, 4}, true},        {"nearTop", {3, 5.999}, true},
+        {"aboveTop", {3, 6.001}, false}, {"tangentTop", {2, 6}, false},
+        {"nearLeft", {1.001, 4}, true},  {"levelWithCentreRight", {5.5, 4}, false},
+        {"insideLow", {3.5, 2.2}, true}};
     for (const PointInCase& pc : cases) EXPECT_EQ(c->IsPointIn(pc.p), pc.inside) << pc.name << ccw;
   }
 }

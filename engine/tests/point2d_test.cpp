@@ -196,8 +196,7 @@ TEST(Point2dMirror, ShortSegmentFallsBackToPointReflectionThroughStart) {
   };
   const Row rows[] = {
       {"zeroLength", AcGeLineSeg2d(P(2, 3), P(2, 3)), P(0, 0), P(4, 6)},
-      {"shorterThanTolInBoth", AcGeLineSeg2d(P(2, 3), P(2 + 0.5e-8, 3 - 0.5e-8)), P(0, 0),
-       P(4, 6)},
+      {"shorterThanTolInBoth", AcGeLineSeg2d(P(2, 3), P(2 + 0.5e-8, 3 - 0.5e-8)), P(0, 0), P(4, 6)},
       // Exactly EqualPoint long in x: strict test, so a proper line y = 0.
       {"exactlyTolIsALine", AcGeLineSeg2d(P(0, 0), P(1e-8, 0)), P(5, 7), P(5, -7)},
   };

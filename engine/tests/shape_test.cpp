@@ -31,12 +31,10 @@ TEST(Shape, ContainmentWithAHole) {
     AcGePoint2d p;
     bool inside;
   };
-  const std::vector<Case> cases{{"inHole", {5, 5}, false},
-                                {"inRegion", {2, 2}, true},
-                                {"outside", {11, 5}, false},
-                                {"betweenHoleAndEdge", {8, 5}, true},
-                                {"leftOfHole", {3.9, 5}, true},
-                                {"farBelow", {5, -5}, false}};
+  const std::vector<Case> cases{
+      {"inHole", {5, 5}, false},      {"inRegion", {2, 2}, true},
+      {"outside", {11, 5}, false},    {"betweenHoleAndEdge", {8, 5}, true},
+      {"leftOfHole", {3.9, 5}, true}, {"farBelow", {5, -5}, false}};
   for (const Case& c : cases) EXPECT_EQ(shape->IsPointIn(c.p), c.inside) << c.name;
 }
 

@@ -268,8 +268,16 @@ TEST(Round, HalvesAwayFromZero) {
     double x;
     int expected;
   };
-  const Row rows[] = {{2.5, 3},   {-2.5, -3}, {-0.4, 0},  {0.0, 0},     {0.4, 0},
-                      {0.5, 1},   {-0.5, -1}, {1.49, 1},  {-1.51, -2},  {2147483646.6, INT_MAX},
+  const Row rows[] = {{2.5, 3},
+                      {-2.5, -3},
+                      {-0.4, 0},
+                      {0.0, 0},
+                      {0.4, 0},
+                      {0.5, 1},
+                      {-0.5, -1},
+                      {1.49, 1},
+                      {-1.51, -2},
+                      {2147483646.6, INT_MAX},
                       {-2147483647.6, INT_MIN}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.x);
@@ -294,7 +302,7 @@ TEST(Pow, DomainAndRangeErrorsGiveZero) {
   EXPECT_EQ(GkMath::Pow(10.0, 400.0), 0.0);
   EXPECT_EQ(GkMath::Pow(-10.0, 401.0), 0.0);  // overflow to -infinity
   EXPECT_EQ(GkMath::Pow(0.0, -1.0), 0.0);     // pole error
-  EXPECT_EQ(GkMath::Pow(kInf, 2.0), kInf);     // an infinite operand is no error
+  EXPECT_EQ(GkMath::Pow(kInf, 2.0), kInf);    // an infinite operand is no error
   EXPECT_EQ(GkMath::Pow(2.0, 10.0), 1024.0);
   EXPECT_EQ(GkMath::Pow(-2.0, 3.0), -8.0);
   EXPECT_EQ(GkMath::Pow(0.0, 0.0), 1.0);

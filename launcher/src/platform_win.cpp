@@ -56,7 +56,9 @@ bool pathExists(const std::string& path) {
   return ::GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool createFolder(const std::string& path) { return ::CreateDirectoryW(wide(path).c_str(), nullptr) != 0; }
+bool createFolder(const std::string& path) {
+  return ::CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
+}
 
 char pathSeparator() { return '\\'; }
 

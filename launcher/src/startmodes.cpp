@@ -59,13 +59,13 @@ int runInteractive(QApplication& app, bool offscreenForced) {
 
 int runBatch(int argc, char** argv, const QStringList& args) {
   if (args.size() < 3) {
-    std::fprintf(stderr, "usage: Carrack [DESIGN TAG]  (no argument: login window; DESIGN TAG: "
-                         "unattended audit of DESIGN, logged under TAG)\n");
+    std::fprintf(stderr,
+                 "usage: Carrack [DESIGN TAG]  (no argument: login window; DESIGN TAG: "
+                 "unattended audit of DESIGN, logged under TAG)\n");
     return 2;
   }
   const QString design = args.at(1);
-  const std::string field =
-      recordField(argc > 2 ? argv[2] : args.at(2).toLocal8Bit().constData());
+  const std::string field = recordField(argc > 2 ? argv[2] : args.at(2).toLocal8Bit().constData());
 
   const std::int32_t start = tickCount();
   std::string logPath;

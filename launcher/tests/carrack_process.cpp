@@ -30,8 +30,8 @@ CarrackRun CarrackFolder::run(const QStringList& args, const QProcessEnvironment
   CarrackRun r;
   // A guard against a hang (for example an event loop nobody ends), not a
   // speed target.
-  r.finished = p.waitForStarted(30000) && p.waitForFinished(60000) &&
-               p.exitStatus() == QProcess::NormalExit;
+  r.finished =
+      p.waitForStarted(30000) && p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
   if (!r.finished) {
     p.kill();
     p.waitForFinished(5000);

@@ -99,8 +99,9 @@ TEST(CarrackInteractive, AcceptedLoginRunsTheEventLoop) {
   EXPECT_EQ(r.exitCode, 0);
   // Printed from the event loop only, with the window's title (application
   // name and version) and the size of the window icon it inherited.
-  EXPECT_TRUE(r.err.contains("closing the main window \"Carrack 1.0.0.4 - board design audit - "
-                             "script\" (icon 200x200)"))
+  EXPECT_TRUE(
+      r.err.contains("closing the main window \"Carrack 1.0.0.4 - board design audit - "
+                     "script\" (icon 200x200)"))
       << r.err.toStdString();
   EXPECT_FALSE(std::filesystem::exists(f.auditLogFolder()));
 }
@@ -162,7 +163,8 @@ TEST(CarrackBatch, KicadBoardsAreAuditedWithTheSameRecordAndExitCodes) {
     EXPECT_TRUE(lines[k].startsWith("clearance,")) << lines[k].toStdString();
     EXPECT_TRUE(lines[k].endsWith(",B.Cu")) << lines[k].toStdString();
   }
-  EXPECT_TRUE(b.run.err.contains("865 features, 0 shorts, 3 clearance violations")) << b.run.err.toStdString();
+  EXPECT_TRUE(b.run.err.contains("865 features, 0 shorts, 3 clearance violations"))
+      << b.run.err.toStdString();
   expectRecord(b.log.substr(0, b.log.size() - 1), "kicad", b);
 
   // The same board cut short is refused with the place and exit code 2.

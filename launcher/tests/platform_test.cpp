@@ -2,8 +2,8 @@
 // cases run against platform_posix.cpp on Linux and platform_win.cpp under
 // Wine: the program folder, the tick counter, the local date, folders and
 // the appending open through UTF-8 paths.
-#include "daylog.h"
 #include "platform.h"
+#include "daylog.h"
 
 #include <testsupport/file_bytes.h>
 #include <testsupport/temp_dir.h>
@@ -26,7 +26,8 @@ TEST(PlatformProgramFolder, HoldsThisTestProgram) {
   const std::string folder = platform::programFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_NE(folder.back(), platform::pathSeparator()) << "no trailing separator";
-  EXPECT_TRUE(platform::pathExists(folder + platform::pathSeparator() + GK_TEST_PROGRAM_NAME)) << folder;
+  EXPECT_TRUE(platform::pathExists(folder + platform::pathSeparator() + GK_TEST_PROGRAM_NAME))
+      << folder;
 }
 
 TEST(PlatformTicks, FollowTheSteadyClockInMilliseconds) {
@@ -35,7 +36,8 @@ TEST(PlatformTicks, FollowTheSteadyClockInMilliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const std::uint64_t b = platform::millisecondsSinceBoot();
   const auto elapsed =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+          .count();
   ASSERT_GE(b, a);
   // The Windows counter advances in steps of the timer interrupt (10-16 ms).
   EXPECT_GE(static_cast<long long>(b - a), 300 - 20);
@@ -76,7 +78,8 @@ TEST(PlatformFolders, CreateOneLevelAndSeeIt) {
 TEST(PlatformOpenAppend, AppendsBytesUnchangedUnderAUnicodeName) {
   testsupport::TempDir dir;
   // "Zürich-日志": outside any single ANSI code page.
-  const std::filesystem::path folder = dir.path() / std::filesystem::u8path("Z\xc3\xbcrich-\xe6\x97\xa5\xe5\xbf\x97");
+  const std::filesystem::path folder =
+      dir.path() / std::filesystem::u8path("Z\xc3\xbcrich-\xe6\x97\xa5\xe5\xbf\x97");
   ASSERT_TRUE(platform::createFolder(utf8Of(folder)));
   const std::string file = utf8Of(folder) + platform::pathSeparator() + "all.csv";
   for (const char* piece : {"tag,1", ",2\n", "x\r\n"}) {

@@ -20,12 +20,12 @@ struct DesignPoint {
 struct DesignCurve {
   enum class Kind { Line, Arc, Circle };
   Kind kind = Kind::Line;
-  DesignPoint from, to;      // Line
-  DesignPoint center;        // Arc, Circle
-  double radius = 0;         // Arc, Circle; positive
-  double startDeg = 0;       // Arc
-  double endDeg = 0;         // Arc
-  bool ccw = true;           // Arc: runs counter-clockwise from start to end
+  DesignPoint from, to;  // Line
+  DesignPoint center;    // Arc, Circle
+  double radius = 0;     // Arc, Circle; positive
+  double startDeg = 0;   // Arc
+  double endDeg = 0;     // Arc
+  bool ccw = true;       // Arc: runs counter-clockwise from start to end
 
   // Where the curve begins and ends (a circle begins and ends at angle 0).
   DesignPoint startPoint() const;

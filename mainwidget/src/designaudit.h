@@ -29,14 +29,14 @@ QString findingKindName(FindingKind kind);
 
 struct AuditFinding {
   FindingKind kind = FindingKind::Short;
-  int feature = -1;   // index into Design::features; the lower one of a pair
-  int other = -1;     // the pair's other feature; -1 for the board
-  double distance;    // 0 for a short, the gap for clearance; NaN for outside
-  bool hasPoints;     // x1..y2 hold the nearest (or contact) points
-  double x1, y1;      // on feature
-  double x2, y2;      // on other
-  double area;        // overlap (short) or outside area; NaN when not measured
-  int layer;          // index into Design::layers
+  int feature = -1;  // index into Design::features; the lower one of a pair
+  int other = -1;    // the pair's other feature; -1 for the board
+  double distance;   // 0 for a short, the gap for clearance; NaN for outside
+  bool hasPoints;    // x1..y2 hold the nearest (or contact) points
+  double x1, y1;     // on feature
+  double x2, y2;     // on other
+  double area;       // overlap (short) or outside area; NaN when not measured
+  int layer;         // index into Design::layers
 };
 
 struct AuditResult {

@@ -50,7 +50,8 @@ QJsonArray asArray(const QJsonValue& v, const QString& where) {
 }
 
 double asNumber(const QJsonValue& v, const QString& where) {
-  if (!v.isDouble() || !std::isfinite(v.toDouble())) fail(where, QStringLiteral("must be a number"));
+  if (!v.isDouble() || !std::isfinite(v.toDouble()))
+    fail(where, QStringLiteral("must be a number"));
   return v.toDouble();
 }
 
@@ -194,7 +195,8 @@ Design design(const QJsonObject& top) {
   d.clearance = asNumber(required(top, "clearance", QString()), QStringLiteral("clearance"));
   if (d.clearance < 0) fail(QStringLiteral("clearance"), QStringLiteral("must not be negative"));
   d.board = region(required(top, "board", QString()), QStringLiteral("board"));
-  const QJsonArray features = asArray(required(top, "features", QString()), QStringLiteral("features"));
+  const QJsonArray features =
+      asArray(required(top, "features", QString()), QStringLiteral("features"));
   QSet<QString> ids;
   for (int i = 0; i < features.size(); ++i) {
     const QString where = at(QStringLiteral("features"), i);

@@ -22,10 +22,10 @@ QString auditCounts(const AuditReport& report) {
 }
 
 QStringList findingColumnNames() {
-  return {QStringLiteral("kind"), QStringLiteral("feature"),  QStringLiteral("net"),
+  return {QStringLiteral("kind"),  QStringLiteral("feature"),   QStringLiteral("net"),
           QStringLiteral("other"), QStringLiteral("other_net"), QStringLiteral("distance"),
-          QStringLiteral("x1"),   QStringLiteral("y1"),       QStringLiteral("x2"),
-          QStringLiteral("y2"),   QStringLiteral("area"),     QStringLiteral("layer")};
+          QStringLiteral("x1"),    QStringLiteral("y1"),        QStringLiteral("x2"),
+          QStringLiteral("y2"),    QStringLiteral("area"),      QStringLiteral("layer")};
 }
 
 QStringList findingFields(const Design& design, const AuditFinding& f) {

@@ -111,8 +111,7 @@ int integer(const SExpr& list, std::size_t index) {
   constexpr double kMaxInt = 2147483647.0;
   if (v != std::floor(v) || std::fabs(v) > kMaxInt) {
     refuse(list, QStringLiteral("(%1): \"%2\" is not a whole number within +-%3")
-                     .arg(QString::fromUtf8(list.head()),
-                          QString::fromUtf8(list.items[index].text))
+                     .arg(QString::fromUtf8(list.head()), QString::fromUtf8(list.items[index].text))
                      .arg(qint64(kMaxInt)));
   }
   return static_cast<int>(v);
@@ -456,7 +455,8 @@ void BoardReader::readVias() {
     if (from > to) std::swap(from, to);
     if (via->find("remove_unused_layers") != nullptr) ++m_unusedLayerItems;
     if (const SExpr* drill = via->find("drill")) {
-      m_design.drills.push_back(circleLoop(c, positive(*drill, number(*drill, 1) / 2, "drill radius")));
+      m_design.drills.push_back(
+          circleLoop(c, positive(*drill, number(*drill, 1) / 2, "drill radius")));
     }
     QString net = netName(*via);
     if (net.isEmpty()) net = noNet(id);

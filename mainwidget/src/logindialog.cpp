@@ -37,7 +37,9 @@ void GkLoginDialog::setUserName(const QString& name) { m_user->setText(name); }
 
 void GkLoginDialog::setPassword(const QString& password) { m_password->setText(password); }
 
-bool GkLoginDialog::canAccept() const { return m_buttons->button(QDialogButtonBox::Ok)->isEnabled(); }
+bool GkLoginDialog::canAccept() const {
+  return m_buttons->button(QDialogButtonBox::Ok)->isEnabled();
+}
 
 void GkLoginDialog::updateAcceptButton() {
   m_buttons->button(QDialogButtonBox::Ok)->setEnabled(!userName().isEmpty());

@@ -13,13 +13,11 @@ AcGePoint2d toPoint(const DesignPoint& p) { return AcGePoint2d(p.x, p.y); }
 
 GkCurve2d* makeCurve(const DesignCurve& c) {
   switch (c.kind) {
-    case DesignCurve::Kind::Line:
-      return new AcGeLineSeg2d(toPoint(c.from), toPoint(c.to));
+    case DesignCurve::Kind::Line: return new AcGeLineSeg2d(toPoint(c.from), toPoint(c.to));
     case DesignCurve::Kind::Arc:
       return new AcGeCircArc2d(toPoint(c.center), c.radius, c.startDeg * kRadiansPerDegree,
                                c.endDeg * kRadiansPerDegree, c.ccw);
-    case DesignCurve::Kind::Circle:
-      break;
+    case DesignCurve::Kind::Circle: break;
   }
   return new AcGeCircArc2d(toPoint(c.center), c.radius);
 }

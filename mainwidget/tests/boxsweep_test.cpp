@@ -33,8 +33,7 @@ TEST(NearBoxPairs, NamedCases) {
   EXPECT_EQ(nearBoxPairs({{0, 1, 0, 1}, {0, 1, 5, 6}}, 1.0), P{});
   // A long box reaches boxes that start well after its own start; pairs
   // come back as (lower index, higher index), sorted.
-  EXPECT_EQ(nearBoxPairs({{5, 6, 0, 1}, {0, 10, 0, 1}, {9, 9.5, 0, 1}}, 0.0),
-            (P{{0, 1}, {1, 2}}));
+  EXPECT_EQ(nearBoxPairs({{5, 6, 0, 1}, {0, 10, 0, 1}, {9, 9.5, 0, 1}}, 0.0), (P{{0, 1}, {1, 2}}));
 }
 
 TEST(NearBoxPairs, MatchesTheBruteForcePairsOnRandomLayouts) {

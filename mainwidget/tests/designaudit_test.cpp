@@ -104,8 +104,8 @@ TEST(DesignAudit, CleanSampleHasNoFindings) {
 TEST(DesignAudit, ClearanceMustFallShortByMoreThanContactTolAndSameNetIsNeverChecked) {
   Design d = board(20, 0.5);
   d.features.push_back(feature("L", "N1", rect(2, 4, 2, 4)));
-  d.features.push_back(feature("R", "N2", rect(4.5, 6, 2, 4)));    // gap exactly 0.5
-  d.features.push_back(feature("S", "N1", rect(1, 3, 3, 8)));      // overlaps L, same net
+  d.features.push_back(feature("R", "N2", rect(4.5, 6, 2, 4)));  // gap exactly 0.5
+  d.features.push_back(feature("S", "N1", rect(1, 3, 3, 8)));    // overlaps L, same net
   EXPECT_TRUE(auditDesign(d).findings.empty());
   // Short of the clearance by less than the contact tolerance: rounding of
   // decimal coordinates, not a violation.
@@ -147,12 +147,13 @@ TEST(DesignAudit, OutsideTheBoardDecidedExactlyAndByArea) {
   d.board.holes.push_back(rect(20, 22, 20, 22));
   d.board.holes.push_back(rect(20, 22, 5, 7));
   d.features.push_back(feature("inside", "A", rect(1, 3, 1, 3)));
-  d.features.push_back(feature("flush", "B", rect(0, 2, 5, 7)));        // touches x = 0 from inside
-  d.features.push_back(feature("hole edge", "C", rect(12, 13, 5, 11)));  // touches a hole from outside
-  d.features.push_back(feature("beyond", "D", rect(40, 41, 40, 42)));   // far off the board
+  d.features.push_back(feature("flush", "B", rect(0, 2, 5, 7)));  // touches x = 0 from inside
+  d.features.push_back(
+      feature("hole edge", "C", rect(12, 13, 5, 11)));  // touches a hole from outside
+  d.features.push_back(feature("beyond", "D", rect(40, 41, 40, 42)));  // far off the board
   d.features.push_back(feature("over edge", "E", rect(29, 31, 15, 16)));
   d.features.push_back(feature("into hole", "F", rect(21, 23, 20.5, 21.5)));
-  d.features.push_back(feature("over hole", "G", circle(21, 6, 2)));    // clear of the hole's edges
+  d.features.push_back(feature("over hole", "G", circle(21, 6, 2)));  // clear of the hole's edges
   const AuditResult r = auditDesign(d);
   std::vector<std::string> ids;
   for (const AuditFinding& f : r.findings) {

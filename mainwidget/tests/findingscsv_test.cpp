@@ -34,12 +34,15 @@ TEST(CsvField, QuotesOnlyWhatNeedsIt) {
 TEST(FindingsCsv, HeaderAndOneLinePerFinding) {
   const Design d = twoFeatures();
   const AuditFinding clearance{FindingKind::Clearance, 0, 1, 0.1, true, 2, 1.5, 2.1, 1.5, kNaN, 0};
-  const AuditFinding outside{FindingKind::Outside, 1, -1, kNaN, false, kNaN, kNaN, kNaN, kNaN, 0.25, 0};
+  const AuditFinding outside{
+      FindingKind::Outside, 1, -1, kNaN, false, kNaN, kNaN, kNaN, kNaN, 0.25, 0};
   EXPECT_EQ(findingsCsv(d, {clearance, outside}),
             "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area,layer\n"
-            "clearance,\"U1,pad \"\"a\"\"\",GND,U2,VCC,0.100000,2.000000,1.500000,2.100000,1.500000,,copper\n"
+            "clearance,\"U1,pad "
+            "\"\"a\"\"\",GND,U2,VCC,0.100000,2.000000,1.500000,2.100000,1.500000,,copper\n"
             "outside,U2,VCC,board,,,,,,,0.250000,copper\n");
-  EXPECT_EQ(findingsCsv(d, {}), "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area,layer\n");
+  EXPECT_EQ(findingsCsv(d, {}),
+            "kind,feature,net,other,other_net,distance,x1,y1,x2,y2,area,layer\n");
 }
 
 TEST(AuditSummary, CountsOrReason) {

@@ -99,7 +99,8 @@ TEST(AuditWindow, AnUnreadableDesignEmptiesTheTableAndSaysWhy) {
   ASSERT_TRUE(window.openDesign(samplePath("violations.json")));
   EXPECT_FALSE(window.openDesign(samplePath("missing.json")));
   EXPECT_EQ(window.findingsModel()->rowCount(), 0);
-  EXPECT_TRUE(window.summaryText().contains("cannot be read")) << window.summaryText().toStdString();
+  EXPECT_TRUE(window.summaryText().contains("cannot be read"))
+      << window.summaryText().toStdString();
 }
 
 TEST(GkCamManage, IsOneInstance) {
@@ -144,7 +145,8 @@ TEST(GkCamManage, RunNoUIWritesFindingsAndSummaryAndReturnsTheResult) {
     const char* summary;
   };
   const Row rows[] = {
-      {"violations.json", 1, 8, "14 features, 3 shorts, 2 clearance violations, 2 outside the board"},
+      {"violations.json", 1, 8,
+       "14 features, 3 shorts, 2 clearance violations, 2 outside the board"},
       {"clean.json", 0, 1, "7 features, 0 shorts, 0 clearance violations, 0 outside the board"},
       {"missing.json", 2, 0, "cannot read: cannot open"},
   };

@@ -92,7 +92,7 @@ TEST(KicadBoard, TracksViasAndFillsLandOnTheirLayers) {
   expectBox(arc.region, 29.8, 34.2, 19.8, 22.2);
 
   const std::vector<const DesignFeature*> via = withId(d, "via@L8");
-  ASSERT_EQ(via.size(), 3u);  // F.Cu, In1.Cu and B.Cu
+  ASSERT_EQ(via.size(), 3u);       // F.Cu, In1.Cu and B.Cu
   ASSERT_EQ(d.drills.size(), 1u);  // drawn once, through every layer
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(via[static_cast<std::size_t>(k)]->layer, k);

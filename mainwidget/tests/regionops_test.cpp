@@ -32,13 +32,17 @@ TEST(RegionArea, ExactForLinesArcsAndCircles) {
   };
   const std::vector<Row> rows = {
       {"unit square", rect(0, 1, 0, 1), 1.0},
-      {"square, clockwise", {line(0, 0, 0, 2), line(0, 2, 2, 2), line(2, 2, 2, 0), line(2, 0, 0, 0)}, 4.0},
+      {"square, clockwise",
+       {line(0, 0, 0, 2), line(0, 2, 2, 2), line(2, 2, 2, 0), line(2, 0, 0, 0)},
+       4.0},
       {"circle", circle(3, -4, 2), 4 * kPi},
       {"half disc of radius 2", {line(0, -2, 0, 2), arc(0, 0, 2, 90, 270, true)}, 2 * kPi},
       {"half disc, clockwise", {arc(0, 0, 2, 270, 90, false), line(0, 2, 0, -2)}, 2 * kPi},
       {"two half circles", {arc(5, 5, 1, 0, 180, true), arc(5, 5, 1, 180, 360, true)}, kPi},
-      {"stadium 6 x 1", {line(0, -0.5, 6, -0.5), arc(6, 0, 0.5, -90, 90, true),
-                         line(6, 0.5, 0, 0.5), arc(0, 0, 0.5, 90, 270, true)}, 6 + kPi * 0.25},
+      {"stadium 6 x 1",
+       {line(0, -0.5, 6, -0.5), arc(6, 0, 0.5, -90, 90, true), line(6, 0.5, 0, 0.5),
+        arc(0, 0, 0.5, 90, 270, true)},
+       6 + kPi * 0.25},
   };
   for (const Row& r : rows) {
     auto s = shape(r.loop);
@@ -129,7 +133,8 @@ TEST(RegionOps, CroppedToBoxKeepsExactlyThePartInsideTheBox) {
       // x 10.5..20.5: the base 10 x 1 less four whole holes and the parts
       // 0.1 and 0.3 wide of the holes at 10.2 and 20.2; the teeth at 12 to
       // 18 whole and half of those at 10 and 20, 2 high above y = 1.
-      {"across teeth", GkBoundBox2d(10.5, 20.5, 0, 3), 10 - (0.04 + 4 * 0.16 + 0.12) + 2 * (0.5 + 4 + 0.5)},
+      {"across teeth", GkBoundBox2d(10.5, 20.5, 0, 3),
+       10 - (0.04 + 4 * 0.16 + 0.12) + 2 * (0.5 + 4 + 0.5)},
       {"inside a tooth", GkBoundBox2d(40.2, 40.7, 2, 4), 0.5 * 2},
       {"in a gap", GkBoundBox2d(41.2, 41.7, 2, 4), -1},
   };
@@ -146,7 +151,8 @@ TEST(RegionOps, CroppedToBoxKeepsExactlyThePartInsideTheBox) {
     EXPECT_LE(b.maxX, row.box.maxX);
     EXPECT_NEAR(shapeArea(*cropped), row.area, 1e-9);
     // The region clipper agrees on the whole comb against the box.
-    auto boxShape = makeShape(DesignRegion{rect(row.box.minX, row.box.maxX, row.box.minY, row.box.maxY), {}});
+    auto boxShape =
+        makeShape(DesignRegion{rect(row.box.minX, row.box.maxX, row.box.minY, row.box.maxY), {}});
     EXPECT_NEAR(clippedArea(*big, *boxShape, kClipIntersection), row.area, kClipAreaTol);
   }
   auto round = makeShape(DesignRegion{circle(5, 5, 2), {}});

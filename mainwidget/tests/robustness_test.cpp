@@ -26,14 +26,14 @@ DesignLoop randomLoop(std::mt19937& rng) {
   std::uniform_real_distribution<double> radius(0.05, 4.0);
   std::uniform_real_distribution<double> angle(-360.0, 720.0);
   switch (rng() % 4) {
-    case 0:
-      return circle(pos(rng), pos(rng), radius(rng));
+    case 0: return circle(pos(rng), pos(rng), radius(rng));
     case 1: {  // polygon, possibly self-crossing
       DesignLoop loop;
       const int n = 3 + static_cast<int>(rng() % 4);
       std::vector<DesignPoint> p;
       for (int i = 0; i < n; ++i) p.push_back({pos(rng), pos(rng)});
-      for (int i = 0; i < n; ++i) loop.push_back(line(p[i].x, p[i].y, p[(i + 1) % n].x, p[(i + 1) % n].y));
+      for (int i = 0; i < n; ++i)
+        loop.push_back(line(p[i].x, p[i].y, p[(i + 1) % n].x, p[(i + 1) % n].y));
       return loop;
     }
     default: {  // an arc closed by its chord, or by two lines through a point
@@ -117,8 +117,8 @@ TEST(Robustness, ShortsAndOutsideAgreeWithClippedAreas) {
     SCOPED_TRACE("round " + std::to_string(round));
     Design d = board(18, 0.1);
     for (int i = 0; i < 6; ++i) {
-      d.features.push_back(feature("F" + std::to_string(i), "N" + std::to_string(i),
-                                   randomSimpleLoop(rng)));
+      d.features.push_back(
+          feature("F" + std::to_string(i), "N" + std::to_string(i), randomSimpleLoop(rng)));
     }
     const AuditResult r = auditDesign(d);
     std::vector<std::unique_ptr<GkShape>> shapes;

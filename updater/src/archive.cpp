@@ -36,7 +36,8 @@ struct Budget {
 // record cannot be read.
 bool readEntry(unzFile zip, qint64 index, ZipEntry& entry, bool& nameIsFolder) {
   unz_file_info64 info{};
-  if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+  if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    return false;
   QByteArray rawName(static_cast<int>(info.size_filename), '\0');
   QByteArray extra(static_cast<int>(info.size_file_extra), '\0');
   if (unzGetCurrentFileInfo64(zip, &info, rawName.data(), static_cast<uLong>(rawName.size()),
@@ -46,8 +47,8 @@ bool readEntry(unzFile zip, qint64 index, ZipEntry& entry, bool& nameIsFolder) {
   const QString decoded = decodeEntryName(rawName, (info.flag & kZipUtf8Flag) != 0);
   nameIsFolder = decoded.endsWith('/') || decoded.endsWith('\\');
   entry.name = cleanEntryName(decoded);
-  entry.attributes = entryAttributes(static_cast<quint32>(info.version),
-                                     static_cast<quint32>(info.external_fa));
+  entry.attributes =
+      entryAttributes(static_cast<quint32>(info.version), static_cast<quint32>(info.external_fa));
   entry.times = entryTimes(static_cast<quint32>(info.dosDate), extra);
   entry.compressedSize = info.compressed_size;
   entry.uncompressedSize = info.uncompressed_size;

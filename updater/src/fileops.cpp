@@ -29,9 +29,9 @@ bool copyContents(QFile& from, QFile& to) {
 // The entries of `folder` that the tree operations visit, hidden ones and
 // links included, by name ignoring case.
 QFileInfoList folderEntries(const QString& folder) {
-  return QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                        QDir::System,
-                                    QDir::Name | QDir::IgnoreCase);
+  return QDir(folder).entryInfoList(
+      QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+      QDir::Name | QDir::IgnoreCase);
 }
 
 }  // namespace
@@ -44,7 +44,8 @@ bool copyFile(const QString& source, const QString& target, bool overwrite) {
   if (!QDir(folder).exists()) QDir().mkpath(folder);
 
   const bool targetExists = dst.exists() || isSymbolicLink(target.toStdString());
-  if (targetExists && (!overwrite || dst.isDir() || isReadOnlyFile(target.toStdString()))) return false;
+  if (targetExists && (!overwrite || dst.isDir() || isReadOnlyFile(target.toStdString())))
+    return false;
 
   QFile in(source);
   if (!in.open(QIODevice::ReadOnly)) return false;
@@ -88,7 +89,8 @@ bool copyDir(const QString& source, const QString& target) {
 
 bool removeDir(const QString& folder) {
   if (folder.isEmpty()) return false;
-  if (isSymbolicLink(folder.toStdString())) return QFile::remove(folder);  // the link, not what it names
+  if (isSymbolicLink(folder.toStdString()))
+    return QFile::remove(folder);  // the link, not what it names
   if (!QFileInfo(folder).isDir()) return true;
   for (const QFileInfo& entry : folderEntries(folder)) {
     if (entry.isDir() && !entry.isSymLink()) {

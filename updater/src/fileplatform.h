@@ -80,8 +80,8 @@ public:
 private:
   std::intptr_t handle_ = -1;
   std::intptr_t folder_ = -1;  // a duplicate of the folder handle for createIn
-  std::string path_;     // the path for create; createIn: the entry name
-                         // (POSIX) or the file's full path (Windows)
+  std::string path_;           // the path for create; createIn: the entry name
+                               // (POSIX) or the file's full path (Windows)
 };
 
 // Makes sure `path` is a real folder: creates it when missing (one level,

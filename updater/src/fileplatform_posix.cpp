@@ -7,15 +7,17 @@
 
 #include <utility>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace {
 
 // UTF-8 at the interface, the local 8-bit encoding of file names here.
-QByteArray encoded(const std::string& path) { return QFile::encodeName(QString::fromStdString(path)); }
+QByteArray encoded(const std::string& path) {
+  return QFile::encodeName(QString::fromStdString(path));
+}
 
 timespec toTimespec(std::int64_t secs) {
   timespec ts{};
@@ -32,7 +34,8 @@ FolderHandle::~FolderHandle() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)) {
   other.handle_ = -1;
 }
 
@@ -55,7 +58,8 @@ bool FolderHandle::open(const std::string& path) {
 }
 
 bool FolderHandle::openChild(const FolderHandle& parent, const std::string& name, bool create) {
-  if (!parent.isOpen() || name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+  if (!parent.isOpen() || name.empty() || name.find('/') != std::string::npos || name == "." ||
+      name == "..")
     return false;
   const int dir = static_cast<int>(parent.handle());
   const QByteArray n = encoded(name);
@@ -73,7 +77,8 @@ NewFile::~NewFile() {
 }
 
 bool NewFile::createIn(const FolderHandle& folder, const std::string& name) {
-  if (!folder.isOpen() || name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+  if (!folder.isOpen() || name.empty() || name.find('/') != std::string::npos || name == "." ||
+      name == "..")
     return false;
   const int dir = static_cast<int>(folder.handle());
   const QByteArray n = encoded(name);
@@ -82,7 +87,8 @@ bool NewFile::createIn(const FolderHandle& folder, const std::string& name) {
     if (!S_ISREG(st.st_mode) || modeIsReadOnly(st.st_mode)) return false;
     if (::unlinkat(dir, n.constData(), 0) != 0) return false;
   }
-  const int fd = ::openat(dir, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd =
+      ::openat(dir, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   const int dup = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
   if (dup < 0) {
@@ -129,7 +135,8 @@ bool NewFile::finish(const FileTimes& times, const FilePermissions& permissions)
   if (::fstat(fd, &st) != 0) ok = false;
   // createIn makes files 0600 until here; the default then is 0644.
   const mode_t fallback = folder_ >= 0 ? 0644 : (st.st_mode & 0777);
-  mode_t mode = permissions.unixMode >= 0 ? static_cast<mode_t>(permissions.unixMode & 0777) : fallback;
+  mode_t mode =
+      permissions.unixMode >= 0 ? static_cast<mode_t>(permissions.unixMode & 0777) : fallback;
   mode &= ~static_cast<mode_t>(kForbiddenModeBits);
   if (permissions.readOnly) mode &= ~static_cast<mode_t>(0222);
   if (ok && mode != (st.st_mode & 0777) && ::fchmod(fd, mode) != 0) ok = false;
@@ -189,8 +196,10 @@ bool setFilePermissionBits(const std::string& path, int mode) {
   return ::chmod(encoded(path).constData(), static_cast<mode_t>(mode)) == 0;
 }
 
-std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int minute, int second) {
-  return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::LocalTime).toSecsSinceEpoch();
+std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int minute,
+                                    int second) {
+  return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::LocalTime)
+      .toSecsSinceEpoch();
 }
 
 std::string ansiToUtf8(const std::string& bytes) {

@@ -48,7 +48,8 @@ bool isReparsePoint(DWORD attributes) {
 // One level of a path: not empty, not "." or "..", no separator, and no
 // ":" (which would name an alternate data stream or a drive).
 bool isPlainName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("/\\:") == std::string::npos;
 }
 
 std::string joined(const std::string& folder, const std::string& name) {
@@ -59,7 +60,8 @@ std::string joined(const std::string& folder, const std::string& name) {
 // An existing entry that a new file may replace: an ordinary file, not a
 // link, not read-only.
 bool replaceable(DWORD attributes) {
-  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY)) == 0;
+  return (attributes &
+          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY)) == 0;
 }
 
 }  // namespace
@@ -68,7 +70,8 @@ FolderHandle::~FolderHandle() {
   if (handle_ >= 0) ::CloseHandle(asHandle(handle_));
 }
 
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)) {
   other.handle_ = -1;
 }
 
@@ -85,12 +88,14 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
 bool FolderHandle::open(const std::string& path) {
   // No FILE_SHARE_DELETE: while we hold it, the folder cannot be renamed,
   // deleted or swapped for a link.
-  const HANDLE h = ::CreateFileW(wide(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE h =
+      ::CreateFileW(wide(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+  if (!::GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     ::CloseHandle(h);
     return false;
@@ -104,7 +109,8 @@ bool FolderHandle::open(const std::string& path) {
 bool FolderHandle::openChild(const FolderHandle& parent, const std::string& name, bool create) {
   if (!parent.isOpen() || !isPlainName(name)) return false;
   const std::string path = joined(parent.path_, name);
-  if (create && !::CreateDirectoryW(wide(path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+  if (create && !::CreateDirectoryW(wide(path).c_str(), nullptr) &&
+      ::GetLastError() != ERROR_ALREADY_EXISTS)
     return false;
   return open(path);
 }
@@ -118,8 +124,9 @@ namespace {
 // Creates `path` for writing, not shared, with `disposition`; refuses to
 // open a reparse point.
 HANDLE createForWriting(const std::string& path, DWORD disposition) {
-  return ::CreateFileW(wide(path).c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES | DELETE, 0, nullptr,
-                       disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  return ::CreateFileW(wide(path).c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES | DELETE, 0,
+                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                       nullptr);
 }
 
 }  // namespace
@@ -154,7 +161,8 @@ bool NewFile::write(const char* data, std::int64_t size) {
   while (size > 0) {
     DWORD written = 0;
     const auto chunk = static_cast<DWORD>(size < kMaxWriteChunk ? size : kMaxWriteChunk);
-    if (!::WriteFile(asHandle(handle_), data, chunk, &written, nullptr) || written == 0) return false;
+    if (!::WriteFile(asHandle(handle_), data, chunk, &written, nullptr) || written == 0)
+      return false;
     data += written;
     size -= written;
   }
@@ -166,7 +174,8 @@ bool NewFile::finish(const FileTimes& times, const FilePermissions& permissions)
   const HANDLE h = asHandle(handle_);
   // Windows has one permission of its own: the read-only attribute. A mode
   // without the owner's write bit means read-only too.
-  const bool readOnly = permissions.readOnly || (permissions.unixMode >= 0 && (permissions.unixMode & 0200) == 0);
+  const bool readOnly =
+      permissions.readOnly || (permissions.unixMode >= 0 && (permissions.unixMode & 0200) == 0);
   FILE_BASIC_INFO basic{};
   basic.CreationTime = toFileTimeValue(times.creation);
   basic.LastAccessTime = toFileTimeValue(times.access);
@@ -192,7 +201,8 @@ bool makeFolderLevel(const std::string& path) {
   if (::CreateDirectoryW(wide(path).c_str(), nullptr)) return true;
   // Someone else may have made it meanwhile.
   const DWORD now = attributesOf(path);
-  return now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY) != 0 && !isReparsePoint(now);
+  return now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         !isReparsePoint(now);
 }
 
 bool isSymbolicLink(const std::string& path) { return isReparsePoint(attributesOf(path)); }
@@ -207,9 +217,10 @@ bool replaceFile(const std::string& from, const std::string& to) {
 }
 
 bool setFileTimes(const std::string& path, const FileTimes& times) {
-  const HANDLE h = ::CreateFileW(wide(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE h =
+      ::CreateFileW(wide(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   // As on POSIX only access and modification: the creation time stays.
   const FILETIME access = toFileTime(times.access);
@@ -239,7 +250,8 @@ bool setFilePermissionBits(const std::string& path, int mode) {
   return wanted == attributes || ::SetFileAttributesW(w.c_str(), wanted) != 0;
 }
 
-std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int minute, int second) {
+std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int minute,
+                                    int second) {
   SYSTEMTIME local{};
   local.wYear = static_cast<WORD>(year);
   local.wMonth = static_cast<WORD>(month);
@@ -251,7 +263,9 @@ std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int 
   // offset that holds today as LocalFileTimeToFileTime would take.
   SYSTEMTIME utc{};
   FILETIME ft{};
-  if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !::SystemTimeToFileTime(&utc, &ft)) return 0;
+  if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) ||
+      !::SystemTimeToFileTime(&utc, &ft))
+    return 0;
   ULARGE_INTEGER v{};
   v.LowPart = ft.dwLowDateTime;
   v.HighPart = ft.dwHighDateTime;
@@ -260,7 +274,8 @@ std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int 
 
 std::string ansiToUtf8(const std::string& bytes) {
   if (bytes.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  const int n =
+      ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   if (n <= 0) return {};
   std::wstring text(static_cast<std::size_t>(n), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);

@@ -137,7 +137,8 @@ void GKThreadDownLoad::run() {
     const bool keyUsable = s.PublicKey.isEmpty() || !publicKey.isEmpty();
     if (s.PublicKey.isEmpty()) warnUnsigned();
     if (!keyUsable)
-      std::fputs("GKBriselUpdate: the public key in updata.ini is not a valid key; no update\n", stderr);
+      std::fputs("GKBriselUpdate: the public key in updata.ini is not a valid key; no update\n",
+                 stderr);
     WorkFolder work;
     if (keyUsable && work.create(QDir::tempPath().toStdString())) {
       lastWorkFolder_ = QString::fromStdString(work.path());
@@ -215,9 +216,10 @@ bool GKThreadDownLoad::fetchItems(const UpdateList& changed, const QString& work
   for (const UpdateItem& item : changed) {
     // An item that would land outside the folders fails without a transfer.
     const qint64 limit = item.size >= 0 ? item.size : QHttpDownLoad::kMaxTransferBytes;
-    const bool ok = isSafeItemPath(item.path) &&
-                    fetchWithRetries(settings().httpListURL + item.path,
-                                     joinPath(workDir, localItemPath(item.path)), &item, qMax<qint64>(limit, 1));
+    const bool ok =
+        isSafeItemPath(item.path) && fetchWithRetries(settings().httpListURL + item.path,
+                                                      joinPath(workDir, localItemPath(item.path)),
+                                                      &item, qMax<qint64>(limit, 1));
     allFetched = allFetched && ok;
     if (stopRequested()) break;
   }
@@ -285,5 +287,6 @@ void GKThreadDownLoad::restartApplication(const QString& appDir) {
 void GKThreadDownLoad::quitProgram() {
   // Queued, so the quit runs in the main thread that owns the event loop.
   if (QCoreApplication* app = QCoreApplication::instance())
-    QMetaObject::invokeMethod(app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
 }

@@ -115,7 +115,7 @@ private:
   QByteArray publicKey;  // decoded key; empty: lists are not signed
   QString lastWorkFolder_;
   std::atomic<bool> keepWorkFolder_{false};
-  std::atomic<bool> stopFlag{true};   // true until run() begins, and on request
+  std::atomic<bool> stopFlag{true};    // true until run() begins, and on request
   std::atomic<bool> stopAsked{false};  // the last setStop; run() never clears it
   bool finishedByInstaller = false;
 };

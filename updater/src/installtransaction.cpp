@@ -27,7 +27,9 @@ bool copyInto(QFile& from, NewFile& to) {
   }
 }
 
-bool exists(const QString& path) { return QFileInfo::exists(path) || isSymbolicLink(path.toStdString()); }
+bool exists(const QString& path) {
+  return QFileInfo::exists(path) || isSymbolicLink(path.toStdString());
+}
 
 }  // namespace
 
@@ -60,7 +62,8 @@ bool InstallTransaction::add(const QString& source, const QString& relative, boo
   entry.fresh = folderPath + "/." + name + kFreshMark;
   entry.backup = folderPath + "/." + name + kBackupMark;
   entry.hadTarget = exists(entry.target);
-  if (entry.hadTarget && (QFileInfo(entry.target).isDir() || isReadOnlyFile(entry.target.toStdString())))
+  if (entry.hadTarget &&
+      (QFileInfo(entry.target).isDir() || isReadOnlyFile(entry.target.toStdString())))
     return false;
 
   QFile in(source);
@@ -74,7 +77,9 @@ bool InstallTransaction::add(const QString& source, const QString& relative, boo
     out.discard();
     return false;
   }
-  const int targetMode = entry.hadTarget && !isSymbolicLink(entry.target.toStdString()) ? filePermissionBits(entry.target.toStdString()) : -1;
+  const int targetMode = entry.hadTarget && !isSymbolicLink(entry.target.toStdString())
+                             ? filePermissionBits(entry.target.toStdString())
+                             : -1;
   int mode = targetMode >= 0 ? targetMode : filePermissionBits(source.toStdString());
   if (mode < 0) mode = 0644;
   if (executable) mode |= 0111;

@@ -28,7 +28,8 @@ QByteArray publicKeyOf(const QByteArray& secretKey) {
   if (!sodiumReady() || secretKey.size() != kSecretKeyBytes) return QByteArray();
   QByteArray publicKey(kPublicKeyBytes, '\0');
   if (crypto_sign_ed25519_sk_to_pk(reinterpret_cast<unsigned char*>(publicKey.data()),
-                                   reinterpret_cast<const unsigned char*>(secretKey.constData())) != 0)
+                                   reinterpret_cast<const unsigned char*>(secretKey.constData())) !=
+      0)
     return QByteArray();
   return publicKey;
 }
@@ -49,8 +50,9 @@ bool verifyListSignature(const QByteArray& list, const QByteArray& signatureText
   if (!sodiumReady() || publicKey.size() != kPublicKeyBytes) return false;
   const QByteArray signature = decodeKey(signatureText, kSignatureBytes);
   if (signature.isEmpty()) return false;
-  return crypto_sign_verify_detached(reinterpret_cast<const unsigned char*>(signature.constData()),
-                                     reinterpret_cast<const unsigned char*>(list.constData()),
-                                     static_cast<unsigned long long>(list.size()),
-                                     reinterpret_cast<const unsigned char*>(publicKey.constData())) == 0;
+  return crypto_sign_verify_detached(
+             reinterpret_cast<const unsigned char*>(signature.constData()),
+             reinterpret_cast<const unsigned char*>(list.constData()),
+             static_cast<unsigned long long>(list.size()),
+             reinterpret_cast<const unsigned char*>(publicKey.constData())) == 0;
 }

@@ -12,7 +12,9 @@
 
 bool checkSingleInstance() { return processplatform::checkSingleInstance(); }
 
-QString singleInstanceLockName() { return QString::fromStdString(processplatform::singleInstanceLockName()); }
+QString singleInstanceLockName() {
+  return QString::fromStdString(processplatform::singleInstanceLockName());
+}
 
 bool enableDebugPrivilege() { return processplatform::enableDebugPrivilege(); }
 

@@ -18,13 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <cstring>
 
 namespace {
 
@@ -142,7 +142,8 @@ bool checkSingleInstance() {
     if (fd < 0) return true;
     socklen_t length = 0;
     const sockaddr_un address = abstractAddress(name, length);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 && ::listen(fd, 4) == 0)
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
+        ::listen(fd, 4) == 0)
       return true;  // fd stays open: lock held until the process ends
     const bool inUse = errno == EADDRINUSE;
     ::close(fd);
@@ -159,8 +160,9 @@ std::int64_t findProcessByName(const std::string& nameUtf8, const std::string& p
   if (!isMatchableProcessName(nameUtf8)) return 0;
   const QString name = QString::fromStdString(nameUtf8);
   const pid_t self = ::getpid();
-  const QString preferred =
-      preferredFolder.empty() ? QString() : QDir::cleanPath(QString::fromStdString(preferredFolder));
+  const QString preferred = preferredFolder.empty()
+                                ? QString()
+                                : QDir::cleanPath(QString::fromStdString(preferredFolder));
   std::int64_t first = 0;
   for (const pid_t pid : listProcessIds()) {
     if (pid == self || pid == 1) continue;

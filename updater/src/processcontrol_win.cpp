@@ -54,7 +54,8 @@ std::vector<DWORD> listProcessIds() {
   if (!snap) return ids;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snap.get(), &entry); more; more = ::Process32NextW(snap.get(), &entry))
+  for (BOOL more = ::Process32FirstW(snap.get(), &entry); more;
+       more = ::Process32NextW(snap.get(), &entry))
     ids.push_back(entry.th32ProcessID);
   std::sort(ids.begin(), ids.end());
   return ids;
@@ -78,8 +79,8 @@ bool sameFolder(std::wstring a, std::wstring b) {
   std::replace(b.begin(), b.end(), L'/', L'\\');
   while (a.size() > 1 && a.back() == L'\\') a.pop_back();
   while (b.size() > 1 && b.back() == L'\\') b.pop_back();
-  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool refusedId(std::int64_t pid) {
@@ -127,14 +128,17 @@ bool checkSingleInstance() {
 
 bool enableDebugPrivilege() {
   HANDLE raw = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) return false;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw))
+    return false;
   const Handle token(raw);
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (!::LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid)) return false;
+  if (!::LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid))
+    return false;
   // Only this privilege is named, so no other one changes.
-  return ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr) != 0;
+  return ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, nullptr,
+                                 nullptr) != 0;
 }
 
 std::int64_t findProcessByName(const std::string& name, const std::string& preferredFolder) {
@@ -147,7 +151,8 @@ std::int64_t findProcessByName(const std::string& name, const std::string& prefe
     if (pid == kIdleProcessId || pid == kSystemProcessId || pid == self) continue;
     const std::wstring path = executablePath(pid);
     const std::size_t cut = path.find_last_of(L"\\/");
-    if (cut == std::wstring::npos || path.compare(cut + 1, std::wstring::npos, wanted) != 0) continue;
+    if (cut == std::wstring::npos || path.compare(cut + 1, std::wstring::npos, wanted) != 0)
+      continue;
     if (!preferred.empty() && sameFolder(path.substr(0, cut), preferred)) return pid;
     if (first == 0) first = pid;
   }
@@ -157,7 +162,8 @@ std::int64_t findProcessByName(const std::string& name, const std::string& prefe
 bool killProcess(std::int64_t pid, int graceMs) {
   (void)graceMs;  // Windows has no request to end that every program obeys
   if (refusedId(pid)) return false;
-  const Handle process(::OpenProcess(kTerminateAccess | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
+  const Handle process(
+      ::OpenProcess(kTerminateAccess | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
   if (!process) return false;
   DWORD code = 0;
   if (::GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE) return true;
@@ -169,7 +175,8 @@ bool startProgram(const std::string& path, int mode, const std::string& paramete
   if (path.empty()) return false;
   std::wstring file = wide(path);
   std::replace(file.begin(), file.end(), L'/', L'\\');
-  const std::wstring arguments = parameters.empty() ? std::wstring() : quotedArgument(wide(parameters));
+  const std::wstring arguments =
+      parameters.empty() ? std::wstring() : quotedArgument(wide(parameters));
   const bool elevate = mode != StartOpen && ::IsWindows7OrGreater();
   SHELLEXECUTEINFOW request{};
   request.cbSize = sizeof request;

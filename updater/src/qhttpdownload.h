@@ -80,13 +80,13 @@ private:
   void checkSpeed();
   void abortTransfer();
 
-  QTimer* idleTimer = nullptr;  // restarted whenever data arrives
+  QTimer* idleTimer = nullptr;   // restarted whenever data arrives
   QTimer* speedTimer = nullptr;  // fires once per speed window
   int inactivityLimitMs = kInactivityLimitMs;
   qint64 maxBytes = kMaxTransferBytes;
   qint64 minBytesPerSecond = kMinBytesPerSecond;
   int speedWindowMs = kSpeedWindowMs;
-  qint64 received = 0;              // body bytes of this transfer so far
+  qint64 received = 0;  // body bytes of this transfer so far
   qint64 receivedAtWindowStart = 0;
   bool writeFailed = false;
   bool timedOut = false;

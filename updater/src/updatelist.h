@@ -11,12 +11,12 @@
 
 // One entry of an update list.
 struct UpdateItem {
-  qint32 type = 0;  // 1: an installer program; anything else: file or archive
-  QString ver;      // version text, compared only for exact equality
-  QString path;     // relative to the application folder and to httpListURL
-  QString md5;      // hexadecimal MD5 of the file; empty when not given
-  qint64 size = -1; // the file's size in bytes; -1 when not given
-  QString sha256;   // hexadecimal SHA-256 of the file; empty when not given
+  qint32 type = 0;   // 1: an installer program; anything else: file or archive
+  QString ver;       // version text, compared only for exact equality
+  QString path;      // relative to the application folder and to httpListURL
+  QString md5;       // hexadecimal MD5 of the file; empty when not given
+  qint64 size = -1;  // the file's size in bytes; -1 when not given
+  QString sha256;    // hexadecimal SHA-256 of the file; empty when not given
 };
 
 using UpdateList = QVector<UpdateItem>;
@@ -53,7 +53,8 @@ void setUpdateListLimits(const UpdateListLimits& limits);
 bool parseUpdateList(const QString& filePath, UpdateList& list, UpdateListInfo* info = nullptr);
 
 // The same for the list's bytes.
-bool parseUpdateListBytes(const QByteArray& bytes, UpdateList& list, UpdateListInfo* info = nullptr);
+bool parseUpdateListBytes(const QByteArray& bytes, UpdateList& list,
+                          UpdateListInfo* info = nullptr);
 
 // Fills `changed` (emptied first) with every remote item, in remote order,
 // for which no local item has the same path and the same version text (exact,

@@ -1,9 +1,9 @@
 // The updater's private working folder: made fresh for each run in the
 // system temporary folder, reachable only by this process's user, and
 // removed with everything in it at the end. Paths are UTF-8; one
-// implementation file per system (workfolder_posix.cpp, workfolder_win.cpp). Files fetched and unpacked there
-// cannot be replaced or redirected by another local user between their
-// check and their installation.
+// implementation file per system (workfolder_posix.cpp, workfolder_win.cpp). Files fetched and
+// unpacked there cannot be replaced or redirected by another local user between their check and
+// their installation.
 #pragma once
 
 #include <string>

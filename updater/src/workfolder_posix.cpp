@@ -7,12 +7,12 @@
 #include <QDir>
 #include <QFile>
 
-#include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -43,9 +43,10 @@ bool emptyFolder(int dir, int depth) {
       continue;
     }
     if (S_ISDIR(st.st_mode)) {
-      const int child = depth < kMaxRemoveDepth
-                            ? ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
-                            : -1;
+      const int child =
+          depth < kMaxRemoveDepth
+              ? ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+              : -1;
       if (child < 0 || !emptyFolder(child, depth + 1)) ok = false;
       if (::unlinkat(dir, name.c_str(), AT_REMOVEDIR) != 0) ok = false;
     } else if (::unlinkat(dir, name.c_str(), 0) != 0) {
@@ -66,7 +67,8 @@ bool WorkFolder::create(const std::string& parentUtf8) {
   const QString parent = QString::fromStdString(parentUtf8);
   path_.clear();
   keep_ = false;
-  QByteArray pattern = QFile::encodeName(QDir(parent).absolutePath() + "/" + kNamePrefix + "XXXXXX");
+  QByteArray pattern =
+      QFile::encodeName(QDir(parent).absolutePath() + "/" + kNamePrefix + "XXXXXX");
   if (::mkdtemp(pattern.data()) == nullptr) return false;
   const int fd = ::open(pattern.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st {};

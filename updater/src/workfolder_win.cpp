@@ -30,8 +30,10 @@ constexpr int kNameAttempts = 64;
 constexpr int kRandomChars = 6;
 
 std::wstring randomSuffix(std::mt19937& gen) {
-  static const wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kAlphabet / sizeof kAlphabet[0]) - 2);
+  static const wchar_t kAlphabet[] =
+      L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::uniform_int_distribution<int> pick(
+      0, static_cast<int>(sizeof kAlphabet / sizeof kAlphabet[0]) - 2);
   std::wstring s;
   for (int i = 0; i < kRandomChars; ++i) s += kAlphabet[pick(gen)];
   return s;
@@ -67,17 +69,19 @@ bool isOurs(PSID owner) {
 // A real folder (not a reparse point) owned by this process's account or
 // by its token's owner.
 bool soundFolder(const std::wstring& path) {
-  const HANDLE h = ::CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE h = ::CreateFileW(
+      path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info{};
-  bool sound = ::GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+  bool sound = ::GetFileInformationByHandle(h, &info) &&
+               (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR sd = nullptr;
   if (sound) {
-    sound = ::GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                              &sd) == ERROR_SUCCESS &&
+    sound = ::GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                              nullptr, nullptr, &sd) == ERROR_SUCCESS &&
             isOurs(owner);
   }
   if (sd != nullptr) ::LocalFree(sd);
@@ -94,7 +98,8 @@ bool userOnlyDescriptor(PSECURITY_DESCRIPTOR& sd) {
   if (user.empty() || !::ConvertSidToStringSidW(user.data(), &text)) return false;
   const std::wstring sddl = L"D:P(A;OICI;FA;;;" + std::wstring(text) + L")";
   ::LocalFree(text);
-  return ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr) != 0;
+  return ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd,
+                                                                nullptr) != 0;
 }
 
 // Removes everything inside `folder`; links are removed, never entered.
@@ -116,7 +121,8 @@ bool emptyFolder(const std::wstring& folder, int depth) {
       ::SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const bool isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (isFolder && !isLink && (depth >= kMaxRemoveDepth || !emptyFolder(path, depth + 1))) ok = false;
+    if (isFolder && !isLink && (depth >= kMaxRemoveDepth || !emptyFolder(path, depth + 1)))
+      ok = false;
     // A folder link (junction, directory symlink) goes with RemoveDirectory,
     // which removes the link itself.
     const BOOL removed = isFolder ? ::RemoveDirectoryW(path.c_str()) : ::DeleteFileW(path.c_str());
@@ -145,8 +151,10 @@ bool WorkFolder::create(const std::string& parent) {
   std::wstring made;
   for (int attempt = 0; attempt < kNameAttempts && made.empty(); ++attempt) {
     const std::wstring candidate = (base / (wide(kNamePrefix) + randomSuffix(gen))).wstring();
-    if (::CreateDirectoryW(candidate.c_str(), &attributes)) made = candidate;
-    else if (::GetLastError() != ERROR_ALREADY_EXISTS) break;
+    if (::CreateDirectoryW(candidate.c_str(), &attributes))
+      made = candidate;
+    else if (::GetLastError() != ERROR_ALREADY_EXISTS)
+      break;
   }
   ::LocalFree(sd);
   if (made.empty()) return false;
@@ -168,7 +176,8 @@ bool WorkFolder::remove() {
     return true;
   }
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) emptyFolder(folder, 0);
-  if (!::RemoveDirectoryW(folder.c_str()) && ::GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES)
+  if (!::RemoveDirectoryW(folder.c_str()) &&
+      ::GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES)
     return false;
   path_.clear();
   return true;

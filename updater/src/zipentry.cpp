@@ -78,7 +78,8 @@ bool applyFirstCleaningRule(QString& name) {
 QString decodeEntryName(const QByteArray& raw, bool utf8Flag) {
   if (utf8Flag) return QString::fromUtf8(raw);
   QTextCodec::ConverterState state;
-  const QString asUtf8 = QTextCodec::codecForName("UTF-8")->toUnicode(raw.constData(), raw.size(), &state);
+  const QString asUtf8 =
+      QTextCodec::codecForName("UTF-8")->toUnicode(raw.constData(), raw.size(), &state);
   if (state.invalidChars == 0 && state.remainingChars == 0) return asUtf8;
   return QString::fromStdString(ansiToUtf8(raw.toStdString()));
 }

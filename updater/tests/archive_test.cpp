@@ -3,8 +3,8 @@
 // checks what lands in the target folder and that nothing lands beside it.
 #include "archive.h"
 
-#include "qt_printers.h"
 #include "file_tree.h"
+#include "qt_printers.h"
 #include "zip_builder.h"
 
 #include <testsupport/temp_dir.h>
@@ -65,8 +65,9 @@ protected:
       EXPECT_TRUE(name == "archives" || name == "out" || name == "elsewhere")
           << label << ": " << name.toStdString();
     }
-    EXPECT_EQ(QDir(root() + "/out").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{"target"})
+    EXPECT_EQ(
+        QDir(root() + "/out").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList{"target"})
         << label;
     EXPECT_EQ(treeOf(elsewhere()), elsewhereTree) << label;
   }
@@ -113,17 +114,17 @@ TEST_F(ArchiveTest, MadeOnUnixWithTimes) {
                                               unixEntry("sgid", "g", 0102775),
                                           });
   ASSERT_TRUE(unzipTo(zip, target()));
-  EXPECT_EQ(treeOf(target()), (QStringList{"bin/", "bin/tool", "lib/", "lib/libx.so", "open.sh", "ro.txt",
-                                           "sgid", "shared.txt", "suid"}));
+  EXPECT_EQ(treeOf(target()), (QStringList{"bin/", "bin/tool", "lib/", "lib/libx.so", "open.sh",
+                                           "ro.txt", "sgid", "shared.txt", "suid"}));
   struct Row {
     const char* path;
     int mode;
   };
   // Never group or other write, never set-id: another local user must not
   // be able to change what is installed.
-  for (const Row& row : {Row{"bin/tool", 0755}, Row{"lib/libx.so", 0644}, Row{"suid", 0755},
-                         Row{"ro.txt", 0444}, Row{"open.sh", 0755}, Row{"shared.txt", 0644},
-                         Row{"sgid", 0755}}) {
+  for (const Row& row :
+       {Row{"bin/tool", 0755}, Row{"lib/libx.so", 0644}, Row{"suid", 0755}, Row{"ro.txt", 0444},
+        Row{"open.sh", 0755}, Row{"shared.txt", 0644}, Row{"sgid", 0755}}) {
     EXPECT_EQ(statOf(target() + "/" + row.path).mode, row.mode) << row.path;
   }
   EXPECT_EQ(statOf(target() + "/bin/tool").modified, m);
@@ -134,8 +135,8 @@ TEST_F(ArchiveTest, MadeOnUnixWithTimes) {
 }
 
 TEST_F(ArchiveTest, SameTreeWithOrWithoutFolderEntries) {
-  const std::vector<ZipEntrySpec> files = {windowsEntry("a/b/c.txt", "c"),
-                                           windowsEntry("a/d.txt", "d"), windowsEntry("e.txt", "e")};
+  const std::vector<ZipEntrySpec> files = {
+      windowsEntry("a/b/c.txt", "c"), windowsEntry("a/d.txt", "d"), windowsEntry("e.txt", "e")};
   std::vector<ZipEntrySpec> withFolders = {windowsEntry("a/", "", 0x10),
                                            windowsEntry("a/b/", "", 0x10)};
   withFolders.insert(withFolders.end(), files.begin(), files.end());
@@ -162,8 +163,8 @@ TEST_F(ArchiveTest, LargeEntriesInManyChunks) {
   ZipEntrySpec stored = windowsEntry("stored.bin", data);
   stored.deflate = false;
   const QByteArray text = QByteArray("line of text\n").repeated(20000);
-  const QString zip = makeZip("big.zip", {windowsEntry("random.bin", data), stored,
-                                          windowsEntry("text.txt", text)});
+  const QString zip = makeZip(
+      "big.zip", {windowsEntry("random.bin", data), stored, windowsEntry("text.txt", text)});
   ASSERT_TRUE(unzipTo(zip, target()));
   EXPECT_TRUE(readFileAt(target() + "/random.bin") == data);
   EXPECT_TRUE(readFileAt(target() + "/stored.bin") == data);
@@ -180,7 +181,10 @@ TEST_F(ArchiveTest, HostileNames) {
   ZipEntrySpec link = unixEntry("link", "../../elsewhere", 0120777);
   ZipEntrySpec absoluteLink = unixEntry("abs", "/etc", 0120777);
   const Row rows[] = {
-      {"drive letter", {windowsEntry("C:\\Windows\\x.dll", "x")}, true, {"Windows/", "Windows/x.dll"}},
+      {"drive letter",
+       {windowsEntry("C:\\Windows\\x.dll", "x")},
+       true,
+       {"Windows/", "Windows/x.dll"}},
       {"step inside the name", {windowsEntry("a/../c.txt", "c")}, true, {"c.txt"}},
       {"absolute path", {windowsEntry("/etc/x.conf", "x")}, true, {"etc/", "etc/x.conf"}},
       {"network path",
@@ -198,7 +202,8 @@ TEST_F(ArchiveTest, HostileNames) {
       {"absolute link", {absoluteLink}, false, {}},
       {"link then a file through it", {link, windowsEntry("link/f.txt", "f")}, false, {}},
       {"stops at the first refused entry",
-       {windowsEntry("good.txt", "g"), windowsEntry("../bad.txt", "b"), windowsEntry("after.txt", "a")},
+       {windowsEntry("good.txt", "g"), windowsEntry("../bad.txt", "b"),
+        windowsEntry("after.txt", "a")},
        false,
        {"good.txt"}},
   };
@@ -243,8 +248,8 @@ TEST_F(ArchiveTest, ExistingFiles) {
   EXPECT_EQ(readFileAt(target() + "/locked.txt"), "old locked");
 
   QDir().mkpath(target() + "/folder");
-  EXPECT_FALSE(unzipTo(makeZip("c.zip", {windowsEntry("folder", "a file where a folder is")}),
-                       target()));
+  EXPECT_FALSE(
+      unzipTo(makeZip("c.zip", {windowsEntry("folder", "a file where a folder is")}), target()));
   EXPECT_TRUE(QFileInfo(target() + "/folder").isDir());
 }
 
@@ -260,8 +265,9 @@ TEST_F(ArchiveTest, BrokenArchives) {
     const char* label;
     QString archive;
   };
-  for (const Row& row : {Row{"missing", root() + "/archives/absent.zip"}, Row{"truncated", truncated},
-                         Row{"not a zip", notZip}, Row{"empty path", QString()}}) {
+  for (const Row& row :
+       {Row{"missing", root() + "/archives/absent.zip"}, Row{"truncated", truncated},
+        Row{"not a zip", notZip}, Row{"empty path", QString()}}) {
     EXPECT_FALSE(unzipTo(row.archive, target())) << row.label;
     EXPECT_TRUE(treeOf(target()).isEmpty()) << row.label;
   }
@@ -321,10 +327,9 @@ TEST_F(ArchiveTest, MadeByInfoZip) {
   const QString src = root() + "/src";
   ASSERT_TRUE(writeFileAt(src + "/bin/tool", "#!/bin/sh\necho hi\n"));
   ASSERT_TRUE(writeFileAt(src + "/doc/readme.txt", "readme"));
-  ASSERT_TRUE(QFile::setPermissions(src + "/bin/tool", QFile::ReadOwner | QFile::WriteOwner |
-                                                           QFile::ExeOwner | QFile::ReadGroup |
-                                                           QFile::ExeGroup | QFile::ReadOther |
-                                                           QFile::ExeOther));
+  ASSERT_TRUE(QFile::setPermissions(
+      src + "/bin/tool", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                             QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
   struct Times {
     const char* path;
     qint64 modified;
@@ -344,7 +349,8 @@ TEST_F(ArchiveTest, MadeByInfoZip) {
   ASSERT_TRUE(p.waitForFinished(30000) && p.exitCode() == 0);
   ASSERT_TRUE(unzipTo(zip, target()));
   EXPECT_EQ(treeOf(target()), (QStringList{"bin/", "bin/tool", "doc/", "doc/readme.txt"}));
-  for (const Times& t : times) EXPECT_EQ(statOf(target() + "/" + t.path).modified, t.modified) << t.path;
+  for (const Times& t : times)
+    EXPECT_EQ(statOf(target() + "/" + t.path).modified, t.modified) << t.path;
   EXPECT_EQ(statOf(target() + "/bin/tool").mode, 0755);
 
   ASSERT_TRUE(QFile::link("/etc/hostname", src + "/hostlink"));

@@ -33,7 +33,7 @@ inline bool insideChildRun() { return qEnvironmentVariableIsSet(kChildRunVariabl
 struct ChildRunResult {
   bool finished = false;  // false: did not start or did not end in time
   int exitCode = -1;
-  QByteArray output;      // standard output and error, merged
+  QByteArray output;  // standard output and error, merged
 };
 
 using EnvList = QList<QPair<QString, QString>>;
@@ -42,12 +42,13 @@ using EnvList = QList<QPair<QString, QString>>;
 // process's environment, and waits for it (up to `limitMs`, a hang guard).
 // With `runFromFolder`, the child is a copy of this executable placed in that
 // folder, so that the folder is the child's application folder.
-inline ChildRunResult runCurrentTestInChild(const EnvList& env, const QString& runFromFolder = QString(),
+inline ChildRunResult runCurrentTestInChild(const EnvList& env,
+                                            const QString& runFromFolder = QString(),
                                             int limitMs = 180000) {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const QString filter = QStringLiteral("--gtest_filter=%1.%2")
-                             .arg(QString::fromUtf8(info->test_suite_name()),
-                                  QString::fromUtf8(info->name()));
+  const QString filter =
+      QStringLiteral("--gtest_filter=%1.%2")
+          .arg(QString::fromUtf8(info->test_suite_name()), QString::fromUtf8(info->name()));
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QString::fromLatin1(kChildRunVariable), QStringLiteral("1"));
   for (const auto& pair : env) environment.insert(pair.first, pair.second);
@@ -61,7 +62,8 @@ inline ChildRunResult runCurrentTestInChild(const EnvList& env, const QString& r
     if (!QFile::copy(self, copy)) return ChildRunResult();
     self = copy;
   }
-  child.start(QStringLiteral("unshare"), {"--pid", "--fork", "--mount-proc", "setsid", self, filter});
+  child.start(QStringLiteral("unshare"),
+              {"--pid", "--fork", "--mount-proc", "setsid", self, filter});
   ChildRunResult result;
   if (!child.waitForFinished(limitMs)) {
     child.kill();
@@ -77,14 +79,15 @@ inline ChildRunResult runCurrentTestInChild(const EnvList& env, const QString& r
 }  // namespace testsupport
 
 // Expects a child run to have passed its one test.
-#define EXPECT_CHILD_PASSED(run)                                                                  \
-  EXPECT_TRUE((run).finished && (run).exitCode == 0 && (run).output.contains("[  PASSED  ] 1 test")) \
+#define EXPECT_CHILD_PASSED(run)                            \
+  EXPECT_TRUE((run).finished && (run).exitCode == 0 &&      \
+              (run).output.contains("[  PASSED  ] 1 test")) \
       << (run).output.constData()
 
 // Expects the current test, run again in a child process, to pass there.
-#define EXPECT_CHILD_RUN_PASSES(...)                                                    \
-  do {                                                                                  \
-    const testsupport::ChildRunResult childRun =                                        \
-        testsupport::runCurrentTestInChild(testsupport::EnvList __VA_ARGS__);           \
-    EXPECT_CHILD_PASSED(childRun);                                                      \
+#define EXPECT_CHILD_RUN_PASSES(...)                                          \
+  do {                                                                        \
+    const testsupport::ChildRunResult childRun =                              \
+        testsupport::runCurrentTestInChild(testsupport::EnvList __VA_ARGS__); \
+    EXPECT_CHILD_PASSED(childRun);                                            \
   } while (false)

@@ -37,8 +37,10 @@ inline QStringList treeOf(const QString& folder) {
     it.next();
     const QFileInfo info = it.fileInfo();
     QString rel = base.relativeFilePath(info.filePath());
-    if (info.isSymLink()) rel += "@";
-    else if (info.isDir()) rel += "/";
+    if (info.isSymLink())
+      rel += "@";
+    else if (info.isDir())
+      rel += "/";
     out << rel;
   }
   out.sort();
@@ -47,7 +49,7 @@ inline QStringList treeOf(const QString& folder) {
 
 struct PathStat {
   bool ok = false;
-  int mode = 0;  // permission bits
+  int mode = 0;                       // permission bits
   qint64 accessed = 0, modified = 0;  // seconds since 1970 UTC
 };
 

@@ -1,9 +1,9 @@
 // copyFile, copyDir, removeDir, fileExists and installArchive.
-#include "archive.h"
 #include "fileops.h"
+#include "archive.h"
 
-#include "qt_printers.h"
 #include "file_tree.h"
+#include "qt_printers.h"
 #include "zip_builder.h"
 
 #include <testsupport/temp_dir.h>
@@ -48,7 +48,7 @@ TEST_F(FileOpsTest, CopyFileToANewPlace) {
   const QString dst = root() + "/app/new/dir/tool";
   ASSERT_TRUE(copyFile(src, dst, false));
   EXPECT_EQ(readFileAt(dst), "#!/bin/sh\n");
-  EXPECT_EQ(statOf(dst).mode, 0755);          // a new target takes the source's bits
+  EXPECT_EQ(statOf(dst).mode, 0755);  // a new target takes the source's bits
   EXPECT_EQ(statOf(dst).modified, 1500000000);
   EXPECT_EQ(besides(dst), QStringList{"tool"});
 }
@@ -130,8 +130,8 @@ TEST_F(FileOpsTest, CopyDirCopiesFilesNotEmptyFolders) {
   file("app/b.txt", "old b");
   file("app/own.cfg", "the application's own file");
   ASSERT_TRUE(copyDir(root() + "/src", root() + "/app"));
-  EXPECT_EQ(treeOf(root() + "/app"),
-            (QStringList{".hidden", "A/", "A/deep/", "A/deep/y.dat", "A/x.dll", "b.txt", "own.cfg"}));
+  EXPECT_EQ(treeOf(root() + "/app"), (QStringList{".hidden", "A/", "A/deep/", "A/deep/y.dat",
+                                                  "A/x.dll", "b.txt", "own.cfg"}));
   EXPECT_EQ(readFileAt(root() + "/app/b.txt"), "b");
   EXPECT_EQ(readFileAt(root() + "/app/own.cfg"), "the application's own file");
 }
@@ -208,13 +208,15 @@ TEST_F(InstallArchiveTest, UnpacksBesideTheArchiveAndCopiesIntoTheApplication) {
   file("app/bin/x.dll", "old x");
   file("app/keep.cfg", "kept");
   file("work/Data/Model/stale.txt", "from an earlier installation");
-  const QString zip = zipAt(work() + "/Data/Model.zip",
-                            {windowsEntry("bin\\x.dll", "new x"), windowsEntry("models/m1.dat", "m1")});
+  const QString zip = zipAt(work() + "/Data/Model.zip", {windowsEntry("bin\\x.dll", "new x"),
+                                                         windowsEntry("models/m1.dat", "m1")});
   ASSERT_TRUE(installArchive(zip, app()));
-  EXPECT_EQ(treeOf(app()), (QStringList{"bin/", "bin/x.dll", "keep.cfg", "models/", "models/m1.dat"}));
+  EXPECT_EQ(treeOf(app()),
+            (QStringList{"bin/", "bin/x.dll", "keep.cfg", "models/", "models/m1.dat"}));
   EXPECT_EQ(readFileAt(app() + "/bin/x.dll"), "new x");
   EXPECT_EQ(readFileAt(app() + "/keep.cfg"), "kept");
-  EXPECT_EQ(treeOf(work() + "/Data/Model"), (QStringList{"bin/", "bin/x.dll", "models/", "models/m1.dat"}));
+  EXPECT_EQ(treeOf(work() + "/Data/Model"),
+            (QStringList{"bin/", "bin/x.dll", "models/", "models/m1.dat"}));
   EXPECT_TRUE(QFileInfo::exists(zip));
 }
 
@@ -237,7 +239,8 @@ TEST_F(InstallArchiveTest, ArchiveNamesWithoutAFolderName) {
 
 TEST_F(InstallArchiveTest, FailuresLeaveTheApplicationAlone) {
   file("app/a.txt", "app");
-  const QString hostile = zipAt(work() + "/h.zip", {windowsEntry("a.txt", "x"), windowsEntry("../b.txt", "b")});
+  const QString hostile =
+      zipAt(work() + "/h.zip", {windowsEntry("a.txt", "x"), windowsEntry("../b.txt", "b")});
   EXPECT_FALSE(installArchive(hostile, app()));
   EXPECT_EQ(treeOf(app()), QStringList{"a.txt"});
   EXPECT_EQ(readFileAt(app() + "/a.txt"), "app");

@@ -175,7 +175,8 @@ TEST_F(UpdateWindowTest, ChineseSystemShowsChineseTextsInACjkFont) {
   const QImage shot = showAndCapture(window, "updater_window_zh.png");
   EXPECT_EQ(window.windowTitle(), QString::fromUtf8("远程升级"));
   EXPECT_EQ(child<QLabel>(window, "labelProgress")->text(), QString::fromUtf8("进度"));
-  EXPECT_EQ(child<QLabel>(window, "labelTip")->text(), QString::fromUtf8("开始检查主程序是否有更新，请稍后"));
+  EXPECT_EQ(child<QLabel>(window, "labelTip")->text(),
+            QString::fromUtf8("开始检查主程序是否有更新，请稍后"));
   EXPECT_GT(coloursIn(shot, child<QLabel>(window, "labelTip")->geometry()), 4);
 }
 

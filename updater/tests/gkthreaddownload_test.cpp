@@ -137,22 +137,15 @@ TEST(UpdateWorkerPaths, WorkingFolderIsLocatTempDirInsideTheRunsPrivateFolder) {
 
 TEST(UpdateWorkerPaths, OnlyPathsThatStayBelowTheFoldersAreSafe) {
   const std::pair<const char*, bool> rows[] = {
-      {"a.txt", true},
-      {"bin/x.dll", true},
-      {"bin\\x.dll", true},
-      {"./a.txt", true},
-      {"a..b/c.txt", true},
-      {"", false},
-      {"../a.txt", false},
-      {"bin/../../a.txt", false},
-      {"bin\\..\\..\\a.txt", false},
-      {"/etc/passwd", false},
-      {"\\Windows\\x.dll", false},
-      {"C:/Windows/x.dll", false},
+      {"a.txt", true},        {"bin/x.dll", true},         {"bin\\x.dll", true},
+      {"./a.txt", true},      {"a..b/c.txt", true},        {"", false},
+      {"../a.txt", false},    {"bin/../../a.txt", false},  {"bin\\..\\..\\a.txt", false},
+      {"/etc/passwd", false}, {"\\Windows\\x.dll", false}, {"C:/Windows/x.dll", false},
       {"C:x.dll", false},
   };
   for (const auto& row : rows)
-    EXPECT_EQ(GKThreadDownLoad::isSafeItemPath(QString::fromUtf8(row.first)), row.second) << row.first;
+    EXPECT_EQ(GKThreadDownLoad::isSafeItemPath(QString::fromUtf8(row.first)), row.second)
+        << row.first;
   EXPECT_EQ(GKThreadDownLoad::localItemPath("bin\\sub\\x.dll"), "bin/sub/x.dll");
 }
 
@@ -177,7 +170,9 @@ protected:
     server = std::make_unique<testsupport::StockHttpServer>(dir + "/served");
     ASSERT_NE(server->port(), 0);
     QObject::connect(&worker, &GKThreadDownLoad::onDownLoadProgress,
-                     [this](const QString& name, double progress) { reports.append({name, progress}); });
+                     [this](const QString& name, double progress) {
+                       reports.append({name, progress});
+                     });
   }
   testsupport::TempDir tmp;
   const QString dir = folderOf(tmp);
@@ -240,14 +235,14 @@ TEST(UpdateWorkerStop, ClosingTheWindowLetsTheTransferFinishThenOnlyRestarts) {
   GKTallowUpdate window;
   window.worker()->setKeepWorkFolder(true);  // the transfer is held back: set in time
   window.show();
-  ASSERT_TRUE(waitUntil([&] { return !server.lastRequest().isEmpty(); })) << "the list transfer began";
+  ASSERT_TRUE(waitUntil([&] { return !server.lastRequest().isEmpty(); }))
+      << "the list transfer began";
   QTimer::singleShot(200, &server, [&] { server.release(); });
   EXPECT_TRUE(window.close());
 
   EXPECT_TRUE(window.worker()->isFinished());
   const QString workDir = GKThreadDownLoad::workDirFor(window.worker()->lastWorkFolder(), "work");
-  EXPECT_EQ(readFile(workDir + "filelist_new.xml"), list)
-      << "the running transfer completed";
+  EXPECT_EQ(readFile(workDir + "filelist_new.xml"), list) << "the running transfer completed";
   EXPECT_EQ(server.connections(), 1) << "no further transfer was started";
   EXPECT_FALSE(QFileInfo::exists(appDir + "/a.txt"));
   EXPECT_FALSE(QFileInfo::exists(appDir + "/filelist.xml")) << "no list installed";
@@ -340,8 +335,7 @@ TEST(UpdateWorkerStop, ClosingTheWindowDuringTheFileTransfersInstallsNothing) {
 
   EXPECT_TRUE(window.worker()->isFinished());
   const QString workDir = GKThreadDownLoad::workDirFor(window.worker()->lastWorkFolder(), "work");
-  EXPECT_EQ(readFile(workDir + "a.txt"), "new a")
-      << "the running transfer completed";
+  EXPECT_EQ(readFile(workDir + "a.txt"), "new a") << "the running transfer completed";
   EXPECT_EQ(server.requests(), QList<QByteArray>({"filelist.xml", "a.txt"}))
       << "no further file was asked for";
   EXPECT_FALSE(QFileInfo::exists(appDir + "/a.txt")) << "nothing is installed";
@@ -371,7 +365,8 @@ TEST(UpdateWorkerRun, DownmodeOtherThanHttpMakesTheFolderAndSaysSoWithoutATransf
   worker.start();
   ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }, 60000));
   QCoreApplication::processEvents();
-  EXPECT_EQ(tips, QStringList({"checkStartTip", "downStartTip"})) << "no catalogue installed: the keys";
+  EXPECT_EQ(tips, QStringList({"checkStartTip", "downStartTip"}))
+      << "no catalogue installed: the keys";
   EXPECT_TRUE(QFileInfo(GKThreadDownLoad::workDirFor(worker.lastWorkFolder(), "work")).isDir());
   EXPECT_TRUE(server.requests().isEmpty());
 }

@@ -49,7 +49,9 @@ public:
       process_.waitForFinished();
     }
   }
-  bool succeeded() const { return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0; }
+  bool succeeded() const {
+    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+  }
   QByteArray output() { return output_ += process_.readAll(); }
   // Waits (at most `limitMs`) until the script has printed `text`.
   bool printed(const QByteArray& text, int limitMs) {
@@ -80,7 +82,8 @@ protected:
     ASSERT_TRUE(makeKeyPair(publicKey, secretKey));
   }
 
-  QByteArray serveList(const QVector<ListItem>& items, const QByteArray& rootAttributes = QByteArray()) {
+  QByteArray serveList(const QVector<ListItem>& items,
+                       const QByteArray& rootAttributes = QByteArray()) {
     const QByteArray xml = TestInstallation::listXml(items, rootAttributes);
     EXPECT_TRUE(inst.putServer("filelist.xml", xml));
     return xml;
@@ -93,12 +96,13 @@ protected:
     return xml;
   }
   bool writeSignedIni(int connectcount = 1) const {
-    return inst.writeIni(QStringLiteral("[config]\ndownmode=0\nconnectcount=%1\nListFileName=filelist.xml\n"
-                                        "LocatTempDir=work\n[APPLICATION]\nApplication=BoardAudit\n"
-                                        "[UPDATESIGNATURE]\nPublicKey=%2\n[UPDATEINFO]\nhttpListURL=%3\n")
-                             .arg(connectcount)
-                             .arg(QString::fromLatin1(publicKey.toBase64()), baseUrl)
-                             .toUtf8());
+    return inst.writeIni(
+        QStringLiteral("[config]\ndownmode=0\nconnectcount=%1\nListFileName=filelist.xml\n"
+                       "LocatTempDir=work\n[APPLICATION]\nApplication=BoardAudit\n"
+                       "[UPDATESIGNATURE]\nPublicKey=%2\n[UPDATEINFO]\nhttpListURL=%3\n")
+            .arg(connectcount)
+            .arg(QString::fromLatin1(publicKey.toBase64()), baseUrl)
+            .toUtf8());
   }
   QStringList appLogAfter(int count) {
     waitUntil([&] { return inst.appLog().size() >= count; }, 20000);
@@ -106,7 +110,8 @@ protected:
   }
   // Back to the installed state, and no records of an earlier run.
   void reset() {
-    for (const char* record : {"updater.rc", "release", "handed-over.txt"}) QFile::remove(inst.root + "/" + record);
+    for (const char* record : {"updater.rc", "release", "handed-over.txt"})
+      QFile::remove(inst.root + "/" + record);
     QFile::remove(inst.appDir + "/starts.log");
     ASSERT_TRUE(inst.putApp("a.txt", "old a"));
     ASSERT_TRUE(inst.putApp("filelist.xml", localList));
@@ -116,8 +121,8 @@ protected:
   testsupport::StockHttpServer server{inst.root + "/server", inst.root + "/requests.log"};
   const QString baseUrl = server.url("update/");
   const QString rootOnly = inst.root + "/rootonly";
-  const QByteArray localList =
-      TestInstallation::listXml({{"a.txt", "1", "", 0}}, "version=\"5\" expires=\"2099-01-01T00:00:00Z\"");
+  const QByteArray localList = TestInstallation::listXml(
+      {{"a.txt", "1", "", 0}}, "version=\"5\" expires=\"2099-01-01T00:00:00Z\"");
   QByteArray publicKey, secretKey;
   const QByteArray future = "expires=\"2099-01-01T00:00:00Z\"";
 };
@@ -168,13 +173,14 @@ TEST_F(HostileEndToEnd, FilesSwappedByALocalUserAreNeverInstalled) {
                              false)
                   .succeeded());
   // Bounded: at most 20000 rounds of 5 ms.
-  StrangerScript swapper(QStringLiteral("i=0; while [ $i -lt 20000 ]; do i=$((i+1));"
-                                        " for f in '%1'/* '%2'/tmpUpdata*/work/*; do"
-                                        "  [ -f \"$f\" ] && grep -q genuine \"$f\" 2>/dev/null &&"
-                                        "  { printf 'evil\\n' > \"$f.x\" && mv -f \"$f.x\" \"$f\"; };"
-                                        " done 2>/dev/null; sleep 0.005; done")
-                             .arg(shared, inst.tmpDir),
-                         true);
+  StrangerScript swapper(
+      QStringLiteral("i=0; while [ $i -lt 20000 ]; do i=$((i+1));"
+                     " for f in '%1'/* '%2'/tmpUpdata*/work/*; do"
+                     "  [ -f \"$f\" ] && grep -q genuine \"$f\" 2>/dev/null &&"
+                     "  { printf 'evil\\n' > \"$f.x\" && mv -f \"$f.x\" \"$f\"; };"
+                     " done 2>/dev/null; sleep 0.005; done")
+          .arg(shared, inst.tmpDir),
+      true);
 
   UpdaterRun run(inst, {"old"});
   EXPECT_EQ(run.exitCode(), 0);
@@ -214,7 +220,8 @@ TEST_F(HostileEndToEnd, SignedListsAreCheckedBeforeAnythingIsInstalled) {
   const QByteArray payload = "#!/bin/sh\necho new\n";
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
   ASSERT_TRUE(inst.putServer("tool.sh", payload));
-  const QVector<ListItem> items = {digestItem("a.txt", "2", "new a"), digestItem("tool.sh", "2", payload)};
+  const QVector<ListItem> items = {digestItem("a.txt", "2", "new a"),
+                                   digestItem("tool.sh", "2", payload)};
   QByteArray otherPublic, otherSecret;
   ASSERT_TRUE(makeKeyPair(otherPublic, otherSecret));
   QVector<ListItem> badHash = items;
@@ -230,14 +237,19 @@ TEST_F(HostileEndToEnd, SignedListsAreCheckedBeforeAnythingIsInstalled) {
     std::function<void()> serve;
   };
   const Case refused[] = {
-      {"unsigned", [&] { serveList(items, current); QFile::remove(inst.updateDir + "/filelist.xml.sig"); }},
+      {"unsigned",
+       [&] {
+         serveList(items, current);
+         QFile::remove(inst.updateDir + "/filelist.xml.sig");
+       }},
       {"signed with another key", [&] { serveSigned(items, current, otherSecret); }},
       {"signature of other bytes",
        [&] {
          serveSigned(items, current, secretKey);
          serveList(items, "version=\"7\" " + future);
        }},
-      {"expired", [&] { serveSigned(items, "version=\"6\" expires=\"2020-01-01T00:00:00Z\"", secretKey); }},
+      {"expired",
+       [&] { serveSigned(items, "version=\"6\" expires=\"2020-01-01T00:00:00Z\"", secretKey); }},
       {"no expiry", [&] { serveSigned(items, "version=\"6\"", secretKey); }},
       {"rolled back", [&] { serveSigned(items, "version=\"4\" " + future, secretKey); }},
       {"no version", [&] { serveSigned(items, future, secretKey); }},
@@ -251,7 +263,8 @@ TEST_F(HostileEndToEnd, SignedListsAreCheckedBeforeAnythingIsInstalled) {
     c.serve();
     UpdaterRun run(inst, {"old"});
     EXPECT_EQ(run.exitCode(), 0);
-    EXPECT_TRUE(waitUntil([&] { return inst.appLog().size() >= 2 && inst.appLog().last() == "start"; }, 20000))
+    EXPECT_TRUE(waitUntil(
+        [&] { return inst.appLog().size() >= 2 && inst.appLog().last() == "start"; }, 20000))
         << "the application is restarted";
     EXPECT_EQ(inst.app("a.txt"), "old a");
     EXPECT_FALSE(QFileInfo::exists(inst.appDir + "/tool.sh"));
@@ -288,8 +301,10 @@ TEST_F(HostileEndToEnd, AnUpdateCannotChangeThePublicKey) {
   const QByteArray installedIni = inst.app("updata.ini");
   QByteArray otherPublic, otherSecret;
   ASSERT_TRUE(makeKeyPair(otherPublic, otherSecret));
-  const QByteArray hostileIni = "[config]\nListFileName=filelist.xml\n[UPDATEINFO]\nhttpListURL=http://127.0.0.1:9/\n"
-                                "[UPDATESIGNATURE]\nPublicKey=" + otherPublic.toBase64() + "\n";
+  const QByteArray hostileIni =
+      "[config]\nListFileName=filelist.xml\n[UPDATEINFO]\nhttpListURL=http://127.0.0.1:9/\n"
+      "[UPDATESIGNATURE]\nPublicKey=" +
+      otherPublic.toBase64() + "\n";
   const QByteArray keylessIni = "[config]\nListFileName=filelist.xml\n";
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
   for (const QByteArray& ini : {hostileIni, keylessIni}) {
@@ -314,8 +329,9 @@ TEST_F(HostileEndToEnd, AFailingStepInstallsNothingAtAll) {
   ASSERT_TRUE(inst.putApp("locked.txt", "read-only"));
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
   const QString pack = inst.updateDir + "/pack.zip";
-  ASSERT_TRUE(testsupport::writeZip(pack, {testsupport::windowsEntry("data.txt", QByteArray(5000, 'd')),
-                                           testsupport::windowsEntry("new.txt", "new")}));
+  ASSERT_TRUE(
+      testsupport::writeZip(pack, {testsupport::windowsEntry("data.txt", QByteArray(5000, 'd')),
+                                   testsupport::windowsEntry("new.txt", "new")}));
   QByteArray truncated = readFile(pack);
   truncated.chop(truncated.size() / 3);
   ASSERT_TRUE(inst.putServer("cut.zip", truncated));
@@ -339,7 +355,8 @@ TEST_F(HostileEndToEnd, AFailingStepInstallsNothingAtAll) {
     EXPECT_EQ(inst.app("locked.txt"), "read-only");
     EXPECT_FALSE(QFileInfo::exists(inst.appDir + "/new.txt"));
     EXPECT_EQ(inst.app("filelist.xml"), localList);
-    EXPECT_EQ(QDir(inst.appDir).entryList({"*gkupdate*"}, QDir::Files | QDir::Hidden), QStringList())
+    EXPECT_EQ(QDir(inst.appDir).entryList({"*gkupdate*"}, QDir::Files | QDir::Hidden),
+              QStringList())
         << "no temporary or backup file is left";
   }
 }
@@ -371,14 +388,16 @@ TEST_F(HostileEndToEnd, OnlyTheApplicationByItsExactNameIsStopped) {
   for (const QString& application : {QString("Audit"), pidOne, QString("/")}) {
     SCOPED_TRACE(application.toStdString());
     reset();
-    ASSERT_TRUE(inst.writeIni(QStringLiteral("[config]\nconnectcount=1\nListFileName=filelist.xml\n"
-                                             "[APPLICATION]\nApplication=%1\n[UPDATEINFO]\nhttpListURL=%2\n")
-                                  .arg(application, baseUrl)
-                                  .toUtf8()));
+    ASSERT_TRUE(inst.writeIni(
+        QStringLiteral("[config]\nconnectcount=1\nListFileName=filelist.xml\n"
+                       "[APPLICATION]\nApplication=%1\n[UPDATEINFO]\nhttpListURL=%2\n")
+            .arg(application, baseUrl)
+            .toUtf8()));
     UpdaterRun run(inst, {"old"});
     EXPECT_EQ(run.exitCode(), 0) << "the namespace's first process lives on";
     EXPECT_EQ(inst.app("a.txt"), "new a");
-    EXPECT_EQ(inst.appLog(), QStringList{"start"}) << "the application was neither stopped nor started";
+    EXPECT_EQ(inst.appLog(), QStringList{"start"})
+        << "the application was neither stopped nor started";
   }
 }
 
@@ -391,8 +410,9 @@ TEST_F(HostileEndToEnd, SettingsThatLeaveTheFoldersAreRefused) {
   ASSERT_TRUE(inst.putServer("../list.xml", TestInstallation::listXml({{"a.txt", "2", "", 0}})));
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
   serveList({{"a.txt", "2", "", 0}});
-  const QString ini = QStringLiteral("[config]\nconnectcount=1\nListFileName=%1\nLocatTempDir=%2\n"
-                                     "[APPLICATION]\nApplication=%3\n[UPDATEINFO]\nhttpListURL=%4\n");
+  const QString ini = QStringLiteral(
+      "[config]\nconnectcount=1\nListFileName=%1\nLocatTempDir=%2\n"
+      "[APPLICATION]\nApplication=%3\n[UPDATEINFO]\nhttpListURL=%4\n");
   struct Case {
     const char* what;
     QString list, temp, application;
@@ -447,7 +467,8 @@ TEST_F(HostileEndToEnd, StartedProgramsDoNotHoldTheUpdatersOutput) {
   const QString script = QStringLiteral(
       "\"$1/app/GKBriselUpdate\" old | cat > \"$1/out.txt\"; echo done > \"$1/piped.rc\";"
       " i=0; while [ ! -e \"$1/release\" ] && [ $i -lt 12000 ]; do i=$((i+1)); sleep 0.01; done");
-  piped.start("unshare", {"--pid", "--fork", "--mount-proc", "setsid", "sh", "-c", script, "sh", inst.root});
+  piped.start("unshare",
+              {"--pid", "--fork", "--mount-proc", "setsid", "sh", "-c", script, "sh", inst.root});
   ASSERT_TRUE(piped.waitForStarted());
   const bool ended = waitUntil([&] { return QFileInfo::exists(inst.root + "/piped.rc"); }, 60000);
   const QStringList log = inst.appLog();
@@ -460,11 +481,12 @@ TEST_F(HostileEndToEnd, StartedProgramsDoNotHoldTheUpdatersOutput) {
 // A key that is set but cannot be used fails closed: nothing is fetched,
 // the application is restarted unchanged.
 TEST_F(HostileEndToEnd, AnUnusableKeyFetchesNothing) {
-  ASSERT_TRUE(inst.writeIni(QStringLiteral("[config]\nconnectcount=1\nListFileName=filelist.xml\nLocatTempDir=work\n"
-                                           "[APPLICATION]\nApplication=BoardAudit\n[UPDATESIGNATURE]\n"
-                                           "PublicKey=bm90IGEga2V5\n[UPDATEINFO]\nhttpListURL=%1\n")
-                                .arg(baseUrl)
-                                .toUtf8()));
+  ASSERT_TRUE(inst.writeIni(
+      QStringLiteral("[config]\nconnectcount=1\nListFileName=filelist.xml\nLocatTempDir=work\n"
+                     "[APPLICATION]\nApplication=BoardAudit\n[UPDATESIGNATURE]\n"
+                     "PublicKey=bm90IGEga2V5\n[UPDATEINFO]\nhttpListURL=%1\n")
+          .arg(baseUrl)
+          .toUtf8()));
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
   serveList({{"a.txt", "2", "", 0}});
   UpdaterRun run(inst, {"old"});

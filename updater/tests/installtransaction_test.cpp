@@ -51,7 +51,8 @@ TEST_F(InstallTransactionTest, CommitPutsEveryFileInPlaceAndLeavesNoHelperFiles)
   EXPECT_EQ(readFileAt(app + "/a.txt"), "new a");
   EXPECT_EQ(readFileAt(app + "/sub/b.txt"), "new b");
   EXPECT_EQ(readFileAt(app + "/new/deep/c.txt"), "new c");
-  EXPECT_EQ(treeOf(app), QStringList({"a.txt", "new/", "new/deep/", "new/deep/c.txt", "sub/", "sub/b.txt"}));
+  EXPECT_EQ(treeOf(app),
+            QStringList({"a.txt", "new/", "new/deep/", "new/deep/c.txt", "sub/", "sub/b.txt"}));
 }
 
 // A file that cannot be prepared (read-only target, folder in the way, a
@@ -67,8 +68,9 @@ TEST_F(InstallTransactionTest, AFailedFileUndoesEverything) {
     const char* what;
     const char* relative;
   };
-  for (const Row& row : {Row{"read-only target", "ro.txt"}, Row{"folder in the way", "folder"},
-                         Row{"level is a link", "linked/x.txt"}, Row{"level is a file", "a.txt/x.txt"}}) {
+  for (const Row& row :
+       {Row{"read-only target", "ro.txt"}, Row{"folder in the way", "folder"},
+        Row{"level is a link", "linked/x.txt"}, Row{"level is a file", "a.txt/x.txt"}}) {
     {
       InstallTransaction install(app);
       ASSERT_TRUE(install.add(source("a", "new a"), "a.txt")) << row.what;

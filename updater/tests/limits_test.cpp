@@ -137,7 +137,8 @@ TEST_F(ArchiveLimitTest, TooManyEntriesFailBeforeAnyIsWritten) {
                             windowsEntry("4", "d")});
   EXPECT_FALSE(unzipTo(four, target()));
   EXPECT_EQ(treeOf(target()), QStringList());
-  const QString three = zip({windowsEntry("1", "a"), windowsEntry("2", "b"), windowsEntry("3", "c")});
+  const QString three =
+      zip({windowsEntry("1", "a"), windowsEntry("2", "b"), windowsEntry("3", "c")});
   EXPECT_TRUE(unzipTo(three, target()));
   EXPECT_EQ(treeOf(target()), QStringList({"1", "2", "3"}));
 }
@@ -164,7 +165,8 @@ TEST_F(ArchiveLimitTest, UnpackedSizeAndRatioAreBounded) {
     ArchiveLimitsScope scope(limits);
     QDir(target()).removeRecursively();
     EXPECT_EQ(unzipTo(zip({windowsEntry("zeros.bin", zeros)}), target()), row.ok) << row.what;
-    EXPECT_EQ(QFileInfo::exists(target() + "/zeros.bin"), row.ok) << row.what << ": no partial file";
+    EXPECT_EQ(QFileInfo::exists(target() + "/zeros.bin"), row.ok)
+        << row.what << ": no partial file";
   }
 }
 
@@ -224,7 +226,8 @@ TEST(UpdateListLimitsTest, DeepAndLargeListsAreRefusedBeforeParsing) {
   ListLimitsScope scope(limits);
   EXPECT_TRUE(parseUpdateListBytes(ok, list));
   EXPECT_FALSE(parseUpdateListBytes(ok + " ", list)) << "one byte over the size limit";
-  EXPECT_FALSE(parseUpdateListBytes("<update><files><file path=\"a\" ver=\"1\"><y/></file></files></update>", list))
+  EXPECT_FALSE(parseUpdateListBytes(
+      "<update><files><file path=\"a\" ver=\"1\"><y/></file></files></update>", list))
       << "one level too deep";
 
   testsupport::TempDir dir;
@@ -239,18 +242,19 @@ TEST(UpdateListLimitsTest, DeepAndLargeListsAreRefusedBeforeParsing) {
 TEST(UpdateListLimitsTest, RootAndItemAttributesOfSignedLists) {
   UpdateList list;
   UpdateListInfo info;
-  ASSERT_TRUE(parseUpdateListBytes("<update version=\"12\" expires=\"2030-05-06T07:08:09Z\"><files>"
-                                   "<file path=\"a\" ver=\"1\" size=\"42\" sha256=\" AB12 \"/>"
-                                   "<file path=\"b\" ver=\"1\" size=\"-3\"/></files></update>",
-                                   list, &info));
+  ASSERT_TRUE(
+      parseUpdateListBytes("<update version=\"12\" expires=\"2030-05-06T07:08:09Z\"><files>"
+                           "<file path=\"a\" ver=\"1\" size=\"42\" sha256=\" AB12 \"/>"
+                           "<file path=\"b\" ver=\"1\" size=\"-3\"/></files></update>",
+                           list, &info));
   EXPECT_EQ(info.version, 12);
   EXPECT_EQ(info.expires, QDateTime(QDate(2030, 5, 6), QTime(7, 8, 9), Qt::UTC));
   ASSERT_EQ(list.size(), 2);
   EXPECT_EQ(list[0].size, 42);
   EXPECT_EQ(list[0].sha256, "AB12");
   EXPECT_EQ(list[1].size, -1) << "a negative size is no size";
-  ASSERT_TRUE(parseUpdateListBytes("<update version=\"x\"><files><file path=\"a\" ver=\"1\"/></files></update>",
-                                   list, &info));
+  ASSERT_TRUE(parseUpdateListBytes(
+      "<update version=\"x\"><files><file path=\"a\" ver=\"1\"/></files></update>", list, &info));
   EXPECT_EQ(info.version, -1);
   EXPECT_FALSE(info.expires.isValid());
 }
@@ -269,7 +273,8 @@ TEST(UpdateListLimitsTest, ComparingLargeListsFindsExactlyTheChangedItems) {
   }
   ASSERT_TRUE(findChangedItems(local, remote, changed));
   ASSERT_EQ(changed.size(), n / 1000);
-  for (int k = 0; k < changed.size(); ++k) EXPECT_EQ(changed[k].path, QString("f%1").arg(k * 1000 + 7));
+  for (int k = 0; k < changed.size(); ++k)
+    EXPECT_EQ(changed[k].path, QString("f%1").arg(k * 1000 + 7));
 }
 
 TEST(CheckItemDigestTest, SizeAndSha256) {

@@ -21,7 +21,8 @@ TEST(ListSignatureTest, OnlyTheExactBytesWithTheRightKeyVerify) {
   const QByteArray signature = signList(list, secretKey);
   ASSERT_EQ(QByteArray::fromBase64(signature).size(), kSignatureBytes);
   EXPECT_TRUE(verifyListSignature(list, signature, publicKey));
-  EXPECT_TRUE(verifyListSignature(list, "  " + signature + "\r\n", publicKey)) << "white space around";
+  EXPECT_TRUE(verifyListSignature(list, "  " + signature + "\r\n", publicKey))
+      << "white space around";
   EXPECT_FALSE(verifyListSignature(list, signature, otherPublic)) << "another key";
   QByteArray changed = list;
   changed[10] = '2';
@@ -62,18 +63,22 @@ TEST(GKSignListTool, MakesKeysSignsListsAndDigestsFiles) {
   ASSERT_EQ(keygen.code, 0);
   EXPECT_TRUE(keygen.out.startsWith("[UPDATESIGNATURE]\nPublicKey=")) << keygen.out.constData();
   EXPECT_EQ(QFile(root + "/secret.key").permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
-  EXPECT_EQ(runTool({"keygen", root + "/secret.key"}).code, 1) << "an existing key is never overwritten";
+  EXPECT_EQ(runTool({"keygen", root + "/secret.key"}).code, 1)
+      << "an existing key is never overwritten";
 
   ASSERT_TRUE(testsupport::writeFile(root + "/updata.ini", keygen.out));
-  const QByteArray publicKey =
-      decodeKey(QSettings(root + "/updata.ini", QSettings::IniFormat).value("UPDATESIGNATURE/PublicKey").toByteArray(),
-                kPublicKeyBytes);
+  const QByteArray publicKey = decodeKey(QSettings(root + "/updata.ini", QSettings::IniFormat)
+                                             .value("UPDATESIGNATURE/PublicKey")
+                                             .toByteArray(),
+                                         kPublicKeyBytes);
   ASSERT_FALSE(publicKey.isEmpty());
 
-  const QByteArray list = "<update version=\"3\" expires=\"2099-01-01T00:00:00Z\"><files/></update>\n";
+  const QByteArray list =
+      "<update version=\"3\" expires=\"2099-01-01T00:00:00Z\"><files/></update>\n";
   ASSERT_TRUE(testsupport::writeFile(root + "/filelist.xml", list));
   ASSERT_EQ(runTool({"sign", root + "/secret.key", root + "/filelist.xml"}).code, 0);
-  EXPECT_TRUE(verifyListSignature(list, testsupport::readFile(root + "/filelist.xml.sig"), publicKey));
+  EXPECT_TRUE(
+      verifyListSignature(list, testsupport::readFile(root + "/filelist.xml.sig"), publicKey));
 
   const ToolRun digest = runTool({"digest", root + "/filelist.xml"});
   ASSERT_EQ(digest.code, 0);

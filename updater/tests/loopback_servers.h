@@ -86,13 +86,13 @@ public:
     int status = 200;
     QByteArray reason = "OK";
     QByteArray body;
-    bool sendLength = true;      // Content-Length header with the full body size
-    qint64 firstPart = -1;       // bytes sent at once; -1: the whole body
+    bool sendLength = true;  // Content-Length header with the full body size
+    qint64 firstPart = -1;   // bytes sent at once; -1: the whole body
     Ending ending = Ending::Complete;
-    int firstPartDelayMs = 0;    // pause between the head and the first part
-    bool answer = true;          // false: read the request, never answer
-    QList<QByteArray> headers;   // further header lines, without CRLF
-    int trickleMs = 100;         // Ending::Trickle: pause between bytes
+    int firstPartDelayMs = 0;   // pause between the head and the first part
+    bool answer = true;         // false: read the request, never answer
+    QList<QByteArray> headers;  // further header lines, without CRLF
+    int trickleMs = 100;        // Ending::Trickle: pause between bytes
   };
 
   FaultServer() {
@@ -120,7 +120,8 @@ public:
 
 private:
   qint64 sentBytes() const {
-    return script_.firstPart < 0 ? script_.body.size() : qMin(script_.firstPart, qint64(script_.body.size()));
+    return script_.firstPart < 0 ? script_.body.size()
+                                 : qMin(script_.firstPart, qint64(script_.body.size()));
   }
 
   void accept() {
@@ -142,8 +143,10 @@ private:
   }
 
   void respond(QTcpSocket* socket) {
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(script_.status) + " " + script_.reason + "\r\n";
-    if (script_.sendLength) head += "Content-Length: " + QByteArray::number(script_.body.size()) + "\r\n";
+    QByteArray head =
+        "HTTP/1.1 " + QByteArray::number(script_.status) + " " + script_.reason + "\r\n";
+    if (script_.sendLength)
+      head += "Content-Length: " + QByteArray::number(script_.body.size()) + "\r\n";
     for (const QByteArray& h : script_.headers) head += h + "\r\n";
     head += "Connection: close\r\n\r\n";
     socket->write(head);
@@ -164,17 +167,10 @@ private:
         socket->write(script_.body.mid(static_cast<int>(sentBytes())));
         socket->disconnectFromHost();
         break;
-      case Ending::Drop:
-        socket->disconnectFromHost();
-        break;
-      case Ending::Stall:
-        break;
-      case Ending::Hold:
-        held_ = socket;
-        break;
-      case Ending::Trickle:
-        trickle(socket, sentBytes());
-        break;
+      case Ending::Drop: socket->disconnectFromHost(); break;
+      case Ending::Stall: break;
+      case Ending::Hold: held_ = socket; break;
+      case Ending::Trickle: trickle(socket, sentBytes()); break;
     }
   }
 

@@ -21,8 +21,10 @@ public:
     qputenv(name, QFile::encodeName(value));
   }
   ~ScopedEnv() {
-    if (had_) qputenv(name_, old_);
-    else qunsetenv(name_);
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
   }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;

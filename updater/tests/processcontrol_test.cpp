@@ -76,7 +76,8 @@ TEST(SelfCopyPath, AddsOldBeforeTheLastExtension) {
 
 TEST_F(ProcessControlTest, HandOverReplacesTheCopyKeepsItExecutableAndStartsItWithOld) {
   const QString exe = dir + "/prog";
-  const QByteArray script = "#!/bin/sh\necho \"$(basename \"$0\") $*\" > \"$(dirname \"$0\")/started.txt\"\n";
+  const QByteArray script =
+      "#!/bin/sh\necho \"$(basename \"$0\") $*\" > \"$(dirname \"$0\")/started.txt\"\n";
   ASSERT_TRUE(writeExecutable(exe, script));
   // A stale copy from an earlier run must be replaced, not reused.
   ASSERT_TRUE(testsupport::writeFile(dir + "/prog_Old", "stale"));
@@ -101,7 +102,8 @@ TEST_F(ProcessControlTest, SingleInstanceLockIsExclusiveAndNotInheritedByStarted
   // A program started while the lock is held must not carry its socket.
   const QString folder = QDir::tempPath();
   const QString script = folder + "/fds.sh";
-  ASSERT_TRUE(writeExecutable(script, "#!/bin/sh\nls -l /proc/$$/fd/ > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"\n"));
+  ASSERT_TRUE(writeExecutable(
+      script, "#!/bin/sh\nls -l /proc/$$/fd/ > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"\n"));
   ASSERT_TRUE(startProgram(script, StartOpen, folder + "/fds.txt"));
   ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(folder + "/fds.txt"); }));
   const QByteArray fds = readFile(folder + "/fds.txt");
@@ -141,9 +143,10 @@ TEST_F(ProcessControlTest, SingleInstanceLockHeldByAnotherUserIsPassedOver) {
     EXPECT_CHILD_RUN_PASSES({{"TMPDIR", dir}});
     return;
   }
-  Child stranger("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3", "-c",
-                             kAbstractHolder, singleInstanceLockName()});
-  ASSERT_TRUE(stranger.process().waitForReadyRead(20000)) << stranger.process().readAllStandardError().constData();
+  Child stranger("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3",
+                             "-c", kAbstractHolder, singleInstanceLockName()});
+  ASSERT_TRUE(stranger.process().waitForReadyRead(20000))
+      << stranger.process().readAllStandardError().constData();
   EXPECT_TRUE(checkSingleInstance()) << "a stranger's socket does not count";
   EXPECT_FALSE(checkSingleInstance()) << "but our own lock still does";
 }
@@ -160,7 +163,8 @@ TEST_F(ProcessControlTest, FindProcessByNameMatchesTheExecutablesFileNameExactly
   EXPECT_EQ(findProcessByName(name), child.pid()) << "the file name, wherever the program lies";
   EXPECT_EQ(findProcessByName(name.left(name.size() - 1)), 0) << "a part of the name is no match";
   EXPECT_EQ(findProcessByName(name.mid(1)), 0) << "nor is its end";
-  EXPECT_EQ(findProcessByName(QFileInfo(dir).fileName() + "/" + name), 0) << "a separator never matches";
+  EXPECT_EQ(findProcessByName(QFileInfo(dir).fileName() + "/" + name), 0)
+      << "a separator never matches";
   EXPECT_EQ(findProcessByName("/"), 0);
   EXPECT_EQ(findProcessByName(name.toUpper()), 0) << "case-sensitive";
   EXPECT_EQ(findProcessByName(exe), 0) << "a full path is no file name";
@@ -256,7 +260,8 @@ TEST(ProcessControl, StartProgramRefusesAnEmptyPathAndAMissingProgram) {
 
 TEST_F(ProcessControlTest, StartProgramPassesParametersAsOneArgument) {
   const QString script = dir + "/args.sh";
-  ASSERT_TRUE(writeExecutable(script, "#!/bin/sh\necho \"$#:$1\" > \"$(dirname \"$0\")/args.txt\"\n"));
+  ASSERT_TRUE(
+      writeExecutable(script, "#!/bin/sh\necho \"$#:$1\" > \"$(dirname \"$0\")/args.txt\"\n"));
   ASSERT_TRUE(startProgram(script, StartElevatedWhereAvailable, "two words"));
   ASSERT_TRUE(waitUntil([&] { return readFile(dir + "/args.txt").endsWith('\n'); }));
   EXPECT_EQ(readFile(dir + "/args.txt"), "1:two words\n");

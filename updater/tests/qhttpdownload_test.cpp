@@ -273,7 +273,8 @@ TEST_F(DownloadTest, RequestIsAPlainGetWithTheFixedUserAgent) {
   EXPECT_EQ(d.downLoadFile(server.url("dir/file name.bin"), root() + "/ua.bin"), 0);
   const QByteArray request = server.lastRequest();
   EXPECT_TRUE(request.startsWith("GET /dir/file%20name.bin HTTP/1.1\r\n")) << request.constData();
-  EXPECT_TRUE(request.contains(QByteArray("\r\n") + kUserAgentLine + "\r\n")) << request.constData();
+  EXPECT_TRUE(request.contains(QByteArray("\r\n") + kUserAgentLine + "\r\n"))
+      << request.constData();
 }
 
 TEST_F(DownloadTest, TargetThatCannotBeOpenedMakesNoRequest) {

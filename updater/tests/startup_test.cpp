@@ -91,7 +91,8 @@ TEST_F(SkinTest, CompiledSkinSetsPaletteAndStyleSheet) {
 
 TEST_F(SkinTest, StyleSheetIsCutAtTheFirstZeroByte) {
   const QString path = QString::fromStdString(tmp.str()) + "/skin.css";
-  ASSERT_TRUE(testsupport::writeFile(path, QByteArray("QPalette{background:#123456;}\0QLabel{}", 38)));
+  ASSERT_TRUE(
+      testsupport::writeFile(path, QByteArray("QPalette{background:#123456;}\0QLabel{}", 38)));
   loadStyleSheet(path);
   EXPECT_EQ(qApp->styleSheet(), "QPalette{background:#123456;}");
   EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(0x12, 0x34, 0x56));

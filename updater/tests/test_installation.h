@@ -32,7 +32,11 @@ namespace testsupport {
 struct ListItem {
   ListItem(QString path_, QString ver_, QString md5_ = QString(), int type_ = 0, qint64 size_ = -1,
            QString sha256_ = QString())
-      : path(std::move(path_)), ver(std::move(ver_)), md5(std::move(md5_)), type(type_), size(size_),
+      : path(std::move(path_)),
+        ver(std::move(ver_)),
+        md5(std::move(md5_)),
+        type(type_),
+        size(size_),
         sha256(std::move(sha256_)) {}
 
   QString path;
@@ -52,7 +56,8 @@ inline QString sha256Of(const QByteArray& data) {
 }
 
 // A list item for `data` with its size and SHA-256, as a signed list has it.
-inline ListItem digestItem(const QString& path, const QString& ver, const QByteArray& data, int type = 0) {
+inline ListItem digestItem(const QString& path, const QString& ver, const QByteArray& data,
+                           int type = 0) {
   return ListItem{path, ver, QString(), type, data.size(), sha256Of(data)};
 }
 
@@ -84,7 +89,8 @@ public:
   // temporary folder; a finished run leaves none unless it started an
   // installer from one.
   QStringList workFolders() const {
-    return QDir(tmpDir).entryList({"tmpUpdata??????"}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    return QDir(tmpDir).entryList({"tmpUpdata??????"},
+                                  QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
   }
 
   // The working folder for a LocatTempDir value inside the run's private
@@ -100,18 +106,20 @@ public:
   // updata.ini for an update from `baseUrl`: list "filelist.xml", working
   // folder "work", application BoardAudit.
   bool writeHttpIni(const QString& baseUrl, int connectcount, int downmode = 0) const {
-    return writeIni(QStringLiteral("[config]\ndownmode=%1\nconnectcount=%2\nListFileName=filelist.xml\n"
-                                   "LocatTempDir=work\n[APPLICATION]\nApplication=%3\n"
-                                   "[UPDATEINFO]\nhttpListURL=%4\n")
-                        .arg(downmode)
-                        .arg(connectcount)
-                        .arg(application_, baseUrl)
-                        .toUtf8());
+    return writeIni(
+        QStringLiteral("[config]\ndownmode=%1\nconnectcount=%2\nListFileName=filelist.xml\n"
+                       "LocatTempDir=work\n[APPLICATION]\nApplication=%3\n"
+                       "[UPDATEINFO]\nhttpListURL=%4\n")
+            .arg(downmode)
+            .arg(connectcount)
+            .arg(application_, baseUrl)
+            .toUtf8());
   }
 
   // The list of `items`; `rootAttributes` (for example version="2") go on
   // the root element.
-  static QByteArray listXml(const QVector<ListItem>& items, const QByteArray& rootAttributes = QByteArray()) {
+  static QByteArray listXml(const QVector<ListItem>& items,
+                            const QByteArray& rootAttributes = QByteArray()) {
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<update";
     if (!rootAttributes.isEmpty()) xml += " " + rootAttributes;
     xml += ">\n  <files>\n";

@@ -59,10 +59,13 @@ protected:
   // The updater asked for the file of the update folder, and got it (the
   // downloaded list, kept as filelist_new.xml, is filelist.xml there).
   bool fetched(const QString& relative) const {
-    return server.served("update/" + (relative == "filelist_new.xml" ? "filelist.xml" : relative)) > 0;
+    return server.served("update/" + (relative == "filelist_new.xml" ? "filelist.xml" : relative)) >
+           0;
   }
   // Empties the request log (the server keeps writing to it).
-  void forgetRequests() { QFile(inst.root + "/requests.log").open(QIODevice::WriteOnly | QIODevice::Truncate); }
+  void forgetRequests() {
+    QFile(inst.root + "/requests.log").open(QIODevice::WriteOnly | QIODevice::Truncate);
+  }
 
   TestInstallation inst;
   testsupport::StockHttpServer server{inst.root + "/server", inst.root + "/requests.log"};
@@ -77,9 +80,10 @@ TEST_F(UpdateEndToEnd, InstallsChangedFilesAndArchivesThenRestartsTheApplication
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
   ASSERT_TRUE(inst.putServer("same.dat", "server same"));
   ASSERT_TRUE(QDir().mkpath(inst.updateDir + "/data"));
-  ASSERT_TRUE(testsupport::writeZip(inst.updateDir + "/data/Pack.ZIP",
-                                    {testsupport::windowsEntry("top.txt", "top from zip"),
-                                     testsupport::windowsEntry("sub/inner.txt", "inner from zip")}));
+  ASSERT_TRUE(
+      testsupport::writeZip(inst.updateDir + "/data/Pack.ZIP",
+                            {testsupport::windowsEntry("top.txt", "top from zip"),
+                             testsupport::windowsEntry("sub/inner.txt", "inner from zip")}));
   const QByteArray remoteList = serveList({
       {"a.txt", "1.0.2", testsupport::md5Of("new a"), 0},
       {"same.dat", "1.0.0", "", 0},
@@ -108,7 +112,8 @@ TEST_F(UpdateEndToEnd, WithoutLocalListEveryServerItemIsInstalled) {
   ASSERT_TRUE(inst.writeHttpIni(baseUrl, 1));
   ASSERT_TRUE(inst.putServer("a.txt", "new a"));
   ASSERT_TRUE(inst.putServer("same.dat", "server same"));
-  const QByteArray remoteList = serveList({{"a.txt", "1.0.1", "", 0}, {"same.dat", "1.0.0", "", 0}});
+  const QByteArray remoteList =
+      serveList({{"a.txt", "1.0.1", "", 0}, {"same.dat", "1.0.0", "", 0}});
 
   UpdaterRun run(inst, {"old"});
   EXPECT_EQ(run.exitCode(), 0);
@@ -158,12 +163,17 @@ TEST_F(UpdateEndToEnd, AFailingItemInstallsNothing) {
   struct Case {
     const char* what;
     ListItem bad;
-    const char* badFile;       // served under this name, or nullptr
-    const char* outsidePath;   // must not appear, relative to the root
+    const char* badFile;      // served under this name, or nullptr
+    const char* outsidePath;  // must not appear, relative to the root
   };
   const Case cases[] = {
-      {"missing on the server (404 on every attempt)", {"missing.bin", "1", "", 0}, nullptr, nullptr},
-      {"checksum mismatch on every attempt", {"bad.bin", "1", testsupport::md5Of("other"), 0}, "bad.bin",
+      {"missing on the server (404 on every attempt)",
+       {"missing.bin", "1", "", 0},
+       nullptr,
+       nullptr},
+      {"checksum mismatch on every attempt",
+       {"bad.bin", "1", testsupport::md5Of("other"), 0},
+       "bad.bin",
        nullptr},
       {"path climbing out of the folders", {"../outside.txt", "1", "", 0}, nullptr, "outside.txt"},
   };
@@ -231,7 +241,8 @@ TEST_F(UpdateEndToEnd, TwoChangedItemsWithAnInstallerAreInstalledAsFiles) {
 }
 
 TEST_F(UpdateEndToEnd, WithoutSettingsFileNothingIsCheckedOrStopped) {
-  ASSERT_TRUE(QFile::remove(inst.appDir + "/updata.ini") || !QFileInfo::exists(inst.appDir + "/updata.ini"));
+  ASSERT_TRUE(QFile::remove(inst.appDir + "/updata.ini") ||
+              !QFileInfo::exists(inst.appDir + "/updata.ini"));
   UpdaterRun run(inst, {"old"});
   EXPECT_EQ(run.exitCode(), 0);
   EXPECT_EQ(inst.appLog(), QStringList({"start"})) << "not stopped; no application name to start";
@@ -275,11 +286,13 @@ TEST_F(UpdateEndToEnd, SecondInstanceEndsAtOnceWhileTheFirstWorks) {
   ASSERT_TRUE(inst.writeHttpIni(silent.url(""), 1));
 
   UpdaterRun run(inst, {"old"}, UpdaterRun::App::Running, UpdaterRun::Instances::Two);
-  ASSERT_TRUE(waitUntil([&] { return silent.connections() > 0; }, 60000)) << "the first updater works";
+  ASSERT_TRUE(waitUntil([&] { return silent.connections() > 0; }, 60000))
+      << "the first updater works";
   run.startSecond();
   EXPECT_EQ(run.secondExitCode(), 0);
   EXPECT_EQ(silent.connections(), 1) << "the second instance made no request";
-  EXPECT_EQ(inst.appLog(), QStringList({"start"})) << "the second instance neither stops nor starts";
+  EXPECT_EQ(inst.appLog(), QStringList({"start"}))
+      << "the second instance neither stops nor starts";
 }
 
 TEST_F(UpdateEndToEnd, StartWithoutArgumentsHandsOverToTheOldCopy) {

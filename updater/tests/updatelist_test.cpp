@@ -40,15 +40,16 @@ std::string paths(const UpdateList& list) {
 
 TEST(ParseUpdateListTest, ReadsItemsInFileOrder) {
   testsupport::TempDir dir;
-  const QString path = writeFile(dir, "filelist.xml",
-                                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                 "<update>\n"
-                                 " <files>\n"
-                                 "  <file ver=\"1.0.2\" path=\"Carrack.exe\" md5=\"ABC\" type=\"0\"/>\n"
-                                 "  <item ver=\"3\" path=\"Data/Model.zip\"/>\n"
-                                 "  <setup ver=\"7\" path=\"setup.exe\" type=\"1\"/>\n"
-                                 " </files>\n"
-                                 "</update>\n");
+  const QString path =
+      writeFile(dir, "filelist.xml",
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<update>\n"
+                " <files>\n"
+                "  <file ver=\"1.0.2\" path=\"Carrack.exe\" md5=\"ABC\" type=\"0\"/>\n"
+                "  <item ver=\"3\" path=\"Data/Model.zip\"/>\n"
+                "  <setup ver=\"7\" path=\"setup.exe\" type=\"1\"/>\n"
+                " </files>\n"
+                "</update>\n");
   UpdateList list;
   ASSERT_TRUE(parseUpdateList(path, list));
   ASSERT_EQ(list.size(), 3);
@@ -123,8 +124,9 @@ TEST(ParseUpdateListTest, FailuresLeaveAnEmptyList) {
 
 TEST(ParseUpdateListTest, EncodingDeclaredByTheDocument) {
   testsupport::TempDir dir;
-  QByteArray text = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><files>"
-                    "<f ver=\"1\" path=\"caf\xe9.txt\"/></files></r>";
+  QByteArray text =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><files>"
+      "<f ver=\"1\" path=\"caf\xe9.txt\"/></files></r>";
   UpdateList list;
   ASSERT_TRUE(parseUpdateList(writeFile(dir, "l.xml", text), list));
   EXPECT_EQ(list[0].path, QString::fromUtf8("caf\xc3\xa9.txt"));
@@ -144,9 +146,17 @@ TEST(FindChangedItemsTest, Cases) {
        {item("c.dll", "1"), item("a.dll", "1"), item("b.dll", "1")},
        true,
        "c.dll,a.dll,b.dll"},
-      {"same path and version: not fetched", {item("a.dll", "1.0")}, {item("a.dll", "1.0")}, false, ""},
+      {"same path and version: not fetched",
+       {item("a.dll", "1.0")},
+       {item("a.dll", "1.0")},
+       false,
+       ""},
       {"newer version", {item("a.dll", "1.0.1")}, {item("a.dll", "1.0.2")}, true, "a.dll"},
-      {"versions have no order", {item("a.dll", "1.0.10")}, {item("a.dll", "1.0.9")}, true, "a.dll"},
+      {"versions have no order",
+       {item("a.dll", "1.0.10")},
+       {item("a.dll", "1.0.9")},
+       true,
+       "a.dll"},
       {"version case matters", {item("a.dll", "1.0a")}, {item("a.dll", "1.0A")}, true, "a.dll"},
       {"path case matters", {item("A.dll", "1")}, {item("a.dll", "1")}, true, "a.dll"},
       {"empty remote list", {item("a.dll", "1")}, {}, false, ""},

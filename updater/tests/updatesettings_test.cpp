@@ -16,7 +16,8 @@
 namespace {
 
 // Writes `text` to `name` in `dir` and returns the file's path.
-QString writeIni(const testsupport::TempDir& dir, const char* text, const char* name = "updata.ini") {
+QString writeIni(const testsupport::TempDir& dir, const char* text,
+                 const char* name = "updata.ini") {
   const QString path = QString::fromStdString(dir.str()) + "/" + name;
   QFile f(path);
   EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -97,13 +98,13 @@ TEST(UpdateSettingsTest, IntegersFromText) {
     int expected;
   };
   const Row rows[] = {
-      {"plain", "3", 3},        {"zero", "0", 0},       {"negative", "-2", -2},
-      {"not a number", "abc", 0}, {"empty", "", 0},     {"trailing junk", "3x", 0},
+      {"plain", "3", 3},          {"zero", "0", 0}, {"negative", "-2", -2},
+      {"not a number", "abc", 0}, {"empty", "", 0}, {"trailing junk", "3x", 0},
   };
   for (const Row& row : rows) {
     testsupport::TempDir dir;
-    const QByteArray text = QByteArray("[config]\nconnectcount=") + row.stored + "\ndownmode=" +
-                            row.stored + "\n";
+    const QByteArray text =
+        QByteArray("[config]\nconnectcount=") + row.stored + "\ndownmode=" + row.stored + "\n";
     UpdateSettings s;
     s.load(writeIni(dir, text.constData()));
     EXPECT_EQ(s.connectcount, row.expected) << row.name;
@@ -130,12 +131,13 @@ TEST(UpdateSettingsTest, PathSettingsThatLeaveTheirFolderAreEmpty) {
     const char* stored;
     bool kept;
   };
-  const Row rows[] = {{"list.xml", true},     {"sub/list.xml", true},  {"a..b.xml", true},
-                      {"../list.xml", false}, {"a/../../x", false},    {"/etc/x", false},
+  const Row rows[] = {{"list.xml", true},     {"sub/list.xml", true}, {"a..b.xml", true},
+                      {"../list.xml", false}, {"a/../../x", false},   {"/etc/x", false},
                       {"C:/x", false},        {"..", false}};
   for (const Row& row : rows) {
     testsupport::TempDir dir;
-    const QByteArray text = QByteArray("[config]\nListFileName=") + row.stored + "\nLocatTempDir=" + row.stored +
+    const QByteArray text = QByteArray("[config]\nListFileName=") + row.stored +
+                            "\nLocatTempDir=" + row.stored +
                             "\n[APPLICATION]\nApplication=" + row.stored + "\n";
     UpdateSettings s;
     s.load(writeIni(dir, text.constData()));

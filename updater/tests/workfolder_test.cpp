@@ -22,12 +22,14 @@ QString rootOf(const testsupport::TempDir& dir) { return QString::fromStdString(
 TEST(WorkFolderTest, EachRunGetsAFreshFolderOnlyItsUserCanEnter) {
   testsupport::TempDir dir;
   const QString root = rootOf(dir);
-  ASSERT_TRUE(QDir().mkpath(root + "/tmpUpdata")) << "an existing folder of the old name is no obstacle";
+  ASSERT_TRUE(QDir().mkpath(root + "/tmpUpdata"))
+      << "an existing folder of the old name is no obstacle";
   WorkFolder first, second;
   ASSERT_TRUE(first.create(root.toStdString()));
   ASSERT_TRUE(second.create(root.toStdString()));
   EXPECT_NE(first.path(), second.path());
-  const QString paths[] = {QString::fromStdString(first.path()), QString::fromStdString(second.path())};
+  const QString paths[] = {QString::fromStdString(first.path()),
+                           QString::fromStdString(second.path())};
   for (const QString& folder : paths) {
     const QFileInfo info(folder);
     EXPECT_TRUE(info.fileName().isEmpty()) << "the path ends in /";

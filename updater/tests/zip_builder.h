@@ -86,14 +86,14 @@ inline bool writeZip(const QString& path, const std::vector<ZipEntrySpec>& entri
     info.external_fa = e.externalAttributes;
     const uInt extraSize = static_cast<uInt>(e.extra.size());
     const void* extra = extraSize ? e.extra.constData() : nullptr;
-    ok = ok && zipOpenNewFileInZip4_64(zf, e.name.constData(), &info, extra, extraSize, extra,
-                                       extraSize, nullptr, e.deflate ? Z_DEFLATED : 0,
-                                       Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL,
-                                       Z_DEFAULT_STRATEGY, nullptr, 0,
-                                       static_cast<uLong>((e.host << 8) | 20),
-                                       e.utf8Flag ? 0x0800 : 0, 0) == ZIP_OK;
+    ok = ok && zipOpenNewFileInZip4_64(
+                   zf, e.name.constData(), &info, extra, extraSize, extra, extraSize, nullptr,
+                   e.deflate ? Z_DEFLATED : 0, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                   Z_DEFAULT_STRATEGY, nullptr, 0, static_cast<uLong>((e.host << 8) | 20),
+                   e.utf8Flag ? 0x0800 : 0, 0) == ZIP_OK;
     if (ok && !e.data.isEmpty())
-      ok = zipWriteInFileInZip(zf, e.data.constData(), static_cast<unsigned>(e.data.size())) == ZIP_OK;
+      ok = zipWriteInFileInZip(zf, e.data.constData(), static_cast<unsigned>(e.data.size())) ==
+           ZIP_OK;
     ok = ok && zipCloseFileInZip(zf) == ZIP_OK;
   }
   return zipClose(zf, nullptr) == ZIP_OK && ok;

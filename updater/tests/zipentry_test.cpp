@@ -34,14 +34,14 @@ TEST(CleanEntryNameTest, Rules) {
       {"a/b/../../../c.txt", "c.txt"},
       {"..\\..\\x.txt", "x.txt"},
       {"./../b.txt", "b.txt"},
-      {"C:/../x", "../x"},             // the leading "/" goes before the step test
+      {"C:/../x", "../x"},  // the leading "/" goes before the step test
       {"D:C:x", "x"},
       // After each change the rules start again from the drive letter, so
       // the drive goes before a later step is looked for.
       {"/a:/../b", "../b"},
       {"\\a:\\..\\b", "..\\b"},
-      {"../b.txt", "../b.txt"},        // survives; refused by entryPathParts
-      {"a/../../b.txt", "../b.txt"},   // likewise
+      {"../b.txt", "../b.txt"},       // survives; refused by entryPathParts
+      {"a/../../b.txt", "../b.txt"},  // likewise
       {"..\\b.txt", "..\\b.txt"},
       {"a..b/c..d", "a..b/c..d"},
       {"", ""},
@@ -98,7 +98,8 @@ TEST(EntryAttributesTest, ByHost) {
       {"ntfs read-only", ntfs, 0x21, false, true, false, false, true, false, -1},
       {"vfat folder", vfat, 0x10, true, false, false, false, false, false, -1},
       {"host 7 uses dos bits", host7, 0x01, false, true, false, false, false, false, -1},
-      {"dos ignores upper bits", dos, (0120777u << 16), false, false, false, false, false, false, -1},
+      {"dos ignores upper bits", dos, (0120777u << 16), false, false, false, false, false, false,
+       -1},
       {"unix file 0644", unix, 0100644u << 16, false, false, false, false, true, false, 0644},
       {"unix executable", unix, 0100755u << 16, false, false, false, false, true, false, 0755},
       {"unix set-id dropped", unix, 0106755u << 16, false, false, false, false, true, false, 0755},
@@ -107,7 +108,8 @@ TEST(EntryAttributesTest, ByHost) {
       {"unix link", unix, 0120777u << 16, false, false, false, false, true, true, 0777},
       {"unix without mode", unix, 0x00, false, false, false, false, true, false, -1},
       {"unix without mode, dos folder bit", unix, 0x10, true, false, false, false, true, false, -1},
-      {"macos read-only, no mode kept", macos, 0100444u << 16, false, true, false, false, true, false, -1},
+      {"macos read-only, no mode kept", macos, 0100444u << 16, false, true, false, false, true,
+       false, -1},
       {"macos link", macos, 0120755u << 16, false, false, false, false, true, true, -1},
   };
   for (const Row& row : rows) {
@@ -169,7 +171,9 @@ TEST(EntryTimesTest, DosStampsAsLocalTime) {
   struct Row {
     int y, mo, d, h, mi, s;
   };
-  const Row rows[] = {{1980, 1, 1, 0, 0, 0}, {1999, 12, 31, 23, 59, 58}, {2024, 2, 29, 12, 0, 2},
+  const Row rows[] = {{1980, 1, 1, 0, 0, 0},
+                      {1999, 12, 31, 23, 59, 58},
+                      {2024, 2, 29, 12, 0, 2},
                       {2107, 12, 31, 23, 59, 58}};
   for (const Row& r : rows) {
     EXPECT_EQ(entryTimes(dosStamp(r.y, r.mo, r.d, r.h, r.mi, r.s), {}).modification,

@@ -20,10 +20,11 @@
 namespace {
 
 int usage() {
-  std::fputs("usage: GKSignList keygen SECRET_KEY_FILE\n"
-             "       GKSignList sign SECRET_KEY_FILE LIST_FILE\n"
-             "       GKSignList digest FILE...\n",
-             stderr);
+  std::fputs(
+      "usage: GKSignList keygen SECRET_KEY_FILE\n"
+      "       GKSignList sign SECRET_KEY_FILE LIST_FILE\n"
+      "       GKSignList digest FILE...\n",
+      stderr);
   return 2;
 }
 
@@ -46,7 +47,8 @@ int keygen(const QString& secretPath) {
                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return fail(secretPath + ": cannot be created (it must not exist yet)");
   const QByteArray text = secretKey.toBase64() + "\n";
-  const bool written = ::write(fd, text.constData(), static_cast<size_t>(text.size())) == text.size();
+  const bool written =
+      ::write(fd, text.constData(), static_cast<size_t>(text.size())) == text.size();
   if (::close(fd) != 0 || !written) return fail(secretPath + ": cannot be written");
   std::printf("[UPDATESIGNATURE]\nPublicKey=%s\n", publicKey.toBase64().constData());
   return 0;
@@ -72,7 +74,8 @@ int digest(const QStringList& paths) {
   for (const QString& path : paths) {
     QFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return fail(path + ": cannot be read");
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+      return fail(path + ": cannot be read");
     std::printf("%s size=\"%lld\" sha256=\"%s\"\n", QFile::encodeName(path).constData(),
                 static_cast<long long>(file.size()), hash.result().toHex().constData());
   }

@@ -28,12 +28,7 @@
 // are those of the polygon library's own clip types. The underlying type is
 // fixed so that any int converts to it with a defined value: Execute rejects
 // values other than these four.
-enum GkClipType : int {
-  kClipIntersection = 0,
-  kClipUnion = 1,
-  kClipDifference = 2,
-  kClipXor = 3
-};
+enum GkClipType : int { kClipIntersection = 0, kClipUnion = 1, kClipDifference = 2, kClipXor = 3 };
 
 class ENGINE_EXPORT GkClipper {
 public:

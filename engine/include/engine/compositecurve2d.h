@@ -171,8 +171,8 @@ public:
   // Smallest distance between the two composites; onThis and onOther receive
   // the pair that realises it. Members of this composite are handed to other
   // with tol; the walk stops below tol.EqualPoint and then returns 0.
-  double distanceToComposite(GkCompositeCurve2d& other, AcGePoint2d& onThis,
-                             AcGePoint2d& onOther, const GkTolerance& tol);
+  double distanceToComposite(GkCompositeCurve2d& other, AcGePoint2d& onThis, AcGePoint2d& onOther,
+                             const GkTolerance& tol);
   // The point of this composite nearest other; onOther receives other's point.
   AcGePoint2d closestPointTo(GkCompositeCurve2d& other, AcGePoint2d& onOther,
                              const GkTolerance& tol);

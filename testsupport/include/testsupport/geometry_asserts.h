@@ -11,15 +11,15 @@
 namespace testsupport {
 
 template <typename P>
-::testing::AssertionResult PointNear(const char* aExpr, const char* bExpr, const char*,
-                                     const P& a, const P& b, double tol) {
+::testing::AssertionResult PointNear(const char* aExpr, const char* bExpr, const char*, const P& a,
+                                     const P& b, double tol) {
   if (std::fabs(a.x - b.x) <= tol && std::fabs(a.y - b.y) <= tol) {
     return ::testing::AssertionSuccess();
   }
   std::ostringstream os;
   os.precision(17);
-  os << aExpr << " = (" << a.x << ", " << a.y << ") and " << bExpr << " = (" << b.x << ", "
-     << b.y << ") differ by more than " << tol;
+  os << aExpr << " = (" << a.x << ", " << a.y << ") and " << bExpr << " = (" << b.x << ", " << b.y
+     << ") differ by more than " << tol;
   return ::testing::AssertionFailure() << os.str();
 }
 

@@ -43,8 +43,7 @@ inline GkCompositeCurve2d* CircleLoop(const AcGePoint2d& c, double r, bool ccw =
 
 // Counter-clockwise rectangle with quarter-arc corners of radius rc
 // (0 < rc < half the smaller side): four segments and four arcs.
-inline GkCompositeCurve2d* RoundedRectLoop(double x0, double y0, double x1, double y1,
-                                           double rc) {
+inline GkCompositeCurve2d* RoundedRectLoop(double x0, double y0, double x1, double y1, double rc) {
   auto* loop = new GkCompositeCurve2d();
   const double h = kPi * 0.5;
   loop->append(new AcGeLineSeg2d(AcGePoint2d(x0 + rc, y0), AcGePoint2d(x1 - rc, y0)));

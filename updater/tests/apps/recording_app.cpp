@@ -27,14 +27,16 @@ void record(const std::filesystem::path& log, const std::string& line) {
 int main(int argc, char* argv[]) {
   std::error_code ec;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  const std::filesystem::path log = (ec ? std::filesystem::path(argv[0]) : self).parent_path() / "starts.log";
+  const std::filesystem::path log =
+      (ec ? std::filesystem::path(argv[0]) : self).parent_path() / "starts.log";
 
   std::signal(SIGTERM, onTerminate);
   std::string line = "start";
   for (int i = 1; i < argc; ++i) line += std::string(" ") + argv[i];
   record(log, line);
 
-  for (int waited = 0; waited < kLifetimeMs && !g_stopRequested; waited += kPollMs) ::usleep(kPollMs * 1000);
+  for (int waited = 0; waited < kLifetimeMs && !g_stopRequested; waited += kPollMs)
+    ::usleep(kPollMs * 1000);
   if (g_stopRequested) record(log, "stop");
   return 0;
 }

@@ -33,8 +33,9 @@ std::int64_t unixSeconds(const FILETIME& ft) {
 // The three times of `p` as the system reports them.
 FileTimes timesOf(const fs::path& p) {
   FileTimes t;
-  const HANDLE h = ::CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE h =
+      ::CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return t;
   FILETIME c{}, a{}, m{};
   if (::GetFileTime(h, &c, &a, &m)) {
@@ -161,7 +162,8 @@ TEST(FilePlatform, NamesThatLeaveTheFolderAreRefused) {
     NewFile file;
     EXPECT_FALSE(file.createIn(base, bad)) << bad;
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 0) << "nothing made";
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 0)
+      << "nothing made";
   std::ofstream(dir.path() / "plain.txt") << "x";
   FolderHandle notAFolder;
   EXPECT_FALSE(notAFolder.open(utf8Of(dir.path() / "plain.txt")));
@@ -238,11 +240,11 @@ TEST(FilePlatform, LinksAreNeitherEnteredNorWrittenThrough) {
 TEST(FilePlatform, LocalTimeBecomesSystemTimeByTheZonesRules) {
   // Round trip through the system's own opposite conversion, at dates in
   // winter and in summer.
-  const SYSTEMTIME cases[] = {{2020, 1, 0, 15, 8, 30, 0, 0}, {2020, 7, 0, 15, 23, 59, 58, 0},
-                              {1980, 1, 0, 1, 0, 0, 0, 0}};
+  const SYSTEMTIME cases[] = {
+      {2020, 1, 0, 15, 8, 30, 0, 0}, {2020, 7, 0, 15, 23, 59, 58, 0}, {1980, 1, 0, 1, 0, 0, 0, 0}};
   for (const SYSTEMTIME& local : cases) {
-    const std::int64_t secs =
-        localTimeToUnixSeconds(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+    const std::int64_t secs = localTimeToUnixSeconds(local.wYear, local.wMonth, local.wDay,
+                                                     local.wHour, local.wMinute, local.wSecond);
     ULARGE_INTEGER v{};
     v.QuadPart = static_cast<ULONGLONG>(secs + 11644473600LL) * 10000000ULL;
     FILETIME ft{v.LowPart, v.HighPart};

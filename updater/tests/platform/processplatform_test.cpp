@@ -30,8 +30,6 @@ namespace {
 constexpr int kStartTimeoutMs = 20000;
 constexpr int kPollMs = 20;
 
-
-
 // The report of a child, or "" when none came within kStartTimeoutMs.
 std::string awaitReport(const fs::path& p) {
   for (int waited = 0; waited < kStartTimeoutMs; waited += kPollMs) {
@@ -45,7 +43,8 @@ std::string awaitReport(const fs::path& p) {
 // The id of the process named `name`, waiting (bounded) for it to appear.
 std::int64_t awaitProcess(const std::string& name) {
   for (int waited = 0; waited < kStartTimeoutMs; waited += kPollMs) {
-    if (const std::int64_t pid = processplatform::findProcessByName(name, std::string())) return pid;
+    if (const std::int64_t pid = processplatform::findProcessByName(name, std::string()))
+      return pid;
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
   }
   return 0;
@@ -95,18 +94,22 @@ TEST(ProcessSearch, FindsAChildByItsExactNameAndTerminatesIt) {
   const std::int64_t pid = awaitProcess(child.name());
   ASSERT_NE(pid, 0);
   EXPECT_NE(pid, static_cast<std::int64_t>(::GetCurrentProcessId()));
-  EXPECT_EQ(processplatform::findProcessByName(child.name(), utf8Of(child.folder())), pid) << "preferred folder";
+  EXPECT_EQ(processplatform::findProcessByName(child.name(), utf8Of(child.folder())), pid)
+      << "preferred folder";
 
   // Only the whole file name matches, with its case.
   const std::string& name = child.name();
-  EXPECT_EQ(processplatform::findProcessByName(name.substr(0, name.size() - 4), std::string()), 0) << "no extension";
-  EXPECT_EQ(processplatform::findProcessByName(name.substr(1), std::string()), 0) << "a tail of the name";
+  EXPECT_EQ(processplatform::findProcessByName(name.substr(0, name.size() - 4), std::string()), 0)
+      << "no extension";
+  EXPECT_EQ(processplatform::findProcessByName(name.substr(1), std::string()), 0)
+      << "a tail of the name";
   std::string upper = name;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   EXPECT_EQ(processplatform::findProcessByName(upper, std::string()), 0) << "other case";
 
   EXPECT_TRUE(processplatform::killProcess(pid, 0));
-  EXPECT_EQ(processplatform::findProcessByName(child.name(), std::string()), 0) << "gone after the kill";
+  EXPECT_EQ(processplatform::findProcessByName(child.name(), std::string()), 0)
+      << "gone after the kill";
 }
 
 TEST(ProcessSearch, NeverReportsThisProcessOrUnmatchableNames) {
@@ -120,9 +123,9 @@ TEST(ProcessSearch, NeverReportsThisProcessOrUnmatchableNames) {
 }
 
 TEST(ProcessKill, RefusesTheSystemsIdsAndThisProcess) {
-  for (const std::int64_t pid : {std::int64_t{0}, std::int64_t{4}, std::int64_t{-1},
-                                 std::int64_t{1} << 40,
-                                 static_cast<std::int64_t>(::GetCurrentProcessId())})
+  for (const std::int64_t pid :
+       {std::int64_t{0}, std::int64_t{4}, std::int64_t{-1}, std::int64_t{1} << 40,
+        static_cast<std::int64_t>(::GetCurrentProcessId())})
     EXPECT_FALSE(processplatform::killProcess(pid, 0)) << pid;
 }
 
@@ -143,9 +146,11 @@ TEST(StartProgram, EachVerbStartsTheProgramWithItsOneArgument) {
   // The report path holds a space and the argument a "|": both must reach
   // the child as one argument.
   EXPECT_EQ(awaitReport(child.start("touch", "open verb.txt", StartOpen)), "started");
-  EXPECT_EQ(awaitReport(child.start("touch", "runas verb.txt", StartElevatedWhereAvailable)), "started");
+  EXPECT_EQ(awaitReport(child.start("touch", "runas verb.txt", StartElevatedWhereAvailable)),
+            "started");
   EXPECT_FALSE(processplatform::startProgram(std::string(), StartOpen, std::string()));
-  EXPECT_FALSE(processplatform::startProgram(utf8Of(child.folder() / "missing.exe"), StartOpen, std::string()));
+  EXPECT_FALSE(processplatform::startProgram(utf8Of(child.folder() / "missing.exe"), StartOpen,
+                                             std::string()));
 }
 
 TEST(DebugPrivilege, IsEnabledInTheProcessToken) {

@@ -26,12 +26,14 @@ std::vector<unsigned char> tokenUser() {
   std::vector<unsigned char> buf(256);
   DWORD size = 0;
   if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    if (!::GetTokenInformation(token, TokenUser, buf.data(), static_cast<DWORD>(buf.size()), &size)) buf.clear();
+    if (!::GetTokenInformation(token, TokenUser, buf.data(), static_cast<DWORD>(buf.size()), &size))
+      buf.clear();
     ::CloseHandle(token);
   }
   if (buf.empty()) return buf;
   const PSID sid = reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid;
-  return std::vector<unsigned char>(static_cast<unsigned char*>(sid), static_cast<unsigned char*>(sid) + ::GetLengthSid(sid));
+  return std::vector<unsigned char>(static_cast<unsigned char*>(sid),
+                                    static_cast<unsigned char*>(sid) + ::GetLengthSid(sid));
 }
 
 }  // namespace
@@ -55,8 +57,8 @@ TEST(WorkFolderWindows, FreshFoldersWithAnAccessListForTheOwnerAlone) {
 
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_EQ(::GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                      &dacl, nullptr, &sd),
+    ASSERT_EQ(::GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, &dacl, nullptr, &sd),
               static_cast<DWORD>(ERROR_SUCCESS));
     ASSERT_NE(dacl, nullptr);
     // Entries for this account only. Wine keeps access lists as Unix mode
