@@ -24,13 +24,13 @@ const double kInf = std::numeric_limits<double>::infinity();
 class PointChain : public GkCurve2d {
 public:
   explicit PointChain(std::vector<P> pts, int* destroyed = nullptr)
-      : pts_(std::move(pts)), destroyed_(destroyed) {}
+      : m_pts(std::move(pts)), m_destroyed(destroyed) {}
   ~PointChain() override {
-    if (destroyed_ != nullptr) ++*destroyed_;
+    if (m_destroyed != nullptr) ++*m_destroyed;
   }
 
   void SetPoint(std::size_t i, const P& p) {
-    pts_[i] = p;
+    m_pts[i] = p;
     boxOutOfDate = true;
   }
   bool OutOfDate() const { return boxOutOfDate; }
@@ -40,40 +40,40 @@ public:
   GkCurveType GetCrvType() const override { return kCrvPolyline; }
   double distanceTo(AcGeCircArc2d&, const GkTolerance&) override { return 1; }
   double distanceTo(AcGeLineSeg2d&, const GkTolerance&) override { return 2; }
-  double distanceTo(AcGePoint2d& p, const GkTolerance&) override { return pts_[0].distanceTo(p); }
+  double distanceTo(AcGePoint2d& p, const GkTolerance&) override { return m_pts[0].distanceTo(p); }
   P closestPointTo(AcGeCircArc2d&, P& other, const GkTolerance&) override { return other; }
   P closestPointTo(AcGeLineSeg2d&, P& other, const GkTolerance&) override { return other; }
-  P closestPointTo(P&, const GkTolerance&) override { return pts_[0]; }
+  P closestPointTo(P&, const GkTolerance&) override { return m_pts[0]; }
   double distanceToSeg(AcGeLineSeg2d&, P&, P&, const GkTolerance&) override { return 3; }
   double distanceToArc(AcGeCircArc2d&, P&, P&, const GkTolerance&) override { return 4; }
   GkBoundBox2d GetBoundBox() override {
     if (boxOutOfDate) {
       ++computations;
       cachedBox = GkBoundBox2d();
-      for (const P& p : pts_) cachedBox.Combine(p.x, p.y);
+      for (const P& p : m_pts) cachedBox.Combine(p.x, p.y);
       boxOutOfDate = false;
     }
     return cachedBox;
   }
   GkCurve2d* Clone() override { return new PointChain(*this); }
-  P GetAnyPoint() const override { return pts_[0]; }
-  P startPoint() const override { return pts_.front(); }
-  P endPoint() const override { return pts_.back(); }
-  P midPoint() const override { return pts_[pts_.size() / 2]; }
-  void Flip() override { std::reverse(pts_.begin(), pts_.end()); }
+  P GetAnyPoint() const override { return m_pts[0]; }
+  P startPoint() const override { return m_pts.front(); }
+  P endPoint() const override { return m_pts.back(); }
+  P midPoint() const override { return m_pts[m_pts.size() / 2]; }
+  void Flip() override { std::reverse(m_pts.begin(), m_pts.end()); }
   void getSamplePoints(GkSamplePoint& sink, const double&) override {
-    for (const P& p : pts_) sink.AddPoint(p);
+    for (const P& p : m_pts) sink.AddPoint(p);
   }
   void GetSamplePointXY(GkSampleXY& sink, const double&) override {
-    for (const P& p : pts_) sink.AddXY(p.x, p.y);
+    for (const P& p : m_pts) sink.AddXY(p.x, p.y);
   }
   void GetSampleBuffer(std::vector<P>& out, const double&) override {
-    out.insert(out.end(), pts_.begin(), pts_.end());
+    out.insert(out.end(), m_pts.begin(), m_pts.end());
   }
 
 private:
-  std::vector<P> pts_;
-  int* destroyed_;
+  std::vector<P> m_pts;
+  int* m_destroyed;
 };
 
 struct CollectPoints : GkSamplePoint {

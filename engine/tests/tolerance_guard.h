@@ -6,11 +6,11 @@
 
 class ScopedDefaultTolerance {
 public:
-  ScopedDefaultTolerance() : saved_(GkGeoLib::g_tol) {}
-  ~ScopedDefaultTolerance() { GkGeoLib::g_tol = saved_; }
+  ScopedDefaultTolerance() : m_saved(GkGeoLib::g_tol) {}
+  ~ScopedDefaultTolerance() { GkGeoLib::g_tol = m_saved; }
   ScopedDefaultTolerance(const ScopedDefaultTolerance&) = delete;
   ScopedDefaultTolerance& operator=(const ScopedDefaultTolerance&) = delete;
 
 private:
-  GkTolerance saved_;
+  GkTolerance m_saved;
 };

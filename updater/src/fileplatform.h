@@ -43,12 +43,12 @@ public:
   // creating it first when `create` is set and it is missing; false when it
   // exists as a link or as anything but a folder.
   bool openChild(const FolderHandle& parent, const std::string& name, bool create);
-  bool isOpen() const { return handle_ >= 0; }
-  std::intptr_t handle() const { return handle_; }
+  bool isOpen() const { return m_handle >= 0; }
+  std::intptr_t handle() const { return m_handle; }
 
 private:
   friend class NewFile;
-  std::intptr_t handle_ = -1;
+  std::intptr_t m_handle = -1;
   std::string path_;  // Windows: children are reached by path below the
                       // handle, which keeps the folder from being moved
 };
@@ -78,10 +78,10 @@ public:
   void discard();
 
 private:
-  std::intptr_t handle_ = -1;
-  std::intptr_t folder_ = -1;  // a duplicate of the folder handle for createIn
-  std::string path_;           // the path for create; createIn: the entry name
-                               // (POSIX) or the file's full path (Windows)
+  std::intptr_t m_handle = -1;
+  std::intptr_t m_folder = -1;  // a duplicate of the folder handle for createIn
+  std::string path_;            // the path for create; createIn: the entry name
+                                // (POSIX) or the file's full path (Windows)
 };
 
 // Makes sure `path` is a real folder: creates it when missing (one level,

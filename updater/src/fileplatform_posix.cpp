@@ -31,20 +31,20 @@ bool modeIsReadOnly(mode_t mode) { return (mode & S_IWUSR) == 0; }
 }  // namespace
 
 FolderHandle::~FolderHandle() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  if (m_handle >= 0) ::close(static_cast<int>(m_handle));
 }
 
 FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : handle_(other.handle_), path_(std::move(other.path_)) {
-  other.handle_ = -1;
+    : m_handle(other.m_handle), path_(std::move(other.path_)) {
+  other.m_handle = -1;
 }
 
 FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
   if (this != &other) {
-    if (handle_ >= 0) ::close(static_cast<int>(handle_));
-    handle_ = other.handle_;
+    if (m_handle >= 0) ::close(static_cast<int>(m_handle));
+    m_handle = other.m_handle;
     path_ = std::move(other.path_);
-    other.handle_ = -1;
+    other.m_handle = -1;
   }
   return *this;
 }
@@ -53,7 +53,7 @@ bool FolderHandle::open(const std::string& path) {
   const int fd = ::open(encoded(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   *this = FolderHandle();
-  handle_ = fd;
+  m_handle = fd;
   return true;
 }
 
@@ -67,13 +67,13 @@ bool FolderHandle::openChild(const FolderHandle& parent, const std::string& name
   const int fd = ::openat(dir, n.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   *this = FolderHandle();
-  handle_ = fd;
+  m_handle = fd;
   return true;
 }
 
 NewFile::~NewFile() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
-  if (folder_ >= 0) ::close(static_cast<int>(folder_));
+  if (m_handle >= 0) ::close(static_cast<int>(m_handle));
+  if (m_folder >= 0) ::close(static_cast<int>(m_folder));
 }
 
 bool NewFile::createIn(const FolderHandle& folder, const std::string& name) {
@@ -96,8 +96,8 @@ bool NewFile::createIn(const FolderHandle& folder, const std::string& name) {
     ::unlinkat(dir, n.constData(), 0);
     return false;
   }
-  handle_ = fd;
-  folder_ = dup;
+  m_handle = fd;
+  m_folder = dup;
   path_ = name;
   return true;
 }
@@ -110,15 +110,15 @@ bool NewFile::create(const std::string& path) {
   }
   const int fd = ::open(p.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  handle_ = fd;
+  m_handle = fd;
   path_ = path;
   return true;
 }
 
 bool NewFile::write(const char* data, std::int64_t size) {
-  if (handle_ < 0) return false;
+  if (m_handle < 0) return false;
   while (size > 0) {
-    const ssize_t n = ::write(static_cast<int>(handle_), data, static_cast<size_t>(size));
+    const ssize_t n = ::write(static_cast<int>(m_handle), data, static_cast<size_t>(size));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     data += n;
@@ -128,13 +128,13 @@ bool NewFile::write(const char* data, std::int64_t size) {
 }
 
 bool NewFile::finish(const FileTimes& times, const FilePermissions& permissions) {
-  if (handle_ < 0) return false;
-  const int fd = static_cast<int>(handle_);
+  if (m_handle < 0) return false;
+  const int fd = static_cast<int>(m_handle);
   bool ok = true;
   struct stat st {};
   if (::fstat(fd, &st) != 0) ok = false;
   // createIn makes files 0600 until here; the default then is 0644.
-  const mode_t fallback = folder_ >= 0 ? 0644 : (st.st_mode & 0777);
+  const mode_t fallback = m_folder >= 0 ? 0644 : (st.st_mode & 0777);
   mode_t mode =
       permissions.unixMode >= 0 ? static_cast<mode_t>(permissions.unixMode & 0777) : fallback;
   mode &= ~static_cast<mode_t>(kForbiddenModeBits);
@@ -143,16 +143,16 @@ bool NewFile::finish(const FileTimes& times, const FilePermissions& permissions)
   const timespec ts[2] = {toTimespec(times.access), toTimespec(times.modification)};
   if (::futimens(fd, ts) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
-  handle_ = -1;
+  m_handle = -1;
   return ok;
 }
 
 void NewFile::discard() {
-  if (handle_ < 0) return;
-  ::close(static_cast<int>(handle_));
-  handle_ = -1;
-  if (folder_ >= 0) {
-    ::unlinkat(static_cast<int>(folder_), encoded(path_).constData(), 0);
+  if (m_handle < 0) return;
+  ::close(static_cast<int>(m_handle));
+  m_handle = -1;
+  if (m_folder >= 0) {
+    ::unlinkat(static_cast<int>(m_folder), encoded(path_).constData(), 0);
   } else {
     ::unlink(encoded(path_).constData());
   }

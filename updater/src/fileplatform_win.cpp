@@ -67,20 +67,20 @@ bool replaceable(DWORD attributes) {
 }  // namespace
 
 FolderHandle::~FolderHandle() {
-  if (handle_ >= 0) ::CloseHandle(asHandle(handle_));
+  if (m_handle >= 0) ::CloseHandle(asHandle(m_handle));
 }
 
 FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : handle_(other.handle_), path_(std::move(other.path_)) {
-  other.handle_ = -1;
+    : m_handle(other.m_handle), path_(std::move(other.path_)) {
+  other.m_handle = -1;
 }
 
 FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
   if (this != &other) {
-    if (handle_ >= 0) ::CloseHandle(asHandle(handle_));
-    handle_ = other.handle_;
+    if (m_handle >= 0) ::CloseHandle(asHandle(m_handle));
+    m_handle = other.m_handle;
     path_ = std::move(other.path_);
-    other.handle_ = -1;
+    other.m_handle = -1;
   }
   return *this;
 }
@@ -101,7 +101,7 @@ bool FolderHandle::open(const std::string& path) {
     return false;
   }
   *this = FolderHandle();
-  handle_ = asInt(h);
+  m_handle = asInt(h);
   path_ = path;
   return true;
 }
@@ -116,7 +116,7 @@ bool FolderHandle::openChild(const FolderHandle& parent, const std::string& name
 }
 
 NewFile::~NewFile() {
-  if (handle_ >= 0) ::CloseHandle(asHandle(handle_));
+  if (m_handle >= 0) ::CloseHandle(asHandle(m_handle));
 }
 
 namespace {
@@ -141,7 +141,7 @@ bool NewFile::createIn(const FolderHandle& folder, const std::string& name) {
   // CREATE_NEW: whatever appears under the name meanwhile is never written.
   const HANDLE h = createForWriting(path, CREATE_NEW);
   if (h == INVALID_HANDLE_VALUE) return false;
-  handle_ = asInt(h);
+  m_handle = asInt(h);
   path_ = path;
   return true;
 }
@@ -151,17 +151,17 @@ bool NewFile::create(const std::string& path) {
   if (existing != INVALID_FILE_ATTRIBUTES && !replaceable(existing)) return false;
   const HANDLE h = createForWriting(path, CREATE_ALWAYS);
   if (h == INVALID_HANDLE_VALUE) return false;
-  handle_ = asInt(h);
+  m_handle = asInt(h);
   path_ = path;
   return true;
 }
 
 bool NewFile::write(const char* data, std::int64_t size) {
-  if (handle_ < 0) return false;
+  if (m_handle < 0) return false;
   while (size > 0) {
     DWORD written = 0;
     const auto chunk = static_cast<DWORD>(size < kMaxWriteChunk ? size : kMaxWriteChunk);
-    if (!::WriteFile(asHandle(handle_), data, chunk, &written, nullptr) || written == 0)
+    if (!::WriteFile(asHandle(m_handle), data, chunk, &written, nullptr) || written == 0)
       return false;
     data += written;
     size -= written;
@@ -170,8 +170,8 @@ bool NewFile::write(const char* data, std::int64_t size) {
 }
 
 bool NewFile::finish(const FileTimes& times, const FilePermissions& permissions) {
-  if (handle_ < 0) return false;
-  const HANDLE h = asHandle(handle_);
+  if (m_handle < 0) return false;
+  const HANDLE h = asHandle(m_handle);
   // Windows has one permission of its own: the read-only attribute. A mode
   // without the owner's write bit means read-only too.
   const bool readOnly =
@@ -183,14 +183,14 @@ bool NewFile::finish(const FileTimes& times, const FilePermissions& permissions)
   basic.FileAttributes = readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
   bool ok = ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic) != 0;
   if (!::CloseHandle(h)) ok = false;
-  handle_ = -1;
+  m_handle = -1;
   return ok;
 }
 
 void NewFile::discard() {
-  if (handle_ < 0) return;
-  ::CloseHandle(asHandle(handle_));
-  handle_ = -1;
+  if (m_handle < 0) return;
+  ::CloseHandle(asHandle(m_handle));
+  m_handle = -1;
   ::DeleteFileW(wide(path_).c_str());
 }
 

@@ -141,13 +141,13 @@ void GKThreadDownLoad::run() {
                  stderr);
     WorkFolder work;
     if (keyUsable && work.create(QDir::tempPath().toStdString())) {
-      lastWorkFolder_ = QString::fromStdString(work.path());
+      m_lastWorkFolder = QString::fromStdString(work.path());
       const QString workDir = workDirFor(QString::fromStdString(work.path()), s.LocatTempDir);
       QDir().mkpath(workDir);
       const QString remoteListPath = workDir + s.newListFileName;
       emit setTip(tr("downStartTip"));
       if (fetchList(remoteListPath)) updateFromList(appDir, workDir, remoteListPath);
-      if (finishedByInstaller || keepWorkFolder_) work.keep();
+      if (finishedByInstaller || m_keepWorkFolder) work.keep();
     }
   }
   if (!finishedByInstaller) restartApplication(appDir);

@@ -46,8 +46,8 @@ public:
   // The working folder of the last run, kept on disk after it when
   // setKeepWorkFolder(true) was called (for tests that look inside); empty
   // before any run.
-  QString lastWorkFolder() const { return lastWorkFolder_; }
-  void setKeepWorkFolder(bool keep) { keepWorkFolder_ = keep; }
+  QString lastWorkFolder() const { return m_lastWorkFolder; }
+  void setKeepWorkFolder(bool keep) { m_keepWorkFolder = keep; }
 
   // True when a signed list may replace the installed one: its version is
   // given and not below `installedVersion` (-1: none installed), and its
@@ -113,8 +113,8 @@ private:
   UpdateList localList;
   UpdateListInfo localInfo;
   QByteArray publicKey;  // decoded key; empty: lists are not signed
-  QString lastWorkFolder_;
-  std::atomic<bool> keepWorkFolder_{false};
+  QString m_lastWorkFolder;
+  std::atomic<bool> m_keepWorkFolder{false};
   std::atomic<bool> stopFlag{true};    // true until run() begins, and on request
   std::atomic<bool> stopAsked{false};  // the last setStop; run() never clears it
   bool finishedByInstaller = false;

@@ -33,19 +33,19 @@ bool exists(const QString& path) {
 
 }  // namespace
 
-InstallTransaction::InstallTransaction(const QString& appDir) : appDir_(QDir::cleanPath(appDir)) {}
+InstallTransaction::InstallTransaction(const QString& appDir) : m_appDir(QDir::cleanPath(appDir)) {}
 
 InstallTransaction::~InstallTransaction() {
-  if (!committed_) rollback();
+  if (!m_committed) rollback();
 }
 
 bool InstallTransaction::makeLevels(const QStringList& levels, QString& folder) {
-  folder = appDir_;
+  folder = m_appDir;
   for (const QString& level : levels) {
     folder += '/' + level;
     const bool existed = exists(folder);
     if (!makeFolderLevel(folder.toStdString())) return false;  // a link or a file is refused
-    if (!existed) createdFolders_.append(folder);
+    if (!existed) m_createdFolders.append(folder);
   }
   return true;
 }
@@ -72,7 +72,7 @@ bool InstallTransaction::add(const QString& source, const QString& relative, boo
   if (!in.open(QIODevice::ReadOnly) || !folder.open(folderPath.toStdString()) ||
       !out.createIn(folder, ("." + name + kFreshMark).toStdString()))
     return false;
-  entries_.append(entry);  // from here on rollback removes the new file
+  m_entries.append(entry);  // from here on rollback removes the new file
   if (!copyInto(in, out)) {
     out.discard();
     return false;
@@ -94,7 +94,7 @@ bool InstallTransaction::add(const QString& source, const QString& relative, boo
 }
 
 bool InstallTransaction::commit() {
-  for (Entry& entry : entries_) {
+  for (Entry& entry : m_entries) {
     if (entry.hadTarget && !replaceFile(entry.target.toStdString(), entry.backup.toStdString())) {
       rollback();
       return false;
@@ -105,16 +105,16 @@ bool InstallTransaction::commit() {
       return false;
     }
   }
-  for (const Entry& entry : entries_) {
+  for (const Entry& entry : m_entries) {
     if (entry.hadTarget) QFile::remove(entry.backup);
   }
-  committed_ = true;
+  m_committed = true;
   return true;
 }
 
 void InstallTransaction::rollback() {
-  for (int i = entries_.size() - 1; i >= 0; --i) {
-    const Entry& entry = entries_[i];
+  for (int i = m_entries.size() - 1; i >= 0; --i) {
+    const Entry& entry = m_entries[i];
     if (entry.placed) {
       if (entry.hadTarget) {
         replaceFile(entry.backup.toStdString(), entry.target.toStdString());
@@ -124,7 +124,7 @@ void InstallTransaction::rollback() {
     }
     QFile::remove(entry.fresh);
   }
-  entries_.clear();
-  for (int i = createdFolders_.size() - 1; i >= 0; --i) QDir().rmdir(createdFolders_[i]);
-  createdFolders_.clear();
+  m_entries.clear();
+  for (int i = m_createdFolders.size() - 1; i >= 0; --i) QDir().rmdir(m_createdFolders[i]);
+  m_createdFolders.clear();
 }

@@ -35,7 +35,7 @@ public:
   bool commit();
 
   // Number of files prepared.
-  int size() const { return entries_.size(); }
+  int size() const { return m_entries.size(); }
 
 private:
   struct Entry {
@@ -48,8 +48,8 @@ private:
   void rollback();
   bool makeLevels(const QStringList& levels, QString& folder);
 
-  QString appDir_;
-  QVector<Entry> entries_;
-  QStringList createdFolders_;  // in order of creation
-  bool committed_ = false;
+  QString m_appDir;
+  QVector<Entry> m_entries;
+  QStringList m_createdFolders;  // in order of creation
+  bool m_committed = false;
 };

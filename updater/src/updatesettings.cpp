@@ -19,8 +19,8 @@ QString matchIgnoringCase(const QStringList& keys, const QString& wanted) {
 }  // namespace
 
 SettingsFile::SettingsFile(const QString& path)
-    : settings_(std::make_unique<QSettings>(path.isEmpty() ? defaultPath() : path,
-                                            QSettings::IniFormat)) {}
+    : m_settings(std::make_unique<QSettings>(path.isEmpty() ? defaultPath() : path,
+                                             QSettings::IniFormat)) {}
 
 SettingsFile::~SettingsFile() = default;
 
@@ -28,21 +28,21 @@ QString SettingsFile::defaultPath() {
   return QCoreApplication::applicationDirPath() + "/" + kSettingsFileName;
 }
 
-QString SettingsFile::fileName() const { return settings_->fileName(); }
+QString SettingsFile::fileName() const { return m_settings->fileName(); }
 
 QVariant SettingsFile::value(const QString& group, const QString& key,
                              const QVariant& defaultValue) const {
   QString fullKey = QString("%1/%2").arg(group, key);
-  if (!settings_->contains(fullKey)) {
-    const QString g = matchIgnoringCase(settings_->childGroups(), group);
+  if (!m_settings->contains(fullKey)) {
+    const QString g = matchIgnoringCase(m_settings->childGroups(), group);
     if (g.isEmpty()) return defaultValue;
-    settings_->beginGroup(g);
-    const QString k = matchIgnoringCase(settings_->childKeys(), key);
-    settings_->endGroup();
+    m_settings->beginGroup(g);
+    const QString k = matchIgnoringCase(m_settings->childKeys(), key);
+    m_settings->endGroup();
     if (k.isEmpty()) return defaultValue;
     fullKey = QString("%1/%2").arg(g, k);
   }
-  const QVariant v = settings_->value(fullKey, defaultValue);
+  const QVariant v = m_settings->value(fullKey, defaultValue);
   // The INI reader turns "a,b" into a list; a setting is one text.
   if (v.type() == QVariant::StringList) return v.toStringList().join(',');
   return v;

@@ -34,7 +34,7 @@ public:
   static QString defaultPath();
 
 private:
-  std::unique_ptr<QSettings> settings_;
+  std::unique_ptr<QSettings> m_settings;
 };
 
 // The process-wide settings record. Filled once by load() on the main thread

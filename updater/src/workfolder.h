@@ -31,9 +31,9 @@ public:
   bool remove();
   // Leaves the folder on disk at destruction (a started installer still
   // needs its file).
-  void keep() { keep_ = true; }
+  void keep() { m_keep = true; }
 
 private:
   std::string path_;
-  bool keep_ = false;
+  bool m_keep = false;
 };

@@ -60,13 +60,13 @@ bool emptyFolder(int dir, int depth) {
 }  // namespace
 
 WorkFolder::~WorkFolder() {
-  if (!keep_) remove();
+  if (!m_keep) remove();
 }
 
 bool WorkFolder::create(const std::string& parentUtf8) {
   const QString parent = QString::fromStdString(parentUtf8);
   path_.clear();
-  keep_ = false;
+  m_keep = false;
   QByteArray pattern =
       QFile::encodeName(QDir(parent).absolutePath() + "/" + kNamePrefix + "XXXXXX");
   if (::mkdtemp(pattern.data()) == nullptr) return false;

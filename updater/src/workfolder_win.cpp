@@ -134,12 +134,12 @@ bool emptyFolder(const std::wstring& folder, int depth) {
 }  // namespace
 
 WorkFolder::~WorkFolder() {
-  if (!keep_) remove();
+  if (!m_keep) remove();
 }
 
 bool WorkFolder::create(const std::string& parent) {
   path_.clear();
-  keep_ = false;
+  m_keep = false;
   std::error_code ec;
   const std::filesystem::path base = std::filesystem::absolute(std::filesystem::u8path(parent), ec);
   if (ec) return false;

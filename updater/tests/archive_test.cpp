@@ -45,7 +45,7 @@ QByteArray randomBytes(int size) {
 // they are extracted, <root>/elsewhere is a folder outside the target.
 class ArchiveTest : public ::testing::Test {
 protected:
-  QString root() const { return QString::fromStdString(dir_.str()); }
+  QString root() const { return QString::fromStdString(m_dir.str()); }
   QString target() const { return root() + "/out/target"; }
   QString elsewhere() const { return root() + "/elsewhere"; }
 
@@ -72,7 +72,7 @@ protected:
     EXPECT_EQ(treeOf(elsewhere()), elsewhereTree) << label;
   }
 
-  testsupport::TempDir dir_;
+  testsupport::TempDir m_dir;
 };
 
 TEST_F(ArchiveTest, MadeOnWindows) {

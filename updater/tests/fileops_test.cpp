@@ -22,7 +22,7 @@ using testsupport::writeFileAt;
 
 class FileOpsTest : public ::testing::Test {
 protected:
-  QString root() const { return QString::fromStdString(dir_.str()); }
+  QString root() const { return QString::fromStdString(m_dir.str()); }
   // A file with `data` and permission bits `mode` at `path` below root().
   QString file(const QString& path, const QByteArray& data, int mode = 0644) {
     const QString full = root() + "/" + path;
@@ -35,7 +35,7 @@ protected:
     return QDir(QFileInfo(path).absolutePath())
         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
   }
-  testsupport::TempDir dir_;
+  testsupport::TempDir m_dir;
 };
 
 TEST_F(FileOpsTest, CopyFileToANewPlace) {

@@ -47,55 +47,55 @@ public:
   };
 
   PathServer() {
-    connect(&server_, &QTcpServer::newConnection, this, &PathServer::accept);
-    server_.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, &PathServer::accept);
+    m_server.listen(QHostAddress::LocalHost, 0);
   }
-  QString url() const { return QStringLiteral("http://127.0.0.1:%1/").arg(server_.serverPort()); }
-  void serve(const QByteArray& path, const QList<Answer>& answers) { answers_[path] = answers; }
+  QString url() const { return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort()); }
+  void serve(const QByteArray& path, const QList<Answer>& answers) { m_answers[path] = answers; }
   // The paths asked for, in order of arrival.
-  QList<QByteArray> requests() const { return requests_; }
+  QList<QByteArray> requests() const { return m_requests; }
   void release() {
-    if (held_.isNull()) return;
-    held_->write(heldBody_);
-    held_->disconnectFromHost();
-    held_ = nullptr;
+    if (m_held.isNull()) return;
+    m_held->write(m_heldBody);
+    m_held->disconnectFromHost();
+    m_held = nullptr;
   }
 
 private:
   void accept() {
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
       connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
       connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onData(socket); });
     }
   }
 
   void onData(QTcpSocket* socket) {
-    QByteArray& pending = pending_[socket];
+    QByteArray& pending = m_pending[socket];
     pending += socket->readAll();
     if (!pending.contains("\r\n\r\n")) return;
     const QByteArray path = pending.split(' ').value(1).mid(1);  // "GET /path HTTP/1.1"
-    pending_.remove(socket);
-    requests_.append(path);
-    QList<Answer>& list = answers_[path];
+    m_pending.remove(socket);
+    m_requests.append(path);
+    QList<Answer>& list = m_answers[path];
     const Answer answer = list.isEmpty() ? Answer{404, "missing", false}
                                          : (list.size() > 1 ? list.takeFirst() : list.front());
     socket->write("HTTP/1.1 " + QByteArray::number(answer.status) + " X\r\nContent-Length: " +
                   QByteArray::number(answer.body.size()) + "\r\nConnection: close\r\n\r\n");
     if (answer.hold) {
-      held_ = socket;
-      heldBody_ = answer.body;
+      m_held = socket;
+      m_heldBody = answer.body;
       return;
     }
     socket->write(answer.body);
     socket->disconnectFromHost();
   }
 
-  QTcpServer server_;
-  QHash<QByteArray, QList<Answer>> answers_;
-  QHash<QTcpSocket*, QByteArray> pending_;
-  QList<QByteArray> requests_;
-  QPointer<QTcpSocket> held_;
-  QByteArray heldBody_;
+  QTcpServer m_server;
+  QHash<QByteArray, QList<Answer>> m_answers;
+  QHash<QTcpSocket*, QByteArray> m_pending;
+  QList<QByteArray> m_requests;
+  QPointer<QTcpSocket> m_held;
+  QByteArray m_heldBody;
 };
 
 // Settings for an update from `server` into the application folder of this

@@ -37,30 +37,31 @@ const char* const kStrangerId = "65534";
 class StrangerScript {
 public:
   StrangerScript(const QString& script, bool background) {
-    process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start("setpriv", {QString("--reuid=") + kStrangerId, QString("--regid=") + kStrangerId,
-                               "--clear-groups", "/bin/sh", "-c", script});
-    process_.waitForStarted();
-    if (!background) process_.waitForFinished(60000);
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start("setpriv",
+                    {QString("--reuid=") + kStrangerId, QString("--regid=") + kStrangerId,
+                     "--clear-groups", "/bin/sh", "-c", script});
+    m_process.waitForStarted();
+    if (!background) m_process.waitForFinished(60000);
   }
   ~StrangerScript() {
-    if (process_.state() != QProcess::NotRunning) {
-      process_.kill();  // our own child, by its handle
-      process_.waitForFinished();
+    if (m_process.state() != QProcess::NotRunning) {
+      m_process.kill();  // our own child, by its handle
+      m_process.waitForFinished();
     }
   }
   bool succeeded() const {
-    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+    return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
   }
-  QByteArray output() { return output_ += process_.readAll(); }
+  QByteArray output() { return m_output += m_process.readAll(); }
   // Waits (at most `limitMs`) until the script has printed `text`.
   bool printed(const QByteArray& text, int limitMs) {
     return waitUntil([&] { return output().contains(text); }, limitMs);
   }
 
 private:
-  QProcess process_;
-  QByteArray output_;
+  QProcess m_process;
+  QByteArray m_output;
 };
 
 class HostileEndToEnd : public ::testing::Test {

@@ -25,51 +25,51 @@ public:
   // Serves `rootFolder`; port() is 0 when the server did not come up. The
   // request log goes to `requestLog` when given.
   explicit StockHttpServer(const QString& rootFolder, const QString& requestLog = QString())
-      : requestLog_(requestLog) {
-    process_.setStandardErrorFile(requestLog.isEmpty() ? QProcess::nullDevice() : requestLog);
-    process_.start("python3", {"-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
-                               rootFolder, "0"});
-    if (!process_.waitForStarted(10000)) return;
+      : m_requestLog(requestLog) {
+    m_process.setStandardErrorFile(requestLog.isEmpty() ? QProcess::nullDevice() : requestLog);
+    m_process.start("python3", {"-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
+                                rootFolder, "0"});
+    if (!m_process.waitForStarted(10000)) return;
     // The server prints "Serving HTTP on 127.0.0.1 port N (...)" once bound.
     const QRegularExpression announce("port (\\d+)");
     QByteArray out;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 20000 && process_.state() == QProcess::Running) {
-      process_.waitForReadyRead(200);
-      out += process_.readAllStandardOutput();
+    while (clock.elapsed() < 20000 && m_process.state() == QProcess::Running) {
+      m_process.waitForReadyRead(200);
+      out += m_process.readAllStandardOutput();
       const QRegularExpressionMatch m = announce.match(QString::fromLatin1(out));
       if (m.hasMatch()) {
-        port_ = static_cast<quint16>(m.captured(1).toUInt());
+        m_port = static_cast<quint16>(m.captured(1).toUInt());
         break;
       }
     }
   }
   ~StockHttpServer() {
-    if (process_.state() != QProcess::NotRunning) {
-      process_.kill();  // our own child, by its handle
-      process_.waitForFinished(5000);
+    if (m_process.state() != QProcess::NotRunning) {
+      m_process.kill();  // our own child, by its handle
+      m_process.waitForFinished(5000);
     }
   }
   StockHttpServer(const StockHttpServer&) = delete;
   StockHttpServer& operator=(const StockHttpServer&) = delete;
 
-  quint16 port() const { return port_; }
+  quint16 port() const { return m_port; }
   QString url(const QString& path) const {
-    return QString("http://127.0.0.1:%1/%2").arg(port_).arg(path);
+    return QString("http://127.0.0.1:%1/%2").arg(m_port).arg(path);
   }
 
   // How often the request log shows a GET of "/<path>" answered with 200.
   int served(const QString& path) const {
-    QFile log(requestLog_);
+    QFile log(m_requestLog);
     if (!log.open(QIODevice::ReadOnly)) return 0;
     return log.readAll().count("\"GET /" + path.toUtf8() + " HTTP/1.1\" 200");
   }
 
 private:
-  QString requestLog_;
-  QProcess process_;
-  quint16 port_ = 0;
+  QString m_requestLog;
+  QProcess m_process;
+  quint16 m_port = 0;
 };
 
 class FaultServer : public QObject {
@@ -96,63 +96,63 @@ public:
   };
 
   FaultServer() {
-    connect(&server_, &QTcpServer::newConnection, this, &FaultServer::accept);
-    server_.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, &FaultServer::accept);
+    m_server.listen(QHostAddress::LocalHost, 0);
   }
 
-  void setScript(const Script& script) { script_ = script; }
-  quint16 port() const { return server_.serverPort(); }
+  void setScript(const Script& script) { m_script = script; }
+  quint16 port() const { return m_server.serverPort(); }
   QString url(const QString& path) const {
     return QString("http://127.0.0.1:%1/%2").arg(port()).arg(path);
   }
-  int connections() const { return connections_; }
+  int connections() const { return m_connections; }
   // The head of the last request received (request line and headers).
-  QByteArray lastRequest() const { return lastRequest_; }
+  QByteArray lastRequest() const { return m_lastRequest; }
 
   // Sends the held-back rest of the body (Ending::Hold) and closes.
   void release() {
-    if (held_.isNull()) return;
-    held_->write(script_.body.mid(static_cast<int>(sentBytes())));
-    held_->flush();  // may run inside another socket's handler: push it out now
-    held_->disconnectFromHost();
-    held_ = nullptr;
+    if (m_held.isNull()) return;
+    m_held->write(m_script.body.mid(static_cast<int>(sentBytes())));
+    m_held->flush();  // may run inside another socket's handler: push it out now
+    m_held->disconnectFromHost();
+    m_held = nullptr;
   }
 
 private:
   qint64 sentBytes() const {
-    return script_.firstPart < 0 ? script_.body.size()
-                                 : qMin(script_.firstPart, qint64(script_.body.size()));
+    return m_script.firstPart < 0 ? m_script.body.size()
+                                  : qMin(m_script.firstPart, qint64(m_script.body.size()));
   }
 
   void accept() {
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
-      ++connections_;
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+      ++m_connections;
       connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
       connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onRequestData(socket); });
     }
   }
 
   void onRequestData(QTcpSocket* socket) {
-    QByteArray& pending = buffers_[socket];
+    QByteArray& pending = m_buffers[socket];
     pending += socket->readAll();
     const int end = pending.indexOf("\r\n\r\n");
     if (end < 0) return;
-    lastRequest_ = pending.left(end);
-    buffers_.remove(socket);
-    if (script_.answer) respond(socket);
+    m_lastRequest = pending.left(end);
+    m_buffers.remove(socket);
+    if (m_script.answer) respond(socket);
   }
 
   void respond(QTcpSocket* socket) {
     QByteArray head =
-        "HTTP/1.1 " + QByteArray::number(script_.status) + " " + script_.reason + "\r\n";
-    if (script_.sendLength)
-      head += "Content-Length: " + QByteArray::number(script_.body.size()) + "\r\n";
-    for (const QByteArray& h : script_.headers) head += h + "\r\n";
+        "HTTP/1.1 " + QByteArray::number(m_script.status) + " " + m_script.reason + "\r\n";
+    if (m_script.sendLength)
+      head += "Content-Length: " + QByteArray::number(m_script.body.size()) + "\r\n";
+    for (const QByteArray& h : m_script.headers) head += h + "\r\n";
     head += "Connection: close\r\n\r\n";
     socket->write(head);
-    if (script_.firstPartDelayMs > 0) {
+    if (m_script.firstPartDelayMs > 0) {
       QPointer<QTcpSocket> guarded(socket);
-      QTimer::singleShot(script_.firstPartDelayMs, this, [this, guarded] {
+      QTimer::singleShot(m_script.firstPartDelayMs, this, [this, guarded] {
         if (!guarded.isNull()) sendBody(guarded);
       });
     } else {
@@ -161,38 +161,38 @@ private:
   }
 
   void sendBody(QTcpSocket* socket) {
-    socket->write(script_.body.left(static_cast<int>(sentBytes())));
-    switch (script_.ending) {
+    socket->write(m_script.body.left(static_cast<int>(sentBytes())));
+    switch (m_script.ending) {
       case Ending::Complete:
-        socket->write(script_.body.mid(static_cast<int>(sentBytes())));
+        socket->write(m_script.body.mid(static_cast<int>(sentBytes())));
         socket->disconnectFromHost();
         break;
       case Ending::Drop: socket->disconnectFromHost(); break;
       case Ending::Stall: break;
-      case Ending::Hold: held_ = socket; break;
+      case Ending::Hold: m_held = socket; break;
       case Ending::Trickle: trickle(socket, sentBytes()); break;
     }
   }
 
   void trickle(QTcpSocket* socket, qint64 at) {
     QPointer<QTcpSocket> guarded(socket);
-    QTimer::singleShot(script_.trickleMs, this, [this, guarded, at] {
+    QTimer::singleShot(m_script.trickleMs, this, [this, guarded, at] {
       if (guarded.isNull() || guarded->state() != QAbstractSocket::ConnectedState) return;
-      if (at >= script_.body.size()) {
+      if (at >= m_script.body.size()) {
         guarded->disconnectFromHost();
         return;
       }
-      guarded->write(script_.body.mid(static_cast<int>(at), 1));
+      guarded->write(m_script.body.mid(static_cast<int>(at), 1));
       trickle(guarded, at + 1);
     });
   }
 
-  QTcpServer server_;
-  Script script_;
-  int connections_ = 0;
-  QByteArray lastRequest_;
-  QHash<QTcpSocket*, QByteArray> buffers_;
-  QPointer<QTcpSocket> held_;
+  QTcpServer m_server;
+  Script m_script;
+  int m_connections = 0;
+  QByteArray m_lastRequest;
+  QHash<QTcpSocket*, QByteArray> m_buffers;
+  QPointer<QTcpSocket> m_held;
 };
 
 }  // namespace testsupport

@@ -17,22 +17,22 @@ namespace testsupport {
 class ScopedEnv {
 public:
   ScopedEnv(const char* name, const QString& value)
-      : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+      : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name)) {
     qputenv(name, QFile::encodeName(value));
   }
   ~ScopedEnv() {
-    if (had_)
-      qputenv(name_, old_);
+    if (m_had)
+      qputenv(m_name, m_old);
     else
-      qunsetenv(name_);
+      qunsetenv(m_name);
   }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-  const char* name_;
-  QByteArray old_;
-  bool had_;
+  const char* m_name;
+  QByteArray m_old;
+  bool m_had;
 };
 
 // Writes `text` to `path` (replacing it) and makes the file executable.

@@ -28,20 +28,20 @@ namespace {
 class Child {
 public:
   Child(const QString& program, const QStringList& args) {
-    proc_.start(program, args);
-    proc_.waitForStarted();
+    m_proc.start(program, args);
+    m_proc.waitForStarted();
   }
   ~Child() {
-    if (proc_.state() != QProcess::NotRunning) {
-      proc_.kill();
-      proc_.waitForFinished();
+    if (m_proc.state() != QProcess::NotRunning) {
+      m_proc.kill();
+      m_proc.waitForFinished();
     }
   }
-  qint64 pid() const { return proc_.processId(); }
-  QProcess& process() { return proc_; }
+  qint64 pid() const { return m_proc.processId(); }
+  QProcess& process() { return m_proc; }
 
 private:
-  QProcess proc_;
+  QProcess m_proc;
 };
 
 QString dirOf(const testsupport::TempDir& dir) { return QString::fromStdString(dir.str()); }

@@ -87,8 +87,8 @@ void writeFile(const QString& path, const QByteArray& data) {
 class DownloadTest : public ::testing::Test {
 protected:
   void SetUp() override { testsupport::qtTestApp(); }
-  QString root() const { return QString::fromStdString(dir_.str()); }
-  testsupport::TempDir dir_;
+  QString root() const { return QString::fromStdString(m_dir.str()); }
+  testsupport::TempDir m_dir;
 };
 
 TEST_F(DownloadTest, SmallFileIntoFoldersThatDoNotExistYet) {

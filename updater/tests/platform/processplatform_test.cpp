@@ -62,28 +62,28 @@ fs::path programFolder() {
 class Child {
 public:
   explicit Child(const std::string& tag) {
-    name_ = "gkchild_" + tag + "_" + std::to_string(::GetCurrentProcessId()) + ".exe";
-    exe_ = dir_.path() / name_;
-    fs::copy_file(programFolder() / GK_CHILD_PROGRAM, exe_);
+    m_name = "gkchild_" + tag + "_" + std::to_string(::GetCurrentProcessId()) + ".exe";
+    m_exe = m_dir.path() / m_name;
+    fs::copy_file(programFolder() / GK_CHILD_PROGRAM, m_exe);
   }
   // Stops every copy still running (a failed test must not leave any).
   ~Child() {
-    while (const std::int64_t pid = processplatform::findProcessByName(name_, std::string()))
+    while (const std::int64_t pid = processplatform::findProcessByName(m_name, std::string()))
       if (!processplatform::killProcess(pid, 0)) break;
   }
   // Starts one copy with "<mode>|<report>"; returns the report path.
   fs::path start(const std::string& mode, const std::string& report, int startMode = StartOpen) {
-    const fs::path file = dir_.path() / report;
-    EXPECT_TRUE(processplatform::startProgram(utf8Of(exe_), startMode, mode + "|" + utf8Of(file)));
+    const fs::path file = m_dir.path() / report;
+    EXPECT_TRUE(processplatform::startProgram(utf8Of(m_exe), startMode, mode + "|" + utf8Of(file)));
     return file;
   }
-  const std::string& name() const { return name_; }
-  fs::path folder() const { return dir_.path(); }
+  const std::string& name() const { return m_name; }
+  fs::path folder() const { return m_dir.path(); }
 
 private:
-  testsupport::TempDir dir_;
-  std::string name_;
-  fs::path exe_;
+  testsupport::TempDir m_dir;
+  std::string m_name;
+  fs::path m_exe;
 };
 
 }  // namespace
