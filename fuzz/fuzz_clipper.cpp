@@ -1,6 +1,7 @@
 // The clipper: the bytes are decoded into two to six shapes whose loops are
-// circles or closed chains of segments and arcs (coordinates within +-16,
-// circle radii up to 8, arc radii up to 1000 drawing units), and a sequence of clip types. Execute
+// circles or closed chains of segments and arcs (coordinates within +-4,
+// circle radii up to 2, arc radii up to 250 drawing units), and a sequence
+// of clip types. Execute
 // must not crash; an unknown type gives no result; otherwise every result
 // boundary is finite, closed, lies inside the union of the operands' boxes
 // widened by the sampling tolerance plus one grid step, and every result
@@ -25,10 +26,14 @@ namespace {
 // The clipper's sampling (chord) tolerance and grid step, drawing units.
 constexpr double kSampleTol = 0.00254;
 constexpr double kGridStep = 0.000254;
-// Coordinates are int16 / 2048: within +-16 drawing units, fine enough to
-// land on and between grid points, small enough that a run stays fast.
-constexpr double kCoordScale = 1.0 / 2048.0;
-constexpr double kMaxRadius = 1000.0;
+// Coordinates are int16 / 8192: within +-4 drawing units, about two values
+// per grid step, so points land on, between and within one step of each
+// other's grid points. The scale sets the run's speed: a circle of radius r
+// samples to about 2.2 * sqrt(r / 0.00254) points, and the sweep, not the
+// geometry, is the cost (at +-16 and radii up to 8 a run took 5 ms).
+constexpr double kCoordScale = 1.0 / 8192.0;
+constexpr double kMaxRadius = 250.0;
+constexpr double kMaxCircleRadius = 2.0;
 // Consecutive members of a result loop meet within this (drawing units).
 constexpr double kJoinTol = 1e-6;
 
@@ -73,7 +78,7 @@ GkCompositeCurve2d* loop(FuzzedDataProvider& in) {
   const int kind = in.ConsumeIntegralInRange(0, 3);
   if (kind == 0) {  // a circle
     const AcGePoint2d c = point(in);
-    const double r = in.ConsumeIntegralInRange(1, 65535) / 65535.0 * 8.0;
+    const double r = in.ConsumeIntegralInRange(1, 65535) / 65535.0 * kMaxCircleRadius;
     auto circle = std::make_unique<AcGeCircArc2d>(c, r);
     if (in.ConsumeBool()) circle->SetIsCCW(true);
     curve->append(circle.release());

@@ -6,7 +6,8 @@
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 # FUZZ_PARALLEL=N runs N targets at a time (default 1); the working corpora
 # (build-fuzz/corpus/<target>) grow from run to run, crash inputs go to
-# build-fuzz/artifacts/<target>/; FUZZ_BUILD_DIR names another build folder.
+# build-fuzz/artifacts/<target>/; FUZZ_BUILD_DIR names another build folder,
+# FUZZ_TMPDIR the scratch folder of the file targets (default /dev/shm).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -35,6 +36,10 @@ export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$top/fuzz/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
+# The file targets (settings, archives) write and remove a folder per input:
+# on a memory file system that costs a fifth of what it costs on disk.
+if [ -z "${FUZZ_TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then FUZZ_TMPDIR=/dev/shm; fi
+if [ -n "${FUZZ_TMPDIR:-}" ]; then export TMPDIR="$FUZZ_TMPDIR"; fi
 
 # run_one TARGET: fuzzes it for $seconds; the log lands in $build/logs.
 run_one() {
