@@ -4,6 +4,8 @@
 # it), the .deb and .tar.gz made and checked (scripts/package_test.sh), then
 # the whole test suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Installs what is missing.
+# GK_WARNINGS_AS_ERRORS=ON (as CI sets it) fails the builds on any warning
+# in our own code.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -14,8 +16,10 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export LSAN_OPTIONS="suppressions=$top/cmake/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+werror=-DGK_WARNINGS_AS_ERRORS=${GK_WARNINGS_AS_ERRORS:-OFF}
+
 echo "== build"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGK_BUILD_TESTS=ON >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGK_BUILD_TESTS=ON "$werror" >/dev/null
 cmake --build build -j"$jobs"
 
 echo "== installed package: a client built with find_package(Engine CONFIG)"
@@ -36,7 +40,7 @@ fi
 
 if [ "${GK_SKIP_SANITIZERS:-0}" != "1" ]; then
   echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DGK_SANITIZE=ON -DGK_BUILD_TESTS=ON >/dev/null
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DGK_SANITIZE=ON -DGK_BUILD_TESTS=ON "$werror" >/dev/null
   cmake --build build-asan -j"$jobs"
   (cd build-asan && ctest --output-on-failure -j"$jobs")
 fi
