@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, a client built against the
-# installed Engine package, the test suite (the installation tests among
-# it), the .deb and .tar.gz made and checked (scripts/package_test.sh), then
-# the whole test suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Installs what is missing.
+# installed Engine package, the installed library's exported symbols
+# checked, the test suite (the installation tests among it), the .deb and
+# .tar.gz made and checked (scripts/package_test.sh), then the whole test
+# suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing.
 # GK_WARNINGS_AS_ERRORS=ON (as CI sets it) fails the builds on any warning
 # in our own code.
 set -euo pipefail
@@ -30,6 +31,7 @@ cmake -S engine/tests/client -B build/install-check/client \
 cmake --build build/install-check/client -j"$jobs" >/dev/null
 LD_LIBRARY_PATH="$top/build/install-check/prefix/lib:${LD_LIBRARY_PATH:-}" \
   build/install-check/client/engine_client
+cmake -DLIBRARY="$top/build/install-check/prefix/lib/libEngine.so" -P engine/tests/private_symbols.cmake
 
 echo "== tests"
 (cd build && ctest --output-on-failure -j"$jobs")
