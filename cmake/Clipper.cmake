@@ -1,7 +1,11 @@
 # ClipperLib 6.4.2 compiled from Debian's source package (fetched into the
 # dependency cache by scripts/setup.sh) with its Z coordinate (use_xyz):
 # every IntPoint carries a 64-bit Z through clipping. Static and
-# position-independent so that it links privately into the shared Engine.
+# position-independent so that it links privately into the shared Engine;
+# its symbols stay hidden there.
+include_guard(GLOBAL)
+cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH gk_tree)
+set(GK_DEPS_DIR "${gk_tree}/.deps" CACHE PATH "Dependency cache filled by scripts/setup.sh")
 set(GK_CLIPPER_VERSION "6.4.2")
 set(GK_CLIPPER_DIR "${GK_DEPS_DIR}/polyclipping/cpp")
 if(NOT EXISTS "${GK_CLIPPER_DIR}/clipper.cpp" OR NOT EXISTS "${GK_CLIPPER_DIR}/clipper.hpp")
