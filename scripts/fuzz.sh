@@ -29,7 +29,8 @@ declare -A dict=([fuzz_updatelist]=updatelist [fuzz_settings]=settings
 
 echo "== building the fuzz targets in $build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang-14 \
-  -DCMAKE_CXX_COMPILER=clang++-14 -DGK_BUILD_FUZZ=ON -DGK_BUILD_TESTS=OFF >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++-14 -DGK_BUILD_FUZZ=ON -DGK_BUILD_TESTS=OFF \
+  -DGK_WARNINGS_AS_ERRORS="${GK_WARNINGS_AS_ERRORS:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >/dev/null
 
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"

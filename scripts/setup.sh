@@ -44,8 +44,15 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 # ClipperLib 6.4.2 from Debian's source package: Debian's binary package is
-# built without use_xyz, so we compile clipper.cpp ourselves.
+# built without use_xyz, so we compile clipper.cpp ourselves. Exactly this
+# version: the clipper glue depends on its behaviour, so a missing source
+# package or any other version stops here with the reason, never falls back.
+clipper_version=6.4.2
+clipper_package=libpolyclipping=6.4.2-7
 clipper_dir="$cache/polyclipping"
+fail() { echo "setup: $*" >&2; exit 1; }
+# $1 clipper.hpp: its CLIPPER_VERSION.
+clipper_header_version() { sed -n 's/^#define CLIPPER_VERSION "\(.*\)".*/\1/p' "$1"; }
 if [ ! -f "$clipper_dir/cpp/clipper.cpp" ]; then
   if ! grep -rqsE '^(deb-src .*bookworm|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     echo "setup: adding a deb-src entry for bookworm main"
@@ -56,13 +63,20 @@ if [ ! -f "$clipper_dir/cpp/clipper.cpp" ]; then
   apt_update
   rm -rf "$cache/src-download"
   mkdir -p "$cache/src-download"
-  (cd "$cache/src-download" && apt-get source -qq --download-only libpolyclipping=6.4.2-7 2>/dev/null \
-     || apt-get source -qq --download-only libpolyclipping)
-  (cd "$cache/src-download" && dpkg-source -x --skip-patches ./*.dsc unpacked >/dev/null)
+  (cd "$cache/src-download" && apt-get source -qq --download-only "$clipper_package") \
+    || fail "apt-get source $clipper_package failed; ClipperLib $clipper_version is needed" \
+      "exactly (is the bookworm deb-src entry reachable?)"
+  (cd "$cache/src-download" && dpkg-source -x --skip-patches ./*.dsc unpacked >/dev/null) \
+    || fail "unpacking the $clipper_package source package failed"
   rm -rf "$clipper_dir"
   mkdir -p "$cache"
   mv "$cache/src-download/unpacked" "$clipper_dir"
   rm -rf "$cache/src-download"
 fi
-test -f "$clipper_dir/cpp/clipper.cpp"
+for f in clipper.cpp clipper.hpp; do
+  [ -f "$clipper_dir/cpp/$f" ] || fail "$clipper_dir/cpp/$f is missing; remove $clipper_dir and run again"
+done
+found=$(clipper_header_version "$clipper_dir/cpp/clipper.hpp")
+[ "$found" = "$clipper_version" ] \
+  || fail "$clipper_dir holds ClipperLib '${found:-unknown}', not $clipper_version; remove it and run again"
 echo "setup: ready"

@@ -3,7 +3,8 @@
 # GoogleTest from Debian's sources, Engine as a DLL with its tests and the
 # Windows platform layers with theirs, all cross-compiled with mingw-w64 into
 # build-windows/, then run under Wine in a fresh prefix inside that folder,
-# without a display. Installs what is missing.
+# without a display. Installs what is missing. GK_WARNINGS_AS_ERRORS=ON (as
+# CI sets it) fails the build on any warning in our own code.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -48,7 +49,8 @@ trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 
 echo "== build"
 cmake -S cmake/windows -B "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
+  -DGK_WARNINGS_AS_ERRORS="${GK_WARNINGS_AS_ERRORS:-OFF}" >/dev/null
 # The mingw runtime DLLs beside the programs (test discovery runs them).
 mkdir -p "$out/build/bin"
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do

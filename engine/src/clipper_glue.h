@@ -19,11 +19,9 @@
 // Tags are only compared for equality; step tells a continuous run from one
 // that the clipping cut (a "jump").
 //
-// The functions are exported only so that the engine's own tests can reach
-// them; this header is not installed.
+// Nothing here is exported: the engine's own tests and benchmarks reach it
+// by linking the library's objects; this header is not installed.
 #pragma once
-
-#include <engine/engine_export.h>
 
 #include <engine/circarc2d.h>
 #include <engine/clipper.h>
@@ -53,7 +51,7 @@ constexpr ClipperLib::cInt kOutOfRange = ClipperLib::cInt(1) << 62;
 
 // round(v * kScale): halves away from zero, in 64 bits. kOutOfRange for
 // non-finite or too large values.
-ENGINE_EXPORT ClipperLib::cInt ToInt(double v);
+ClipperLib::cInt ToInt(double v);
 // The way back: c / kScale.
 inline double FromInt(ClipperLib::cInt c) { return static_cast<double>(c) / kScale; }
 
@@ -63,7 +61,7 @@ inline double FromInt(ClipperLib::cInt c) { return static_cast<double>(c) / kSca
 // Z = 0 (the caller tags them afterwards), keeping the running trapezoid sum
 // sum += (x + prevX) * (prevY - y) (minus twice the signed area) and the
 // largest coordinate step between consecutive path points.
-class ENGINE_EXPORT ClipperArcSample : public GkSampleXY {
+class ClipperArcSample : public GkSampleXY {
 public:
   // emitFirst: write the first point (else it is dropped, being the previous
   // member's end, already in the path). path is not owned.
@@ -91,7 +89,7 @@ namespace clipper_glue {
 // arc is sampled, so AddShape writes provisional tags (circle number + 1)
 // and Finish turns them into key * kTagBase + step in every path set that
 // AddShape wrote to. Path sets must stay where they are until then.
-class ENGINE_EXPORT PathBuilder {
+class PathBuilder {
 public:
   // Appends one path per loop with members: entry 0 as an outer path
   // (counter-clockwise), the others as holes (clockwise). A loop of one arc
@@ -151,8 +149,8 @@ struct Operands {
 // Converts every shape up front (one builder, so circles share keys across
 // the whole call) and groups the clip shapes by runs of equal types. types
 // must have shapes.size() - 1 entries, or none for one shape (a union pass).
-ENGINE_EXPORT void BuildOperands(const std::vector<GkShape*>& shapes,
-                                 const std::vector<GkClipType>& types, Operands& out);
+void BuildOperands(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& types,
+                   Operands& out);
 
 // ClipperLib's fill callback for points it creates where two edges cross:
 // when both edges are chords of one circle (all four ends carry its tag,
@@ -160,13 +158,13 @@ ENGINE_EXPORT void BuildOperands(const std::vector<GkShape*>& shapes,
 // band and gets the negated tag, "created on this circle" (so do the points
 // where a strip border cuts a chord, see clipper_strips.cpp). Readers take a negated tag as part of
 // the circle's run but never build an arc through it.
-ENGINE_EXPORT void FillCrossingTag(ClipperLib::IntPoint& e1bot, ClipperLib::IntPoint& e1top,
-                                   ClipperLib::IntPoint& e2bot, ClipperLib::IntPoint& e2top,
-                                   ClipperLib::IntPoint& pt);
+void FillCrossingTag(ClipperLib::IntPoint& e1bot, ClipperLib::IntPoint& e1top,
+                     ClipperLib::IntPoint& e2bot, ClipperLib::IntPoint& e2top,
+                     ClipperLib::IntPoint& pt);
 
 // One ring of ClipperLib's output back to a loop of segments and arcs;
 // nullptr for an empty path. The caller owns the result.
-ENGINE_EXPORT GkCompositeCurve2d* PathToComposite(const ClipperLib::Path& path);
+GkCompositeCurve2d* PathToComposite(const ClipperLib::Path& path);
 
 // The nesting of result rings: roots are outer rings, their children holes,
 // the holes' children outer rings again (islands). Contours are not owned.
@@ -188,9 +186,9 @@ struct RingForest {
 
 // Every root of the forest with its holes becomes a shape appended to result
 // (owned by the caller); islands follow the shape that has the hole.
-ENGINE_EXPORT void ForestToShapes(const RingForest& forest, std::vector<GkShape*>& result);
+void ForestToShapes(const RingForest& forest, std::vector<GkShape*>& result);
 // The same for a ClipperLib tree.
-ENGINE_EXPORT void TreeToShapes(const ClipperLib::PolyTree& tree, std::vector<GkShape*>& result);
+void TreeToShapes(const ClipperLib::PolyTree& tree, std::vector<GkShape*>& result);
 
 // One ClipperLib pass with the positive fill rule on both sets, the way
 // Execute runs it. Rings that touch nothing else skip the sweep, and groups
@@ -203,16 +201,16 @@ struct PassResult {
   std::vector<std::unique_ptr<ClipperLib::PolyTree>> trees;
   std::deque<ClipperLib::Path> rings;
 };
-ENGINE_EXPORT bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip,
-                           GkClipType type, ClipperLib::Paths& solution);
-ENGINE_EXPORT bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip,
-                           GkClipType type, PassResult& result);
+bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip, GkClipType type,
+             ClipperLib::Paths& solution);
+bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip, GkClipType type,
+             PassResult& result);
 
 // Tests only: every pass runs as one plain ClipperLib sweep, the reference
 // the short ways are compared with.
-ENGINE_EXPORT void SetPlainSweep(bool plain);
+void SetPlainSweep(bool plain);
 // Tests only: groups above minVertices run in strips of perStrip vertices;
 // 0 restores the library's sizes.
-ENGINE_EXPORT void SetStripSize(std::size_t minVertices, std::size_t perStrip);
+void SetStripSize(std::size_t minVertices, std::size_t perStrip);
 
 }  // namespace clipper_glue
