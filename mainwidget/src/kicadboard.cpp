@@ -65,11 +65,21 @@ QString text(const SExpr& parent, const char* name) {
 }
 
 double strokeWidth(const SExpr& item) {
-  if (const SExpr* w = item.find("width")) return number(*w, 1);
-  if (const SExpr* stroke = item.find("stroke")) {
-    if (const SExpr* w = stroke->find("width")) return number(*w, 1);
+  const SExpr* w = item.find("width");
+  if (w == nullptr) {
+    if (const SExpr* stroke = item.find("stroke")) w = stroke->find("width");
   }
-  return 0.0;
+  if (w == nullptr) return 0.0;
+  const double width = number(*w, 1);
+  // Half a stroke is a radius (its corners and ends are circles): bounded
+  // like every other radius, or a huge one would be sampled for ever.
+  // Zero and negative widths mean no stroke and stay as read.
+  if (!(width <= 2 * designformat::kMaxRadius)) {
+    refuse(item, QStringLiteral("(%1): the stroke width must be at most %2")
+                     .arg(QString::fromUtf8(item.head()))
+                     .arg(2 * designformat::kMaxRadius));
+  }
+  return width;
 }
 
 bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint& s,

@@ -36,7 +36,8 @@ const SExpr& need(const SExpr& parent, const char* name);
 // Text of the first atom after the head of (name "text") inside parent;
 // empty when absent.
 QString text(const SExpr& parent, const char* name);
-// A stroke width: (width W) or (stroke (width W)); 0 when absent.
+// A stroke width: (width W) or (stroke (width W)); 0 when absent. Refused
+// beyond twice the radius limit (half a stroke is a radius).
 double strokeWidth(const SExpr& item);
 // The arc of a graphic or track, placed by at: (start) (mid) (end), or in
 // formats before KiCad 6 (start CENTRE) (end START) (angle SWEEP), the

@@ -315,6 +315,16 @@ TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
       {"old arc radius beyond the limit",
        boardText("  (gr_arc (start 0 0) (end 2000 0) (angle 90) (layer \"F.Cu\") (width 0.1))\n"),
        "line 6: (gr_arc): the arc radius must be positive and at most 1000"},
+      // A stroke of 1e126 around a polygon: every corner a circle that the
+      // audit would sample for ever (found by fuzzing, in a custom pad).
+      {"polygon stroke beyond the limit",
+       boardText("  (gr_poly (pts (xy 0 0) (xy 1 0) (xy 1 1)) (layer \"F.Cu\") (width 1e126))\n"),
+       "line 6: (gr_poly): the stroke width must be at most 2000"},
+      {"custom pad primitive stroke beyond the limit",
+       boardText("  (footprint \"x\" (at 1 1)\n"
+                 "    (pad \"1\" smd custom (at 0 0) (size 1 1) (layers \"F.Cu\")\n"
+                 "      (primitives (gr_poly (pts (xy 0 0) (xy 1 0) (xy 1 1)) (width 3e3)))))\n"),
+       "line 8: (gr_poly): the stroke width must be at most 2000"},
       {"not a board", "(kicad_sch (version 20211014))", "not a KiCad board"},
       {"too old", "(kicad_pcb (version 20160815))", "older than KiCad 5.0"},
   };
