@@ -77,7 +77,6 @@ private:
   void MergeIntoFirstArc(std::size_t r);
 
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-  static constexpr double kPi = 3.14159265358979323846;
   static constexpr double kRunLengthSlack = 0.25;
   static constexpr double kRunLengthGrid = 4.0 / kScale;
   // Hops of at most this many grid units (|dX| + |dY|) have no direction.
@@ -176,7 +175,7 @@ double RingReader::RunLength(std::size_t first, std::size_t len) const {
 
 bool RingReader::Follows(const AcGeCircArc2d& arc, std::size_t first, std::size_t len) const {
   const double run = RunLength(first, len);
-  const double along = arc.IsCircle() ? 2.0 * kPi * arc.radius() : arc.GetArcLength();
+  const double along = arc.IsCircle() ? gk::k2Pi * arc.radius() : arc.GetArcLength();
   return std::isfinite(along) && std::fabs(along - run) <= kRunLengthSlack * run + kRunLengthGrid;
 }
 

@@ -318,6 +318,12 @@ TEST(Pow, PointPowerIsPerCoordinateWithoutGuard) {
 }
 
 TEST(UnitConversion, FactorsAndRoundTrips) {
+  // The factors are exactly the specified doubles (180/pi, pi/180, 200/pi,
+  // pi/200).
+  EXPECT_EQ(GkMath::Rad2Deg(1.0), 57.29577951308232);
+  EXPECT_EQ(GkMath::Deg2Rad(1.0), 0.017453292519943295);
+  EXPECT_EQ(GkMath::Rad2Gra(1.0), 63.66197723675813);
+  EXPECT_EQ(GkMath::Gra2Rad(1.0), 0.015707963267948967);
   EXPECT_DOUBLE_EQ(GkMath::Rad2Deg(kPi), 180.0);
   EXPECT_DOUBLE_EQ(GkMath::Deg2Rad(90.0), kPi / 2);
   EXPECT_DOUBLE_EQ(GkMath::Rad2Gra(kPi), 200.0);

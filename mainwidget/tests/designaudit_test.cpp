@@ -1,7 +1,7 @@
 // The audit on the sample designs and on small designs made here. Every
 // expected value is worked out by hand from the geometry: distances and
 // points to 1e-6; areas that come from the region clipper to 0.01 (its grid
-// is 0.000254 units and it samples arcs to 0.00254).
+// is kClipperGrid units and it samples arcs to kClipperSampleTol).
 #include "designaudit.h"
 
 #include "design_builder.h"
@@ -15,7 +15,6 @@ using namespace build;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kTol = 1e-6;
 constexpr double kClipAreaTol = 0.01;
 

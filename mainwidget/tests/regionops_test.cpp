@@ -14,8 +14,8 @@ using namespace build;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-// The clipper's grid (0.000254) and arc sampling (0.00254) bound its areas.
+// The clipper's grid (kClipperGrid) and arc sampling (kClipperSampleTol)
+// bound its areas.
 constexpr double kClipAreaTol = 0.01;
 
 std::unique_ptr<GkShape> shape(const DesignLoop& outer, const std::vector<DesignLoop>& holes = {}) {

@@ -3,10 +3,11 @@
 // are chains of line segments and circular arcs. Arcs survive the operation
 // as true arcs.
 //
-// How: every loop becomes an integer polygon on a grid of 0.000254 drawing
-// units, arcs sampled with a chord tolerance of 0.00254 and every arc point
-// tagged with its source circle (arcs with equal grid centre and radius
-// share a tag, so track end caps meeting at a bend come back as one arc).
+// How: every loop becomes an integer polygon on a grid of kClipperGrid
+// drawing units, arcs sampled with a chord tolerance of kClipperSampleTol
+// and every arc point tagged with its source circle (arcs with equal grid
+// centre and radius share a tag, so track end caps meeting at a bend come
+// back as one arc).
 // The polygon arithmetic runs with the positive fill rule (outer loops are
 // made counter-clockwise, holes clockwise); rings that touch nothing skip
 // it, and groups of touching rings run as separate, smaller passes with the
@@ -23,6 +24,17 @@
 #include <engine/shape.h>
 
 #include <vector>
+
+// The clipper's integer grid. Grid units per drawing unit: the double
+// nearest 1 / 0.000254, so that one grid unit, kClipperGrid, is the double
+// 0.000254 drawing units (a ten-thousandth of an inch when drawing units are
+// inches). Coordinates are put on the grid as round(v * kClipperGridPerUnit);
+// result vertices lie on it.
+constexpr double kClipperGridPerUnit = 3937.007874015748;
+constexpr double kClipperGrid = 1.0 / kClipperGridPerUnit;
+// Chord tolerance with which Execute samples arcs, drawing units (ten grid
+// units): no chord strays further than this from its arc.
+constexpr double kClipperSampleTol = 0.00254;
 
 // The operation between the running result and the next shape. The values
 // are those of the polygon library's own clip types. The underlying type is
