@@ -122,6 +122,24 @@ TEST(ClippedParts, EachRegionWithItsAreaAndBoundary) {
   EXPECT_TRUE(ok);
 }
 
+// A clip the region clipper cannot compute (a vertex far beyond its grid's
+// range) is a failure, never an empty region: ok turns false and the area
+// is NaN, where a really empty difference stays ok with area 0.
+TEST(ClippedParts, AFailedClipIsToldFromAnEmptyRegion) {
+  auto square = shape(rect(0, 4, 0, 4));
+  auto spike = shape({line(1, 1, 1e17, 2), line(1e17, 2, 1, 3), line(1, 3, 1, 1)});
+  bool ok = true;
+  EXPECT_TRUE(clippedParts(*spike, *square, kClipDifference, ok).empty());
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(std::isnan(clippedArea(*spike, *square, kClipDifference)));
+  EXPECT_TRUE(std::isnan(clippedArea(*square, *spike, kClipIntersection)));
+
+  auto inner = shape(rect(1, 2, 1, 2));
+  EXPECT_TRUE(clippedParts(*inner, *square, kClipDifference, ok).empty());
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(clippedArea(*inner, *square, kClipDifference), 0.0);
+}
+
 TEST(RegionOps, CroppedToBoxKeepsExactlyThePartInsideTheBox) {
   auto big = makeShape(comb(100));
   struct Row {

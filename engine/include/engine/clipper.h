@@ -16,8 +16,9 @@
 // line segments.
 //
 // Coordinates must stay within about +-1e15 drawing units and be finite;
-// otherwise Execute returns no shapes. Accuracy: boundaries move by at most
-// the sampling tolerance plus half a grid diagonal (about 0.0027 units).
+// otherwise Execute returns no shapes and LastExecuteFailed() says so.
+// Accuracy: boundaries move by at most the sampling tolerance plus half a
+// grid diagonal (about 0.0027 units).
 #pragma once
 
 #include <engine/engine_export.h>
@@ -69,11 +70,20 @@ public:
   //   ring with its holes, and every island inside a hole as a shape of its
   //   own, after the shape that has the hole.
   // - types.size() != shapes - 1, an unknown type, a non-finite or
-  //   out-of-range coordinate, or a failure of the polygon arithmetic: result
-  //   stays empty.
+  //   out-of-range coordinate, or a failure of the polygon arithmetic or of
+  //   rebuilding its result (an exception inside, memory exhausted): result
+  //   stays empty and LastExecuteFailed() turns true.
   // The input shapes are never changed.
   void Execute(const std::vector<GkClipType>& types, std::vector<GkShape*>& result) const;
 
+  // Whether the last Execute on this object failed (any case above where
+  // result stays empty for a reason other than the region being empty), so
+  // that an empty result can be told from a failure. False before the
+  // first Execute and after one with no shapes; copies take it over.
+  bool LastExecuteFailed() const { return m_lastExecuteFailed; }
+
 private:
   std::vector<GkShape*> m_shapes;
+  // Set by every Execute; Execute is const towards the operands only.
+  mutable bool m_lastExecuteFailed = false;
 };
