@@ -195,12 +195,23 @@ struct Operands3 {
   std::vector<GkClipType> types{kClipUnion, kClipDifference};
 };
 
+// Whether the library allocates through this program's operator new (not
+// so when it is a Windows DLL with its own runtime's allocator): a clone
+// made inside the library is then counted here.
+bool LibraryAllocatesHere() {
+  AcGeLineSeg2d seg(AcGePoint2d(0, 0), AcGePoint2d(1, 1));
+  const long before = g_liveBlocks.load();
+  const std::unique_ptr<GkCurve2d> copy(seg.Clone());
+  return g_liveBlocks.load() > before;
+}
+
 // Runs step with the first, second, ... allocation failing in turn, until
 // one run does not reach the failing allocation. A run that failed must
 // report it (step's own answer) and leave no block allocated; the run that
 // goes through must give a result (step's answer again).
 template <typename Step>
 void ExpectEachFailedAllocationReportedAndFreed(Step step) {
+  if (!LibraryAllocatesHere()) GTEST_SKIP() << "the library's allocations bypass this operator new";
   std::string faults;
   int failures = 0;
   for (long k = 1;; ++k) {
@@ -221,7 +232,7 @@ void ExpectEachFailedAllocationReportedAndFreed(Step step) {
                 (leaked != 0 ? ": " + std::to_string(leaked) + " blocks left" : "") + "\n";
     }
   }
-  if (failures == 0) GTEST_SKIP() << "the library's allocations bypass this operator new";
+  EXPECT_GT(failures, 0);
   EXPECT_EQ(faults, "") << failures << " allocations failed in turn";
 }
 
@@ -274,6 +285,7 @@ TEST(ClipperFailure, AFailedAllocationWhileRebuildingLeavesNothingBehind) {
 // an allocation fails inside it; those blocks are its own, so this case
 // checks the report only, and a leak checker is told to look away.
 TEST(ClipperFailure, AFailedAllocationAnywhereInsideExecuteIsReported) {
+  if (!LibraryAllocatesHere()) GTEST_SKIP() << "the library's allocations bypass this operator new";
   const Operands3 in;
   std::vector<GkShape*> shapes = in.shapes;
   GkClipper clipper;
@@ -304,6 +316,6 @@ TEST(ClipperFailure, AFailedAllocationAnywhereInsideExecuteIsReported) {
     ++failures;
     if (!failed || count != 0) faults += "allocation " + std::to_string(k) + "\n";
   }
-  if (failures == 0) GTEST_SKIP() << "the library's allocations bypass this operator new";
+  EXPECT_GT(failures, 0);
   EXPECT_EQ(faults, "") << "not reported as failures, of " << failures;
 }

@@ -7,6 +7,8 @@
 
 #include "tolerance_guard.h"
 
+#include <testsupport/shape_builders.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -20,8 +22,8 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double k2Pi = 6.283185307179586;
+using testsupport::kPi;
+constexpr double k2Pi = 2 * kPi;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
