@@ -44,8 +44,8 @@ inline double SamplingChord(double r, double tol) {
 
 // Counts the chords of `circles` among the line segments of every loop of
 // `shapes` (not owned, not changed). tol: the sampling tolerance (the
-// clipper's is 0.00254); near: how far an end point may be from the circle
-// (two grid steps, 0.000508, for the clipper's grid of 0.000254).
+// clipper's is kClipperSampleTol); near: how far an end point may be from
+// the circle (two grid steps for the clipper's grid of kClipperGrid).
 inline ChordCount CountArcChords(const std::vector<GkShape*>& shapes,
                                  const std::vector<SourceCircle>& circles, double tol,
                                  double near) {

@@ -196,8 +196,9 @@ void BM_FastSampleXY(benchmark::State& state) {
 
 // The tolerance-driven form at the clipper's chord tolerance, for scale.
 void BM_SampleXYTol(benchmark::State& state) {
-  RunSampling(state,
-              [](AcGeCircArc2d& arc, SumSink& sink) { arc.GetSamplePointXY(sink, 0.00254); });
+  RunSampling(state, [](AcGeCircArc2d& arc, SumSink& sink) {
+    arc.GetSamplePointXY(sink, kClipperSampleTol);
+  });
 }
 
 BENCHMARK(BM_SampleXY)->Apply(Repeat)->Arg(0)->Arg(1);

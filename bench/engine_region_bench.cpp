@@ -116,7 +116,7 @@ std::vector<bench::Polygon> ToPolygons(const ClipperLib::Paths& paths) {
 
 double TrackPerimeter(const bench::Track& t) {
   const double length = std::hypot(t.to.x - t.from.x, t.to.y - t.from.y);
-  return 2.0 * length + 2.0 * 3.14159265358979323846 * t.halfWidth;
+  return 2.0 * length + 2.0 * bench::kPi * t.halfWidth;
 }
 
 std::unique_ptr<ClipWorkload> MakeWorkload(Kind kind, int n) {
@@ -184,7 +184,7 @@ const PolygonFigures& ClipperFigures(ClipWorkload& w) {
   for (ClipperLib::PolyNode* node = tree.GetFirst(); node != nullptr; node = node->GetNext()) {
     f->area += ClipperLib::Area(node->Contour);
   }
-  f->area /= clipper_glue::kScale * clipper_glue::kScale;
+  f->area /= kClipperGridPerUnit * kClipperGridPerUnit;
   f->rings = tree.Total();
   w.clipperFigures = std::move(f);
   return *w.clipperFigures;
@@ -193,7 +193,7 @@ const PolygonFigures& ClipperFigures(ClipWorkload& w) {
 // Board minus pads: board area minus the sum of pi r^2.
 double ExactBoardMinusPadsArea(const ClipWorkload& w) {
   double exact = bench::BoardArea();
-  for (const bench::Pad& pad : w.pads) exact -= 3.14159265358979323846 * pad.radius * pad.radius;
+  for (const bench::Pad& pad : w.pads) exact -= bench::kPi * pad.radius * pad.radius;
   return exact;
 }
 
@@ -243,7 +243,7 @@ void ReportChecks(benchmark::State& state, Kind kind, ClipWorkload& w) {
     // Centre and radius of a rebuilt circle: within two grid steps.
     const bench::PadCheck pc = bench::CheckPadHoles(result, w.pads, 2.0 * bench::kGrid);
     state.counters["exact_area"] = exact;
-    state.counters["area_err"] = f.sampled - exact;     // through Area at 0.00254
+    state.counters["area_err"] = f.sampled - exact;     // through Area at the sampling tolerance
     state.counters["area_err_arcs"] = f.exact - exact;  // from the rebuilt arcs
     state.counters["holes"] = pc.holes;
     state.counters["full_circle_holes"] = pc.fullCircleHoles;

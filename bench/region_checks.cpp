@@ -7,8 +7,6 @@ namespace bench {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 // Twice the signed area swept by one member: x dy - y dx integrated along it.
 double MemberTerm(GkCurve2d& member) {
   const AcGePoint2d s = member.startPoint();

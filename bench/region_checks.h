@@ -12,8 +12,8 @@
 namespace bench {
 
 // Chord tolerance the clipper samples with, and the integer grid step.
-constexpr double kSampleTol = 0.00254;
-constexpr double kGrid = 0.000254;
+constexpr double kSampleTol = kClipperSampleTol;
+constexpr double kGrid = kClipperGrid;
 
 // Signed area enclosed by a closed loop of segments and arcs, from the
 // members themselves (arcs contribute their exact circular part), positive

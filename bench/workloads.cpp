@@ -7,8 +7,6 @@ namespace bench {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 // Tracks per net and the track length range.
 constexpr int kTracksPerNet = 20;
 constexpr double kTrackMinLength = 1.0;

@@ -15,6 +15,9 @@
 
 namespace bench {
 
+// The double nearest pi.
+constexpr double kPi = 3.141592653589793;
+
 // Board outline and the inner area that pads and tracks keep to.
 constexpr double kBoardWidth = 100.0;
 constexpr double kBoardHeight = 80.0;

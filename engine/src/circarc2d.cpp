@@ -5,14 +5,16 @@
 
 #include <engine/lineseg2d.h>
 
+#include "constants.h"
+
 #include <cmath>
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kThreeHalfPi = 4.71238898038469;
+using gk::kHalfPi;
+using gk::kPi;
+using gk::kThreeHalfPi;
+constexpr double kTwoPi = gk::k2Pi;
 
 // Polar angle of p about c, in [0, 2pi).
 double polarAngle(const AcGePoint2d& p, const AcGePoint2d& c) { return (p - c).angle(); }

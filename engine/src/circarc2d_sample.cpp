@@ -3,6 +3,8 @@
 // octant computed and the other seven reflected from it.
 #include <engine/circarc2d.h>
 
+#include "constants.h"
+
 #include <cmath>
 #include <vector>
 
@@ -11,7 +13,7 @@ constexpr int AcGeCircArc2d::kMaxSamplePoints;
 
 namespace {
 
-constexpr double kQuarterPi = 0.7853981633974483;
+using gk::kQuarterPi;
 
 // Number of points for a sweep at chord tolerance tol, as GetArcBreakCount,
 // made safe where that formula is undefined or absurd: a tolerance that is

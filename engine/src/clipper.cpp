@@ -18,6 +18,41 @@ void DestroyShapes(std::vector<GkShape*>& shapes) {
   shapes.clear();
 }
 
+// Every failure path returns false with result empty. Nothing may escape to
+// the caller: ClipperLib reports range errors and internal failures by
+// exceptions, and allocation may throw too.
+bool Clip(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& types,
+          std::vector<GkShape*>& result) {
+  if (types.size() + 1 != shapes.size()) return false;
+  for (GkClipType type : types) {
+    if (!IsKnownType(type)) return false;
+  }
+  try {
+    clipper_glue::Operands ops;
+    clipper_glue::BuildOperands(shapes, types, ops);
+    if (!ops.valid) return false;
+    ClipperLib::Paths subject;
+    subject.swap(ops.subject);
+    for (std::size_t p = 0; p + 1 < ops.passes.size(); ++p) {
+      ClipperLib::Paths solution;
+      // A failed pass would leave an empty running result that the later
+      // operations then treat as real: give no shapes instead.
+      if (!clipper_glue::RunPass(subject, ops.passes[p].clip, ops.passes[p].type, solution))
+        return false;
+      subject.swap(solution);
+      ClipperLib::Paths().swap(ops.passes[p].clip);
+    }
+    clipper_glue::PassResult last;
+    if (!clipper_glue::RunPass(subject, ops.passes.back().clip, ops.passes.back().type, last))
+      return false;
+    clipper_glue::ForestToShapes(last.forest, result);
+    return true;
+  } catch (...) {
+    DestroyShapes(result);
+    return false;
+  }
+}
+
 }  // namespace
 
 GkClipper::GkClipper() = default;
@@ -30,36 +65,10 @@ void GkClipper::SetShapeList(std::vector<GkShape*>& shapes) { m_shapes = shapes;
 void GkClipper::GetShapeList(std::vector<GkShape*>& shapes) const { shapes = m_shapes; }
 
 void GkClipper::Execute(const std::vector<GkClipType>& types, std::vector<GkShape*>& result) const {
-  if (m_shapes.empty()) return;
+  if (m_shapes.empty()) {
+    m_lastExecuteFailed = false;
+    return;
+  }
   result.clear();
-  const std::size_t n = m_shapes.size();
-  const std::size_t m = types.size();
-  if (m + 1 != n) return;
-  for (GkClipType type : types) {
-    if (!IsKnownType(type)) return;
-  }
-
-  // Nothing may escape to the caller: ClipperLib reports range errors and
-  // internal failures by exceptions, allocation may throw too.
-  try {
-    clipper_glue::Operands ops;
-    clipper_glue::BuildOperands(m_shapes, types, ops);
-    if (!ops.valid) return;
-    ClipperLib::Paths subject;
-    subject.swap(ops.subject);
-    for (std::size_t p = 0; p + 1 < ops.passes.size(); ++p) {
-      ClipperLib::Paths solution;
-      // A failed pass would leave an empty running result that the later
-      // operations then treat as real: give no shapes instead.
-      if (!clipper_glue::RunPass(subject, ops.passes[p].clip, ops.passes[p].type, solution)) return;
-      subject.swap(solution);
-      ClipperLib::Paths().swap(ops.passes[p].clip);
-    }
-    clipper_glue::PassResult last;
-    if (!clipper_glue::RunPass(subject, ops.passes.back().clip, ops.passes.back().type, last))
-      return;
-    clipper_glue::ForestToShapes(last.forest, result);
-  } catch (...) {
-    DestroyShapes(result);
-  }
+  m_lastExecuteFailed = !Clip(m_shapes, types, result);
 }

@@ -2,8 +2,8 @@
 // paths, and ClipperLib's result tree back to shapes with arcs rebuilt.
 // Never included by a public header.
 //
-// Integer grid: one unit per 0.000254 drawing units (v * kScale rounded half
-// away from zero, computed in 64 bits). Z of every path point is a tag:
+// Integer grid: one unit per kClipperGrid drawing units (v * kScale rounded
+// half away from zero, computed in 64 bits). Z of every path point is a tag:
 //   0                      a plain vertex (segment end, or a point the
 //                          clipping created);
 //   key * kTagBase + step  a point sampled from an arc. key > 0 names the
@@ -29,6 +29,7 @@
 #include <engine/shape.h>
 
 #include "clipper.hpp"
+#include "constants.h"
 
 #include <cstdint>
 #include <deque>
@@ -38,10 +39,10 @@
 
 namespace clipper_glue {
 
-// Integer units per drawing unit (1 / 0.000254).
-constexpr double kScale = 3937.007874015748;
+// Integer units per drawing unit (kClipperGridPerUnit).
+constexpr double kScale = gk::kGridPerUnit;
 // Chord tolerance for sampling arcs, drawing units (10 grid units).
-constexpr double kSampleTol = 0.00254;
+using gk::kSampleTol;
 // Tag = key * kTagBase + step; steps must stay below kTagBase.
 constexpr ClipperLib::cInt kTagBase = 10000;
 // Largest magnitude accepted on the grid (ClipperLib's own limit is about

@@ -410,7 +410,7 @@ bool RunPass(const Paths& subject, const Paths& clip, GkClipType type, PassResul
     if (trusted) return true;
     result = PassResult();
   }
-  result.trees.emplace_back(new ClipperLib::PolyTree());
+  result.trees.push_back(std::make_unique<ClipperLib::PolyTree>());
   if (!PlainSweep(subject, clip, type, *result.trees.back())) {
     result = PassResult();
     return false;

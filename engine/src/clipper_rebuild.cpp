@@ -30,7 +30,8 @@ class RingReader {
 public:
   explicit RingReader(const ClipperLib::Path& path) : m_path(path), m_count(path.size()) {}
 
-  GkCompositeCurve2d* Read();
+  // The ring as a new loop (the caller owns it); nullptr for an empty ring.
+  std::unique_ptr<GkCompositeCurve2d> Read();
 
 private:
   AcGePoint2d Pt(std::size_t i) const {
@@ -77,7 +78,6 @@ private:
   void MergeIntoFirstArc(std::size_t r);
 
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-  static constexpr double kPi = 3.14159265358979323846;
   static constexpr double kRunLengthSlack = 0.25;
   static constexpr double kRunLengthGrid = 4.0 / kScale;
   // Hops of at most this many grid units (|dX| + |dY|) have no direction.
@@ -109,7 +109,7 @@ bool RingReader::TurnsBack(std::size_t a, std::size_t b, std::size_t c) const {
 }
 
 void RingReader::Segment(std::size_t from, std::size_t to) {
-  m_members.emplace_back(new AcGeLineSeg2d(Pt(from), Pt(to)));
+  m_members.push_back(std::make_unique<AcGeLineSeg2d>(Pt(from), Pt(to)));
 }
 
 // first == last walks the whole ring.
@@ -154,14 +154,14 @@ std::size_t RingReader::RunChain(std::size_t first, std::size_t len) {
     Polyline(first, last);
     return npos;
   }
-  std::unique_ptr<AcGeCircArc2d> arc(new AcGeCircArc2d(pa, pm, pb));
+  auto arc = std::make_unique<AcGeCircArc2d>(pa, pm, pb);
   if (!Follows(*arc, a, la - fa + 1)) {
     Polyline(first, last);
     return npos;
   }
   if (fa > 0) Polyline(first, a);
   const bool startsWithArc = fa == 0;
-  m_members.emplace_back(arc.release());
+  m_members.push_back(std::move(arc));
   if (b != last) Polyline(b, last);
   return startsWithArc ? b : npos;
 }
@@ -176,7 +176,7 @@ double RingReader::RunLength(std::size_t first, std::size_t len) const {
 
 bool RingReader::Follows(const AcGeCircArc2d& arc, std::size_t first, std::size_t len) const {
   const double run = RunLength(first, len);
-  const double along = arc.IsCircle() ? 2.0 * kPi * arc.radius() : arc.GetArcLength();
+  const double along = arc.IsCircle() ? gk::k2Pi * arc.radius() : arc.GetArcLength();
   return std::isfinite(along) && std::fabs(along - run) <= kRunLengthSlack * run + kRunLengthGrid;
 }
 
@@ -209,14 +209,14 @@ void RingReader::FullCircle() {
     Polyline(0, 0);
     return;
   }
-  std::unique_ptr<AcGeCircArc2d> circle(new AcGeCircArc2d(p0, p1, p2));
+  auto circle = std::make_unique<AcGeCircArc2d>(p0, p1, p2);
   circle->SetIsCircle(true);
   circle->setAngles(0.0, 0.0);
   if (!Follows(*circle, 0, m_count + 1)) {
     Polyline(0, 0);
     return;
   }
-  m_members.emplace_back(circle.release());
+  m_members.push_back(std::move(circle));
 }
 
 void RingReader::CloseRing(std::size_t r) {
@@ -275,7 +275,7 @@ void RingReader::MergeIntoFirstArc(std::size_t r) {
   static_cast<AcGeCircArc2d*>(m_members.front().get())->set(pa, Pt((start + m) % m_count), pb);
 }
 
-GkCompositeCurve2d* RingReader::Read() {
+std::unique_ptr<GkCompositeCurve2d> RingReader::Read() {
   if (m_count == 0) return nullptr;
   std::size_t r = 0;  // index of the current point
   for (std::size_t i = 1; i < m_count; ++i) {
@@ -290,32 +290,35 @@ GkCompositeCurve2d* RingReader::Read() {
   }
   CloseRing(r);
 
+  // The loop takes the members over only once it exists and its list has
+  // room for them all, so nothing is lost if an allocation throws.
+  auto loop = std::make_unique<GkCompositeCurve2d>();
   std::vector<GkCurve2d*> members;
   members.reserve(m_members.size());
-  for (auto& member : m_members) members.push_back(member.release());
-  auto* loop = new GkCompositeCurve2d();
+  for (auto& member : m_members) members.push_back(member.get());
   loop->SetCurveList(members);
+  for (auto& member : m_members) member.release();
   return loop;
 }
 
-// Shape of one outer node: its ring, then its holes' rings.
-GkShape* NodeToShape(const RingForest& forest, const RingForest::Node& node) {
-  std::unique_ptr<GkCompositeCurve2d> outer(PathToComposite(*node.contour));
+// Shape of one outer node: its ring, then its holes' rings; nullptr when
+// the outer ring is empty.
+std::unique_ptr<GkShape> NodeToShape(const RingForest& forest, const RingForest::Node& node) {
+  std::unique_ptr<GkCompositeCurve2d> outer = RingReader(*node.contour).Read();
   if (!outer) return nullptr;
-  std::vector<GkCompositeCurve2d*> loops{outer.release()};
+  auto shape = std::make_unique<GkShape>();
+  shape->AppendCompCurve(outer.release());
   for (std::size_t hole : node.childs) {
-    if (GkCompositeCurve2d* loop = PathToComposite(*forest.nodes[hole].contour))
-      loops.push_back(loop);
+    if (std::unique_ptr<GkCompositeCurve2d> loop = RingReader(*forest.nodes[hole].contour).Read())
+      shape->AppendCompCurve(loop.release());
   }
-  auto* shape = new GkShape();
-  shape->SetCurveList(loops);
   return shape;
 }
 
 }  // namespace
 
 GkCompositeCurve2d* PathToComposite(const ClipperLib::Path& path) {
-  return RingReader(path).Read();
+  return RingReader(path).Read().release();
 }
 
 std::size_t RingForest::Add(const ClipperLib::Path* contour, std::size_t parent) {
@@ -352,7 +355,10 @@ void ForestToShapes(const RingForest& forest, std::vector<GkShape*>& result) {
   while (!pending.empty()) {
     const RingForest::Node& node = forest.nodes[pending.back()];
     pending.pop_back();
-    if (GkShape* shape = NodeToShape(forest, node)) result.push_back(shape);
+    if (std::unique_ptr<GkShape> shape = NodeToShape(forest, node)) {
+      result.push_back(shape.get());
+      shape.release();
+    }
     std::vector<std::size_t> islands;
     for (std::size_t hole : node.childs) {
       const auto& inside = forest.nodes[hole].childs;

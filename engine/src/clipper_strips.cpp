@@ -101,7 +101,7 @@ bool PlainGroup(const GroupRings& group, GkClipType type, PassResult& result, bo
                     true);
   }
   if (group.vertices <= kTreeNestMaxVertices) {
-    result.trees.emplace_back(new ClipperLib::PolyTree());
+    result.trees.push_back(std::make_unique<ClipperLib::PolyTree>());
     if (!Execute(clipper, type, *result.trees.back())) return false;
     result.forest.AddTree(*result.trees.back(), RingForest::npos);
     return true;

@@ -10,6 +10,7 @@
 #include "compositecurve2d_walk.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 // ---- loop sinks ----
@@ -59,19 +60,32 @@ void GetAreaSampleXY::AddXY(const double& x, const double& y) {
 
 // ---- construction and ownership ----
 
+namespace {
+
+// A clone of every member, in order. The clones are held by unique_ptrs
+// until all exist, so a Clone or an allocation that throws part-way leaves
+// nothing behind.
+std::vector<GkCurve2d*> CloneMembers(const std::vector<GkCurve2d*>& members) {
+  std::vector<std::unique_ptr<GkCurve2d>> clones;
+  clones.reserve(members.size());
+  for (GkCurve2d* member : members) clones.emplace_back(member->Clone());
+  std::vector<GkCurve2d*> out;
+  out.reserve(clones.size());
+  for (std::unique_ptr<GkCurve2d>& clone : clones) out.push_back(clone.release());
+  return out;
+}
+
+}  // namespace
+
 GkCompositeCurve2d::GkCompositeCurve2d() = default;
 
-GkCompositeCurve2d::GkCompositeCurve2d(const GkCompositeCurve2d& src) : GkCurve2d(src) {
-  m_members.reserve(src.m_members.size());
-  for (GkCurve2d* member : src.m_members) m_members.push_back(member->Clone());
-}
+GkCompositeCurve2d::GkCompositeCurve2d(const GkCompositeCurve2d& src)
+    : GkCurve2d(src), m_members(CloneMembers(src.m_members)) {}
 
 GkCompositeCurve2d& GkCompositeCurve2d::operator=(const GkCompositeCurve2d& src) {
   if (this == &src) return *this;
   // Clone first so that a throwing Clone leaves this composite untouched.
-  std::vector<GkCurve2d*> copies;
-  copies.reserve(src.m_members.size());
-  for (GkCurve2d* member : src.m_members) copies.push_back(member->Clone());
+  std::vector<GkCurve2d*> copies = CloneMembers(src.m_members);
   DestroyMembers();
   m_members = std::move(copies);
   GkCurve2d::operator=(src);
@@ -87,7 +101,10 @@ void GkCompositeCurve2d::DestroyMembers() {
 
 void GkCompositeCurve2d::append(GkCurve2d* crv) {
   if (crv == nullptr) return;
-  m_members.push_back(crv);
+  // Owned from here on: deleted if the list cannot grow.
+  std::unique_ptr<GkCurve2d> owned(crv);
+  m_members.push_back(owned.get());
+  owned.release();
   boxOutOfDate = true;
 }
 
@@ -193,11 +210,10 @@ GkBoundBox2d GkCompositeCurve2d::GetBoundBox() {
 }
 
 GkCurve2d* GkCompositeCurve2d::Clone() {
-  auto* copy = new GkCompositeCurve2d();
-  copy->m_members.resize(m_members.size(), nullptr);
-  for (std::size_t i = 0; i < m_members.size(); ++i) copy->m_members[i] = m_members[i]->Clone();
+  auto copy = std::make_unique<GkCompositeCurve2d>();
+  copy->m_members = CloneMembers(m_members);
   copy->cachedBox = cachedBox;
-  return copy;
+  return copy.release();
 }
 
 AcGePoint2d GkCompositeCurve2d::GetAnyPoint() const {

@@ -7,16 +7,17 @@
 #include <engine/lineseg2d.h>
 
 #include "compositecurve2d_walk.h"
+#include "constants.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kThreeHalfPi = 4.71238898038469;
+using gk::kHalfPi;
+using gk::kPi;
+using gk::kThreeHalfPi;
+constexpr double kTwoPi = gk::k2Pi;
 // Intersection angles this close (radians) to an arc end snap to that end.
 constexpr double kEndSnapAngle = 1e-7;
 // Chord tolerance used by Orientation(): coarse, only the sign matters.

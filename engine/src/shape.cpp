@@ -1,6 +1,7 @@
 // GkShape (a region: outer loop and holes) and GkPolyline2d (a vertex holder).
 #include <engine/shape.h>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -19,8 +20,14 @@ GkShape::GkShape() = default;
 
 GkShape::GkShape(const GkShape& src)
     : cachedBox(src.cachedBox), boxOutOfDate(src.boxOutOfDate), holeBoxes(src.holeBoxes) {
-  m_loops.reserve(src.m_loops.size());
-  for (GkCompositeCurve2d* loop : src.m_loops) m_loops.push_back(new GkCompositeCurve2d(*loop));
+  // The copies are held by unique_ptrs until all exist: a member's Clone or
+  // an allocation that throws part-way leaves nothing behind.
+  std::vector<std::unique_ptr<GkCompositeCurve2d>> copies;
+  copies.reserve(src.m_loops.size());
+  for (GkCompositeCurve2d* loop : src.m_loops)
+    copies.push_back(std::make_unique<GkCompositeCurve2d>(*loop));
+  m_loops.reserve(copies.size());
+  for (std::unique_ptr<GkCompositeCurve2d>& copy : copies) m_loops.push_back(copy.release());
 }
 
 GkShape& GkShape::operator=(const GkShape& src) {
@@ -43,7 +50,10 @@ void GkShape::DestroyLoops() {
 }
 
 void GkShape::AppendCompCurve(GkCompositeCurve2d* loop) {
-  m_loops.push_back(OrEmptyLoop(loop));
+  // Owned from here on: deleted if the list cannot grow.
+  std::unique_ptr<GkCompositeCurve2d> owned(OrEmptyLoop(loop));
+  m_loops.push_back(owned.get());
+  owned.release();
   boxOutOfDate = true;
 }
 

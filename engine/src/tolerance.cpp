@@ -315,10 +315,10 @@ AcGePoint2d GkMath::Pow(const AcGePoint2d& p, const double& e) {
   return AcGePoint2d(std::pow(p.x, e), std::pow(p.y, e));
 }
 
-double GkMath::Rad2Deg(const double& rad) { return rad * 57.29577951308232; }
-double GkMath::Deg2Rad(const double& deg) { return deg * 0.017453292519943295; }
-double GkMath::Rad2Gra(const double& rad) { return rad * 63.66197723675813; }
-double GkMath::Gra2Rad(const double& gra) { return gra * 0.015707963267948967; }
+double GkMath::Rad2Deg(const double& rad) { return rad * gk::kDegreesPerRadian; }
+double GkMath::Deg2Rad(const double& deg) { return deg * gk::kRadiansPerDegree; }
+double GkMath::Rad2Gra(const double& rad) { return rad * gk::kGradiansPerRadian; }
+double GkMath::Gra2Rad(const double& gra) { return gra * gk::kRadiansPerGradian; }
 
 double GkMath::CorrectAngle(const double& a) { return std::remainder(a - kPi, k2Pi) + kPi; }
 
@@ -389,13 +389,13 @@ struct TableAngle {
 };
 
 TableAngle NearestTableAngle(double x) {
-  const int c = GkMath::Round(x * 40.74366543152521);  // 128/pi: 256 steps a turn
+  const int c = GkMath::Round(x * (128.0 / kPi));  // 256 steps a turn
   // The low eight bits of the two's-complement c: negative c wraps.
   const unsigned idx = static_cast<unsigned>(c) & 255u;
   TableAngle t;
   t.s = kSinTable[idx];
   t.k = kSinTable[(idx + 64u) & 255u];
-  t.a = x - c * 0.02454369260617026;  // pi/128
+  t.a = x - c * (kPi / 128.0);
   return t;
 }
 

@@ -1,15 +1,12 @@
-// Private helpers shared by the geometry sources: the two angle constants
-// and the tolerance terms in which every geometric test is stated. t is the
-// tolerance value (usually EqualPoint) of the record the caller names.
+// Private helpers shared by the geometry sources: the tolerance terms in which every geometric test
+// is stated. t is the tolerance value (usually EqualPoint) of the record the caller names.
 #pragma once
+
+#include "constants.h"
 
 #include <cmath>
 
 namespace gk {
-
-// The doubles nearest pi and 2pi.
-constexpr double kPi = 3.141592653589793;
-constexpr double k2Pi = 6.283185307179586;
 
 // a equals b within t: abs(a - b) <= t (inclusive).
 inline bool EqualWithin(double a, double b, double t) { return std::fabs(a - b) <= t; }

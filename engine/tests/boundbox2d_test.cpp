@@ -6,6 +6,7 @@
 #include "tolerance_guard.h"
 
 #include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ namespace {
 
 using P = AcGePoint2d;
 using B = GkBoundBox2d;
-constexpr double kPi = 3.141592653589793;
+using testsupport::kPi;
 const double kInf = std::numeric_limits<double>::infinity();
 
 // Compares in the constructor's order: minX, maxX, minY, maxY.

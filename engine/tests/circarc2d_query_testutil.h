@@ -7,6 +7,8 @@
 #include <engine/lineseg2d.h>
 #include <engine/tolerance.h>
 
+#include <testsupport/shape_builders.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -14,8 +16,8 @@
 
 namespace arcq_test {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
+using testsupport::kPi;
+constexpr double kTwoPi = 2 * kPi;
 
 inline AcGeCircArc2d Arc(double cx, double cy, double r, double start, double end, bool ccw) {
   return AcGeCircArc2d(AcGePoint2d(cx, cy), r, start, end, ccw);

@@ -4,6 +4,7 @@
 #include <engine/circarc2d.h>
 
 #include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,8 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
+using testsupport::kPi;
+constexpr double kTwoPi = 2 * kPi;
 
 struct XYSink : GkSampleXY {
   std::vector<AcGePoint2d> pts;

@@ -12,7 +12,7 @@ namespace {
 
 // The clipper's sampling tolerance and grid step (clipper.h): result
 // boundaries move by at most their sum from the operands'.
-constexpr double kMargin = 0.00254 + 0.000254;
+constexpr double kMargin = kClipperSampleTol + kClipperGrid;
 
 std::unique_ptr<GkShape> circle(double cx, double cy, double r) {
   auto shape = std::make_unique<GkShape>();
@@ -45,7 +45,7 @@ TEST(ClipperFuzzRegression, XorOfNearlyEqualConcentricCirclesStaysInTheirBox) {
     shape->GetCompCurveList(loops);
     for (GkCompositeCurve2d* loop : loops) {
       std::vector<AcGePoint2d> pts;
-      loop->GetSampleBuffer(pts, 0.00254);
+      loop->GetSampleBuffer(pts, kClipperSampleTol);
       for (const AcGePoint2d& p : pts) {
         EXPECT_LE(std::fabs(p.x - 8.09375), reach) << p.x << ", " << p.y;
         EXPECT_LE(std::fabs(p.y - 8.09375), reach) << p.x << ", " << p.y;

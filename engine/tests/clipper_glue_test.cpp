@@ -26,7 +26,7 @@ namespace {
 
 // One grid unit in drawing units, and half its diagonal: the most a point
 // moves when put on the grid.
-constexpr double kGrid = 0.000254;
+constexpr double kGrid = kClipperGrid;
 constexpr double kHalfDiagonal = kGrid * 0.7071067811865476;
 
 cInt StepOf(const IntPoint& p) { return p.Z % kTagBase; }
@@ -89,6 +89,20 @@ void ExpectClosedChain(const Members& m) {
 }  // namespace
 
 // ---- grid rounding ----
+
+// The values clipper.h documents, stated as numbers on purpose: a grid unit
+// of 0.000254 drawing units (the grid and its unit are exact reciprocals in
+// doubles) and arcs sampled to 0.00254. The private constants are those.
+TEST(ClipperConstants, TheDocumentedGridAndSamplingTolerance) {
+  EXPECT_EQ(kClipperGrid, 0.000254);
+  EXPECT_EQ(kClipperSampleTol, 0.00254);
+  EXPECT_EQ(kScale, kClipperGridPerUnit);
+  EXPECT_EQ(clipper_glue::kSampleTol, kClipperSampleTol);
+  EXPECT_EQ(clipper_glue::FromInt(1), 0.000254);
+  EXPECT_EQ(clipper_glue::ToInt(0.000254), 1);
+  EXPECT_EQ(clipper_glue::ToInt(1.0), 3937);
+  EXPECT_EQ(clipper_glue::ToInt(2.54), 10000);
+}
 
 TEST(ClipperGlue, GridRoundingHalvesAwayFromZero) {
   struct Case {

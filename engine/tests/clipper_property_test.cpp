@@ -32,7 +32,7 @@ namespace {
 // The most a result boundary moves from the true one: a chord standing in for
 // an arc (sampling tolerance) plus rounding and the crossings computed on the
 // grid (one grid unit).
-constexpr double kShift = 0.00254 + 0.000254;
+constexpr double kShift = kClipperSampleTol + kClipperGrid;
 // Chord tolerance used to measure areas and lengths of inputs and results.
 constexpr double kMeasureTol = 1e-4;
 // Points closer than this to any input boundary are not checked for

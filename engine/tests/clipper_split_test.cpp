@@ -24,7 +24,7 @@ using testsupport::LoopsOf;
 
 namespace {
 
-constexpr double kGrid = 0.000254;
+constexpr double kGrid = kClipperGrid;
 constexpr double kMeasureTol = 1e-4;
 
 using Owned = std::vector<std::unique_ptr<GkShape>>;

@@ -27,13 +27,13 @@ namespace {
 
 // A grid unit, and the centre/radius tolerance of a circle rebuilt through
 // three grid points 120 degrees apart (each off by at most half a diagonal).
-constexpr double kGrid = 0.000254;
+constexpr double kGrid = kClipperGrid;
 // How far a boundary may move, and so the area tolerance per unit of
 // boundary length: a grid unit covers rounding to the grid (half a diagonal)
 // and the crossings the clipping computes; arcs add the sampling tolerance
-// 0.00254 where a chord stands in for the arc.
+// kClipperSampleTol where a chord stands in for the arc.
 constexpr double kGridShift = kGrid;
-constexpr double kArcShift = 0.00254 + kGrid;
+constexpr double kArcShift = kClipperSampleTol + kGrid;
 
 double Perimeter(const std::vector<GkShape*>& shapes) {
   double len = 0.0;
@@ -176,7 +176,7 @@ TEST(Clipper, CircleCuttingOneEdgeLeavesOneRebuiltArc) {
   ASSERT_EQ(after->GetCrvType(), kCrvLineSeg);
   // The polygon crosses the edge at a chord of the sampled circle: within the
   // sampling tolerance plus rounding of the true crossing.
-  const double crossTol = 0.00254 + 2 * kGrid;
+  const double crossTol = kClipperSampleTol + 2 * kGrid;
   EXPECT_POINT_NEAR(before->startPoint(), AcGePoint2d(10, c.y - half), crossTol);
   EXPECT_POINT_NEAR(after->endPoint(), AcGePoint2d(10, c.y + half), crossTol);
   EXPECT_NEAR(before->startPoint().x, 10.0, kGrid) << "a plain vertex on the edge";
@@ -431,7 +431,7 @@ TEST(Clipper, ArcsOfUntouchedLoopsComeBackAsTheSameArcs) {
   // Angle of one sampling chord of a corner. Where the result ring starts
   // one sample into a corner, that chord comes back as a segment, so one
   // corner may be short by it.
-  const double chord = (kPi / 2) / (GkMath::GetArcBreakCount(1.5, kPi / 2, 0.00254) - 1);
+  const double chord = (kPi / 2) / (GkMath::GetArcBreakCount(1.5, kPi / 2, kClipperSampleTol) - 1);
   std::size_t corners = 0;
   std::size_t shortCorners = 0;
   for (GkShape* s : result) {

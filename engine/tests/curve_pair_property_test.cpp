@@ -10,6 +10,7 @@
 #include <engine/lineseg2d.h>
 
 #include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@
 namespace {
 
 using P = AcGePoint2d;
-constexpr double kPi = 3.141592653589793;
+using testsupport::kPi;
 
 // Distance from p to the segment a-b by plain vector algebra (clamped
 // projection), independent of the library's projection.

@@ -4,6 +4,7 @@
 #include <engine/lineseg2d.h>
 
 #include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
 
@@ -190,7 +191,7 @@ TEST(LineSeg2dSegDistance, PropertyNearestPairIsOnBothAndNoEndPairIsNearer) {
 
 // ---- against an arc: the arc answers with the roles exchanged ----
 
-constexpr double kPi = 3.141592653589793;
+using testsupport::kPi;
 
 // Unit counter-clockwise quarter arc about the origin, from 0 to pi/2.
 AcGeCircArc2d quarterArc() { return AcGeCircArc2d(P(0, 0), 1.0, 0.0, kPi / 2, true); }

@@ -4,6 +4,7 @@
 #include <engine/lineseg2d.h>
 
 #include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
 
@@ -455,7 +456,7 @@ TEST(LineSeg2dIntersectProperty, ShallowCrossingsAreFoundOnBothSegments) {
   int checked = 0;
   for (int i = 0; i < 3000; ++i) {
     const double len = std::pow(10.0, 1 + 2 * unit(rng));
-    const double th = 2 * 3.141592653589793 * unit(rng);
+    const double th = 2 * testsupport::kPi * unit(rng);
     const double dth = std::pow(10.0, -4 - 7 * unit(rng));
     const P mid((unit(rng) - 0.5) * len, (unit(rng) - 0.5) * len);
     const double s = 0.1 + 0.8 * unit(rng);  // where along a they cross

@@ -3,6 +3,7 @@
 #include <engine/lineseg2d.h>
 
 #include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@
 namespace {
 
 using P = AcGePoint2d;
-constexpr double kPi = 3.141592653589793;
+using testsupport::kPi;
 
 // Exposes the protected box cache so tests can see when it is recomputed.
 class InspectSeg : public AcGeLineSeg2d {

@@ -5,6 +5,7 @@
 #include <engine/matrix2d.h>
 
 #include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,8 @@ namespace {
 using P = AcGePoint2d;
 using V = AcGeVector2d;
 using M = AcGeMatrix2d;
-constexpr double kPi = 3.141592653589793;
-constexpr double k2Pi = 6.283185307179586;
+using testsupport::kPi;
+constexpr double k2Pi = 2 * kPi;
 
 // A matrix with entries 1..9 in row-major order.
 M Counting() {

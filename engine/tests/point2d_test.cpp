@@ -8,6 +8,7 @@
 #include "tolerance_guard.h"
 
 #include <testsupport/geometry_asserts.h>
+#include <testsupport/shape_builders.h>
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ namespace {
 
 using P = AcGePoint2d;
 using V = AcGeVector2d;
-constexpr double kPi = 3.141592653589793;
+using testsupport::kPi;
 
 // ---- construction and arithmetic
 

@@ -7,6 +7,8 @@
 
 #include "tolerance_guard.h"
 
+#include <testsupport/shape_builders.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -20,8 +22,8 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double k2Pi = 6.283185307179586;
+using testsupport::kPi;
+constexpr double k2Pi = 2 * kPi;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
@@ -318,6 +320,12 @@ TEST(Pow, PointPowerIsPerCoordinateWithoutGuard) {
 }
 
 TEST(UnitConversion, FactorsAndRoundTrips) {
+  // The factors are exactly the specified doubles (180/pi, pi/180, 200/pi,
+  // pi/200).
+  EXPECT_EQ(GkMath::Rad2Deg(1.0), 57.29577951308232);
+  EXPECT_EQ(GkMath::Deg2Rad(1.0), 0.017453292519943295);
+  EXPECT_EQ(GkMath::Rad2Gra(1.0), 63.66197723675813);
+  EXPECT_EQ(GkMath::Gra2Rad(1.0), 0.015707963267948967);
   EXPECT_DOUBLE_EQ(GkMath::Rad2Deg(kPi), 180.0);
   EXPECT_DOUBLE_EQ(GkMath::Deg2Rad(90.0), kPi / 2);
   EXPECT_DOUBLE_EQ(GkMath::Rad2Gra(kPi), 200.0);

@@ -1,6 +1,7 @@
 // The operating-system services the launcher needs, behind a few plain
 // functions. One implementation file per operating system is chosen by the
-// build (platform_posix.cpp today); the rest of the launcher calls only these.
+// build (platform_posix.cpp, platform_win.cpp); the rest of the launcher
+// calls only these.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +43,12 @@ char pathSeparator();
 // appended, bytes unchanged); nullptr when it cannot be opened (errno says
 // why). Paths are UTF-8 on every system.
 std::FILE* openAppend(const std::string& path);
+
+// True when a window the program opens can be seen by a user: on POSIX
+// systems when DISPLAY (X11) or WAYLAND_DISPLAY names a display server (set
+// and not empty); on Windows always, the program running in a desktop
+// session.
+bool displayAvailable();
 
 }  // namespace platform
 }  // namespace carrack

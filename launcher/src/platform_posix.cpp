@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <vector>
 
@@ -53,5 +54,13 @@ bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) 
 char pathSeparator() { return '/'; }
 
 std::FILE* openAppend(const std::string& path) { return std::fopen(path.c_str(), "ab+"); }
+
+bool displayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
 
 }  // namespace carrack::platform

@@ -64,4 +64,8 @@ char pathSeparator() { return '\\'; }
 
 std::FILE* openAppend(const std::string& path) { return ::_wfopen(wide(path).c_str(), L"ab+"); }
 
+// A desktop program on Windows always runs in a session with a desktop;
+// there is no display server to look for.
+bool displayAvailable() { return true; }
+
 }  // namespace carrack::platform

@@ -1,6 +1,7 @@
 #include "startmodes.h"
 
 #include "daylog.h"
+#include "platform.h"
 
 #include <gkmainwidget/gkcammanage.h>
 
@@ -35,12 +36,8 @@ bool platformChosen(int argc, char** argv) {
   return false;
 }
 
-bool displayAvailable() {
-  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 bool selectOffscreenWhenHeadless(int argc, char** argv) {
-  if (displayAvailable() || platformChosen(argc, argv)) return false;
+  if (platform::displayAvailable() || platformChosen(argc, argv)) return false;
   qputenv("QT_QPA_PLATFORM", "offscreen");
   return true;
 }

@@ -12,13 +12,9 @@ namespace carrack {
 // True when the command line or QT_QPA_PLATFORM names a Qt platform.
 bool platformChosen(int argc, char** argv);
 
-// True when DISPLAY or WAYLAND_DISPLAY is set.
-bool displayAvailable();
-
-// Before the application object exists: when there is no display and the
-// user chose no platform, selects Qt's offscreen platform so that an
-// unattended run works on a machine without a display. Returns true when it
-// did so.
+// Before the application object exists: when there is no display
+// (platform::displayAvailable) and the user chose no platform, selects Qt's offscreen platform so
+// that an unattended run works on a machine without a display. Returns true when it did so.
 bool selectOffscreenWhenHeadless(int argc, char** argv);
 
 // Interactive mode: window icon, login, event loop. Returns 0 when the login

@@ -9,8 +9,10 @@
 
 #include <vector>
 
-// Degrees to radians (pi / 180).
-constexpr double kRadiansPerDegree = 0.017453292519943295;
+// The double nearest pi, and degrees to radians and back.
+constexpr double kPi = 3.141592653589793;
+constexpr double kRadiansPerDegree = kPi / 180.0;
+constexpr double kDegreesPerRadian = 180.0 / kPi;
 
 struct DesignPoint {
   double x = 0;

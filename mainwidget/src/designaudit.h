@@ -7,6 +7,8 @@
 
 #include "design.h"
 
+#include <engine/clipper.h>
+
 #include <QString>
 
 #include <vector>
@@ -16,10 +18,10 @@ namespace auditrules {
 // units). Far below any real clearance, far above rounding noise.
 constexpr double kContactTol = 1e-6;
 // Where a feature's boundary touches the board's, the outside part is
-// measured by the region clipper, whose arc sampling tolerance is 0.00254:
+// measured by the region clipper, which samples arcs to kClipperSampleTol:
 // a part whose mean width (twice its area over its boundary length) stays
 // within twice that band is sampling noise, not a violation.
-constexpr double kOutsideBand = 0.00254;
+constexpr double kOutsideBand = kClipperSampleTol;
 }  // namespace auditrules
 
 enum class FindingKind { Short, Clearance, Outside };

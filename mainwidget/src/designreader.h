@@ -16,8 +16,9 @@ constexpr double kJoinTol = 1e-6;
 // Largest absolute coordinate of any point or centre (drawing units).
 constexpr double kMaxCoordinate = 100000.0;
 // Largest arc or circle radius: the region clipper samples arcs with a
-// chord tolerance of 0.00254 and needs each sampling step below 2.54
-// units, which holds for radii up to about 1270.
+// chord tolerance of kClipperSampleTol and needs each sampling step below
+// 10000 grid units (2.54 drawing units), which holds for radii up to about
+// 1270.
 constexpr double kMaxRadius = 1000.0;
 // Largest design file read, in bytes.
 constexpr qint64 kMaxFileSize = 256ll * 1024 * 1024;

@@ -102,7 +102,7 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
   local.kind = DesignCurve::Kind::Arc;
   local.center = c;
   local.radius = r;
-  local.startDeg = std::atan2(p.y - c.y, p.x - c.x) * 57.29577951308232;
+  local.startDeg = std::atan2(p.y - c.y, p.x - c.x) * kDegreesPerRadian;
   local.endDeg = local.startDeg + sweep;
   local.ccw = sweep > 0;
   if (!(r > 0) || std::fabs(sweep) < 1e-9) {

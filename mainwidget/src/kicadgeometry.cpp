@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr double kDegreesPerRadian = 57.29577951308232;
-
 DesignPoint plus(const DesignPoint& a, double dx, double dy) {
   return DesignPoint{a.x + dx, a.y + dy};
 }

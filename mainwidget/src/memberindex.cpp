@@ -1,5 +1,7 @@
 #include "memberindex.h"
 
+#include "design.h"
+
 #include <engine/circarc2d.h>
 #include <engine/compositecurve2d.h>
 #include <engine/lineseg2d.h>
@@ -62,7 +64,7 @@ bool arcCrossings(const AcGeCircArc2d& arc, const AcGePoint2d& p, int& n) {
     if (std::fabs(s.y - p.y) <= kRayMargin || std::fabs(e.y - p.y) <= kRayMargin) return false;
   }
   const double half = std::sqrt(r * r - dy * dy);
-  const double twoPi = 2.0 * 3.14159265358979323846;
+  const double twoPi = 2.0 * kPi;
   for (double x : {c.x - half, c.x + half}) {
     bool on = arc.IsCircle();
     if (!on) {

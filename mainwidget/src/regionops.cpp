@@ -127,20 +127,14 @@ std::vector<RegionPart> clippedParts(GkShape& a, GkShape& b, GkClipType op, bool
   GkClipper clipper;
   clipper.SetShapeList(operands);
   std::vector<GkShape*> result;
-  ok = true;
-  try {
-    clipper.Execute({op}, result);
-  } catch (...) {  // the polygon library may throw on input it cannot handle
-    ok = false;
-  }
+  clipper.Execute({op}, result);
+  ok = !clipper.LastExecuteFailed();
   std::vector<RegionPart> parts;
-  for (GkShape* s : result) {
-    if (ok) {
-      double boundary = 0.0;
-      for (GkCompositeCurve2d* loop : loopsOf(*s)) boundary += loopLength(*loop);
-      parts.push_back(RegionPart{shapeArea(*s), boundary});
-    }
-    delete s;
+  const std::vector<std::unique_ptr<GkShape>> owned(result.begin(), result.end());
+  for (const std::unique_ptr<GkShape>& s : owned) {
+    double boundary = 0.0;
+    for (GkCompositeCurve2d* loop : loopsOf(*s)) boundary += loopLength(*loop);
+    parts.push_back(RegionPart{shapeArea(*s), boundary});
   }
   return parts;
 }

@@ -52,12 +52,14 @@ struct RegionPart {
 };
 
 // The regions of "a op b" computed by the region clipper. The clipper works
-// on a grid of 0.000254 units with arcs sampled to 0.00254 units, so areas
-// carry errors of that order times the boundary length. ok is false when
-// the clipper throws (the list is then empty).
+// on a grid of kClipperGrid units with arcs sampled to kClipperSampleTol
+// units, so areas carry errors of that order times the boundary length. ok
+// is false when the clipper failed (out-of-range or non-finite coordinates,
+// a failure inside); the list is then empty and says nothing about the
+// region.
 std::vector<RegionPart> clippedParts(GkShape& a, GkShape& b, GkClipType op, bool& ok);
 
-// Total area of clippedParts; NaN when the clipper throws.
+// Total area of clippedParts; NaN when the clipper failed.
 double clippedArea(GkShape& a, GkShape& b, GkClipType op);
 
 // The part of shape inside box, for intersecting a large region with one

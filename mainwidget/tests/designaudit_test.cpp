@@ -1,7 +1,7 @@
 // The audit on the sample designs and on small designs made here. Every
 // expected value is worked out by hand from the geometry: distances and
 // points to 1e-6; areas that come from the region clipper to 0.01 (its grid
-// is 0.000254 units and it samples arcs to 0.00254).
+// is kClipperGrid units and it samples arcs to kClipperSampleTol).
 #include "designaudit.h"
 
 #include "design_builder.h"
@@ -15,7 +15,6 @@ using namespace build;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kTol = 1e-6;
 constexpr double kClipAreaTol = 0.01;
 
@@ -166,6 +165,23 @@ TEST(DesignAudit, OutsideTheBoardDecidedExactlyAndByArea) {
   EXPECT_NEAR(r.findings[1].area, 1.0, kClipAreaTol);
   EXPECT_NEAR(r.findings[2].area, 1.0, kClipAreaTol);
   EXPECT_NEAR(r.findings[3].area, 4.0, kClipAreaTol);
+}
+
+// Where a feature's boundary touches the board's, the clipped outside part
+// decides; when the clipper cannot compute it (here a spike out to far
+// beyond its grid's range), the check is undecided and reported as a
+// feature outside the board with no measured area, never as inside.
+TEST(DesignAudit, AnUndecidedInsideCheckIsReportedAsOutside) {
+  Design d = board(30, 0.1);
+  d.features.push_back(feature("inside", "A", rect(1, 3, 1, 3)));
+  d.features.push_back(feature("flush", "B", rect(0, 2, 5, 7)));
+  d.features.push_back(feature(
+      "spike", "C", {line(28, 10, 1e17, 11), line(1e17, 11, 28, 12), line(28, 12, 28, 10)}));
+  const AuditResult r = auditDesign(d);
+  ASSERT_EQ(r.findings.size(), 1u);
+  EXPECT_EQ(r.findings[0].kind, FindingKind::Outside);
+  EXPECT_EQ(d.features[r.findings[0].feature].id, "spike");
+  EXPECT_TRUE(std::isnan(r.findings[0].area));
 }
 
 // 10,000 pads on a grid: the broad phase must hand every neighbour pair to

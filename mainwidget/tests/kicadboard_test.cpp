@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kTol = 1e-9;
 
 const char* const kHead =

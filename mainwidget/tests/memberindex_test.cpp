@@ -19,7 +19,7 @@ DesignLoop wobble(std::mt19937& rng, double cx, double cy, double r0, double r1,
   std::uniform_real_distribution<double> radius(r0, r1);
   std::vector<DesignPoint> pts;
   for (int k = 0; k < n; ++k) {
-    const double a = 2 * 3.14159265358979323846 * k / n;
+    const double a = 2 * kPi * k / n;
     const double r = radius(rng);
     pts.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
   }

@@ -14,8 +14,8 @@ using namespace build;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-// The clipper's grid (0.000254) and arc sampling (0.00254) bound its areas.
+// The clipper's grid (kClipperGrid) and arc sampling (kClipperSampleTol)
+// bound its areas.
 constexpr double kClipAreaTol = 0.01;
 
 std::unique_ptr<GkShape> shape(const DesignLoop& outer, const std::vector<DesignLoop>& holes = {}) {
@@ -120,6 +120,24 @@ TEST(ClippedParts, EachRegionWithItsAreaAndBoundary) {
   }
   EXPECT_TRUE(clippedParts(*square, *square, kClipDifference, ok).empty());
   EXPECT_TRUE(ok);
+}
+
+// A clip the region clipper cannot compute (a vertex far beyond its grid's
+// range) is a failure, never an empty region: ok turns false and the area
+// is NaN, where a really empty difference stays ok with area 0.
+TEST(ClippedParts, AFailedClipIsToldFromAnEmptyRegion) {
+  auto square = shape(rect(0, 4, 0, 4));
+  auto spike = shape({line(1, 1, 1e17, 2), line(1e17, 2, 1, 3), line(1, 3, 1, 1)});
+  bool ok = true;
+  EXPECT_TRUE(clippedParts(*spike, *square, kClipDifference, ok).empty());
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(std::isnan(clippedArea(*spike, *square, kClipDifference)));
+  EXPECT_TRUE(std::isnan(clippedArea(*square, *spike, kClipIntersection)));
+
+  auto inner = shape(rect(1, 2, 1, 2));
+  EXPECT_TRUE(clippedParts(*inner, *square, kClipDifference, ok).empty());
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(clippedArea(*inner, *square, kClipDifference), 0.0);
 }
 
 TEST(RegionOps, CroppedToBoxKeepsExactlyThePartInsideTheBox) {
