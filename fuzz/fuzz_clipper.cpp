@@ -24,12 +24,12 @@
 namespace {
 
 // The clipper's sampling (chord) tolerance and grid step, drawing units.
-constexpr double kSampleTol = 0.00254;
-constexpr double kGridStep = 0.000254;
+constexpr double kSampleTol = kClipperSampleTol;
+constexpr double kGridStep = kClipperGrid;
 // Coordinates are int16 / 8192: within +-4 drawing units, about two values
 // per grid step, so points land on, between and within one step of each
 // other's grid points. The scale sets the run's speed: a circle of radius r
-// samples to about 2.2 * sqrt(r / 0.00254) points, and the sweep, not the
+// samples to about 2.2 * sqrt(r / kSampleTol) points, and the sweep, not the
 // geometry, is the cost (at +-16 and radii up to 8 a run took 5 ms).
 constexpr double kCoordScale = 1.0 / 8192.0;
 constexpr double kMaxRadius = 250.0;

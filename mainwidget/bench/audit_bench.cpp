@@ -34,7 +34,7 @@ double seconds(const std::function<void()>& run, int repeats = 3) {
 DesignLoop ngon(int n, double r, double phase) {
   DesignLoop loop;
   auto at = [&](int k) {
-    const double a = 2 * 3.14159265358979323846 * (k + phase) / n;
+    const double a = 2 * kPi * (k + phase) / n;
     return DesignPoint{50 + r * std::cos(a), 50 + r * std::sin(a)};
   };
   for (int k = 0; k < n; ++k) {

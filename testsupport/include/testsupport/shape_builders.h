@@ -5,6 +5,7 @@
 #pragma once
 
 #include <engine/circarc2d.h>
+#include <engine/clipper.h>
 #include <engine/compositecurve2d.h>
 #include <engine/lineseg2d.h>
 #include <engine/shape.h>
@@ -176,7 +177,7 @@ inline double ShapePerimeter(GkShape& shape, double tol = 1e-4) {
 // the sagitta); the centre by that plus the sagitta's own error. Twice that,
 // for the second-order terms. A rebuilt full circle spans 240 degrees.
 inline double RebuiltArcTolerance(const AcGeCircArc2d& arc) {
-  const double eps = 0.000254 * 0.7071067811865476;
+  const double eps = kClipperGrid * 0.7071067811865476;
   const double sweep = arc.IsCircle() ? 4 * kPi / 3 : arc.GetArcSweepangle();
   const double h = std::min(sweep, 4 * kPi / 3) / 2;
   const double k = 1.0 / std::tan(h / 2);
