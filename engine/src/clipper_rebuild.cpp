@@ -6,14 +6,14 @@
 // shows that the clipping removed part of the arc there) and no turn back
 // (the ring going out along one arc of the circle and back along another). A run with three
 // or more sampled points becomes the arc through its first, middle and last
-// sampled points, joined by segments to crossings created before or after
-// them; shorter runs and untagged points become line segments; the last
-// chord of a run is a segment when the next run starts at a vertex that ends
-// it. A run of two or more points that wraps from the ring's end into P0
-// ends in an arc at P0, joined with the ring's first arc when that starts
-// the same run at P0; a ring that is one run is a full circle. Three
-// collinear points never make an arc: the run comes back as segments.
-// Everything is linear in the ring length.
+// sampled points (two arcs meeting at the middle one when that arc runs
+// more than half way round with its ends closer than its radius), joined by
+// segments to crossings created before or after them; shorter runs and untagged points become line
+// segments; the last chord of a run is a segment when the next run starts at a vertex that ends it.
+// A run of two or more points that wraps from the ring's end into P0 ends in an arc at P0, joined
+// with the ring's first arc when that starts the same run at P0; a ring that is one run is a full
+// circle. Three collinear points never make an arc: the run comes back as segments. Everything is
+// linear in the ring length.
 #include "clipper_glue.h"
 
 #include <engine/lineseg2d.h>
@@ -58,6 +58,19 @@ private:
   // Returns the arc's last index when the chain starts with an arc at
   // first, npos otherwise.
   std::size_t RunChain(std::size_t first, std::size_t len);
+  // The arcs along the run from offset lo to offset hi after index first
+  // (both sampled), into out: the arc through lo, the sampled point nearest
+  // the middle, and hi; or, when that arc runs more than half way round and
+  // its ends are closer than its radius, two arcs meeting at that middle
+  // point. Two nearby ends fix the centre's direction badly (one grid unit
+  // of rounding tilts it by 1/chord), and a long arc carries that tilt far
+  // from its points. False, with out untouched, when an arc would be
+  // collinear or fail Follows.
+  bool ArcsAlong(std::size_t first, std::size_t lo, std::size_t hi,
+                 std::vector<std::unique_ptr<GkCurve2d>>& out) const;
+  // The one arc of ArcsAlong, or nullptr.
+  std::unique_ptr<AcGeCircArc2d> ArcThrough(std::size_t first, std::size_t lo,
+                                            std::size_t hi) const;
   // The sampled offset in (lo, hi) nearest to target, or npos.
   std::size_t NearestSampled(std::size_t first, std::size_t target, std::size_t lo,
                              std::size_t hi) const;
@@ -140,30 +153,49 @@ std::size_t RingReader::RunChain(std::size_t first, std::size_t len) {
   while (fa < len && !IsSampled((first + fa) % m_count)) ++fa;
   std::size_t la = len - 1;
   while (la > fa && !IsSampled((first + la) % m_count)) --la;
-  const std::size_t m = fa < la ? NearestSampled(first, fa + (la - fa) / 2, fa, la) : npos;
-  if (m == npos || len < 3) {
+  std::vector<std::unique_ptr<GkCurve2d>> arcs;
+  if (len < 3 || fa >= la || !ArcsAlong(first, fa, la, arcs)) {
     Polyline(first, last);
     return npos;
   }
   const std::size_t a = (first + fa) % m_count;
   const std::size_t b = (first + la) % m_count;
-  const AcGePoint2d pa = Pt(a);
-  const AcGePoint2d pm = Pt((first + m) % m_count);
-  const AcGePoint2d pb = Pt(b);
-  if (!AcGeCircArc2d::IsCirArc(pa, pm, pb, GkGeoLib::g_tol)) {
-    Polyline(first, last);
-    return npos;
-  }
-  auto arc = std::make_unique<AcGeCircArc2d>(pa, pm, pb);
-  if (!Follows(*arc, a, la - fa + 1)) {
-    Polyline(first, last);
-    return npos;
-  }
   if (fa > 0) Polyline(first, a);
   const bool startsWithArc = fa == 0;
-  m_members.push_back(std::move(arc));
+  for (auto& arc : arcs) m_members.push_back(std::move(arc));
   if (b != last) Polyline(b, last);
   return startsWithArc ? b : npos;
+}
+
+std::unique_ptr<AcGeCircArc2d> RingReader::ArcThrough(std::size_t first, std::size_t lo,
+                                                      std::size_t hi) const {
+  const std::size_t m = NearestSampled(first, lo + (hi - lo) / 2, lo, hi);
+  if (m == npos) return nullptr;
+  const AcGePoint2d pa = Pt((first + lo) % m_count);
+  const AcGePoint2d pm = Pt((first + m) % m_count);
+  const AcGePoint2d pb = Pt((first + hi) % m_count);
+  if (!AcGeCircArc2d::IsCirArc(pa, pm, pb, GkGeoLib::g_tol)) return nullptr;
+  auto arc = std::make_unique<AcGeCircArc2d>(pa, pm, pb);
+  if (!Follows(*arc, (first + lo) % m_count, hi - lo + 1)) return nullptr;
+  return arc;
+}
+
+bool RingReader::ArcsAlong(std::size_t first, std::size_t lo, std::size_t hi,
+                           std::vector<std::unique_ptr<GkCurve2d>>& out) const {
+  std::unique_ptr<AcGeCircArc2d> arc = ArcThrough(first, lo, hi);
+  if (arc == nullptr) return false;
+  const double chord = arc->startPoint().distanceTo(arc->endPoint());
+  if (arc->GetArcSweepangle() <= gk::kPi || chord >= arc->radius()) {
+    out.push_back(std::move(arc));
+    return true;
+  }
+  const std::size_t m = NearestSampled(first, lo + (hi - lo) / 2, lo, hi);
+  std::unique_ptr<AcGeCircArc2d> head = ArcThrough(first, lo, m);
+  std::unique_ptr<AcGeCircArc2d> tail = head ? ArcThrough(first, m, hi) : nullptr;
+  if (tail == nullptr) return false;
+  out.push_back(std::move(head));
+  out.push_back(std::move(tail));
+  return true;
 }
 
 double RingReader::RunLength(std::size_t first, std::size_t len) const {
@@ -259,20 +291,15 @@ void RingReader::MergeIntoFirstArc(std::size_t r) {
     return;
   }
   const std::size_t runLength = (m_count - start) + m_firstArcEnd + 1;
-  const std::size_t m = NearestSampled(start, runLength / 2, 0, runLength - 1);
-  const AcGePoint2d pa = Pt(start);
-  const AcGePoint2d pb = Pt(m_firstArcEnd);
-  if (m == npos || !AcGeCircArc2d::IsCirArc(pa, Pt((start + m) % m_count), pb, GkGeoLib::g_tol)) {
-    Polyline(r, 0);
-    return;
-  }
-  AcGeCircArc2d merged(pa, Pt((start + m) % m_count), pb);
-  if (!Follows(merged, start, runLength)) {
+  std::vector<std::unique_ptr<GkCurve2d>> arcs;
+  if (!ArcsAlong(start, 0, runLength - 1, arcs)) {
     Polyline(r, 0);
     return;
   }
   if (start > r) Polyline(r, start);
-  static_cast<AcGeCircArc2d*>(m_members.front().get())->set(pa, Pt((start + m) % m_count), pb);
+  // The merged arcs take the first arc's place at the loop's start.
+  m_members.front() = std::move(arcs.front());
+  if (arcs.size() == 2) m_members.insert(m_members.begin() + 1, std::move(arcs.back()));
 }
 
 std::unique_ptr<GkCompositeCurve2d> RingReader::Read() {

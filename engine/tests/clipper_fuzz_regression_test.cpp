@@ -3,6 +3,7 @@
 #include <engine/engine.h>
 
 #include <gtest/gtest.h>
+#include <testsupport/shape_builders.h>
 
 #include <cmath>
 #include <memory>
@@ -49,6 +50,163 @@ TEST(ClipperFuzzRegression, XorOfNearlyEqualConcentricCirclesStaysInTheirBox) {
       for (const AcGePoint2d& p : pts) {
         EXPECT_LE(std::fabs(p.x - 8.09375), reach) << p.x << ", " << p.y;
         EXPECT_LE(std::fabs(p.y - 8.09375), reach) << p.x << ", " << p.y;
+      }
+    }
+  }
+}
+
+// One member of a fuzz input as its report printed it: a new loop of shape
+// a (kLoop), a segment (a, b) -> (c, d), an arc centre (a, b) radius c from
+// angle d to e, or a circle centre (a, b) radius c.
+struct M {
+  enum Kind { kLoop, kSeg, kArc, kCircle } kind;
+  double a, b, c, d, e;
+  bool ccw;
+};
+
+std::vector<std::unique_ptr<GkShape>> shapesOf(const std::vector<M>& members) {
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  GkCompositeCurve2d* loop = nullptr;
+  for (const M& m : members) {
+    if (m.kind == M::kLoop) {
+      if (static_cast<std::size_t>(m.a) >= shapes.size())
+        shapes.push_back(std::make_unique<GkShape>());
+      loop = new GkCompositeCurve2d;
+      shapes.back()->AppendCompCurve(loop);
+    } else if (m.kind == M::kSeg) {
+      loop->append(new AcGeLineSeg2d(AcGePoint2d(m.a, m.b), AcGePoint2d(m.c, m.d)));
+    } else if (m.kind == M::kArc) {
+      loop->append(new AcGeCircArc2d(AcGePoint2d(m.a, m.b), m.c, m.d, m.e, m.ccw));
+    } else {
+      loop->append(new AcGeCircArc2d(AcGePoint2d(m.a, m.b), m.c));
+    }
+  }
+  return shapes;
+}
+
+// Three shapes of arcs and segments, xor-ed twice. A result arc on the
+// circle of radius 1.1113 around (-0.6776, 3.9412) came back with its centre
+// 0.0035 away, and left the operands' box at the circle's top.
+TEST(ClipperFuzzRegression, ArcsOfAChainOfXorsStayOnTheirCircles) {
+  const std::vector<M> members = {
+      {M::kLoop, 0, 0, 0, 0, 0, false},
+      {M::kArc, -1.9667827061244418, -1.9136112758091519, 2.9088759191640512, 1.8618481570301983,
+       3.93843261401629, false},
+      {M::kArc, -0.44115356869167721, -2.1633698357476128, 4.0020264533072494, 3.616661799739155,
+       6.0892387034799036, false},
+      {M::kSeg, 3.48583984375, -2.9346923828125, 1.02587890625, -1.9781494140625, 0, false},
+      {M::kArc, -1.2625844334981529, -1.0557141246565853, 2.467377417525062, 5.9000260221114678,
+       2.2442770863263299, false},
+      {M::kLoop, 1, 0, 0, 0, 0, false},
+      {M::kArc, 0.14234236012334411, -2.3580688808275307, 1.0494855501707661, 5.8625449918831869,
+       2.0721570044398643, true},
+      {M::kArc, -1.8216998436871696, -1.2133583087547153, 1.4767856575490041, 6.1306524722813913,
+       2.5387973554768579, true},
+      {M::kArc, -1.000251863517013, 1.2894409404081457, 2.6319740340732349, 3.8267695998795737,
+       1.1354394095045213, false},
+      {M::kArc, -1.0468501519719395, 0.89306498011317803, 3.0136178935691285, 1.1769010215158155,
+       5.3363990441301903, true},
+      {M::kSeg, 0.7139892578125, -1.5526123046875, 1.100341796875, -2.78662109375, 0, false},
+      {M::kLoop, 1, 0, 0, 0, 0, false},
+      {M::kSeg, 0.967041015625, 0.8634033203125, 1.70361328125, -3.23828125, 0, false},
+      {M::kSeg, 1.70361328125, -3.23828125, 2.59375, -0.1251220703125, 0, false},
+      {M::kArc, 1.6738348171628754, -1.5256891469845826, 1.6756587002943182, 0.98964429693291278,
+       3.5266127534575578, false},
+      {M::kArc, 0.72211668226453984, -0.6957617865668404, 1.578285069175442, 4.3215521472266056,
+       1.4149827844997036, true},
+      {M::kLoop, 1, 0, 0, 0, 0, false},
+      {M::kArc, 3.5196664983575996, 1.8068308107780686, 1.9663884357488199, 1.7689479011863938,
+       4.8490069476538062, false},
+      {M::kArc, 1.7459132973576934, 0.39699721000563926, 2.1113196983127445, 6.0254130182927899,
+       2.6765985375389918, false},
+      {M::kArc, -3.5894875266335222, -0.23133692307905696, 3.7909552725054256, 0.42847648226381208,
+       4.6038888806856795, true},
+      {M::kArc, -1.2542041369846886, -1.1390031542096821, 3.9654379169234444, 3.9475346076257303,
+       1.9457713550365543, false},
+      {M::kArc, -2.916105955074995, 0.97135362869653941, 1.593390684522012, 1.4388940291144403,
+       4.9735824957282704, true},
+      {M::kArc, 1.0617143419053821, 0.60371356540256071, 3.7539007017733064, 3.4590273526931816,
+       0.98645044895243328, true},
+      {M::kLoop, 2, 0, 0, 0, 0, false},
+      {M::kCircle, -0.6776123046875, 3.941162109375, 1.1112840466926071, 0, 0, true},
+      {M::kLoop, 2, 0, 0, 0, 0, false},
+      {M::kArc, 0.57445676642728172, 0.81646233294383608, 2.7677160859087753, 3.3079943235676321,
+       0.68055795217318393, true},
+      {M::kArc, 3.2635504982688213, 3.030684488469904, 0.71613699049903401, 3.8625056106387619,
+       1.7547327018810441, true},
+      {M::kArc, 2.6954944338117328, 2.3318999835423062, 1.4693526212883479, 1.2687649953687299,
+       5.5501870499591393, false},
+      {M::kArc, 1.1226008131697376, -0.69102307912465699, 3.3559278431662585, 0.65330407069537855,
+       4.0842460464395511, true},
+      {M::kArc, 2.0350042343139649, -1.0331799825032548, 3.7352820675568057, 3.8300476087912205,
+       1.3574707050504717, true},
+      {M::kArc, 0.64639182317824551, 0.80212593078613259, 2.8364025648718223, 0.6945019676808929,
+       3.2988088534588118, false},
+      {M::kLoop, 2, 0, 0, 0, 0, false},
+      {M::kCircle, -0.6776123046875, 3.941162109375, 0.22156099794003203, 0, 0, true},
+  };
+  std::vector<std::unique_ptr<GkShape>> shapes = shapesOf(members);
+  std::vector<GkShape*> operands;
+  GkBoundBox2d box;
+  for (const auto& shape : shapes) {
+    operands.push_back(shape.get());
+    std::vector<GkCompositeCurve2d*> loops;
+    shape->GetCompCurveList(loops);
+    for (GkCompositeCurve2d* loop : loops) box.Combine(loop->GetBoundBox());
+  }
+  GkClipper clipper;
+  clipper.SetShapeList(operands);
+  std::vector<GkShape*> raw;
+  clipper.Execute({kClipXor, kClipXor}, raw);
+  std::vector<std::unique_ptr<GkShape>> result(raw.begin(), raw.end());
+  ASSERT_FALSE(result.empty());
+  for (const auto& shape : result) {
+    std::vector<GkCompositeCurve2d*> loops;
+    shape->GetCompCurveList(loops);
+    for (GkCompositeCurve2d* loop : loops) {
+      std::vector<AcGePoint2d> pts;
+      loop->GetSampleBuffer(pts, kClipperSampleTol);
+      for (const AcGePoint2d& p : pts) {
+        EXPECT_GE(p.x, box.minX - kMargin) << p.x << ", " << p.y;
+        EXPECT_LE(p.x, box.maxX + kMargin) << p.x << ", " << p.y;
+        EXPECT_GE(p.y, box.minY - kMargin) << p.x << ", " << p.y;
+        EXPECT_LE(p.y, box.maxY + kMargin) << p.x << ", " << p.y;
+      }
+    }
+  }
+}
+
+// A disc with a small notch cut from its edge comes back as one run round
+// almost the whole circle. Rebuilt through its ends and its middle, the arc
+// took its centre's direction from two ends a notch apart, a grid unit of
+// rounding tilting it by 1/chord (the fault behind the test above). Every
+// rebuilt arc must lie on the disc's circle, for notches of several widths
+// at several places round it.
+TEST(ClipperFuzzRegression, ADiscWithANotchKeepsItsCircle) {
+  const AcGePoint2d centre(0.3127, -0.7719);
+  const double radius = 1.1113;
+  for (double width : {0.01, 0.05, 0.3}) {
+    for (int k = 0; k < 12; ++k) {
+      SCOPED_TRACE(testing::Message() << "notch " << width << " at " << 30 * k + 7 << " deg");
+      const double a = (30 * k + 7) * testsupport::kPi / 180;
+      const AcGePoint2d edge(centre.x + radius * std::cos(a), centre.y + radius * std::sin(a));
+      std::unique_ptr<GkShape> disc(
+          testsupport::MakeShape(testsupport::CircleLoop(centre, radius)));
+      std::unique_ptr<GkShape> notch(testsupport::MakeShape(testsupport::RectLoop(
+          edge.x - width / 2, edge.y - width / 2, edge.x + width / 2, edge.y + width / 2)));
+      std::vector<GkShape*> operands{disc.get(), notch.get()};
+      GkClipper clipper;
+      clipper.SetShapeList(operands);
+      std::vector<GkShape*> raw;
+      clipper.Execute({kClipDifference}, raw);
+      std::vector<std::unique_ptr<GkShape>> result(raw.begin(), raw.end());
+      ASSERT_EQ(result.size(), 1u);
+      AcGeCircArc2d source(centre, radius);
+      for (AcGeCircArc2d* arc : testsupport::ArcsOf(*result[0])) {
+        EXPECT_LE(testsupport::SourceCircleError(*arc, {&source}),
+                  testsupport::RebuiltArcTolerance(*arc))
+            << "centre " << arc->center().x << ", " << arc->center().y << " radius "
+            << arc->radius() << " sweep " << arc->GetArcSweepangle();
       }
     }
   }
