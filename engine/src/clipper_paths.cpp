@@ -144,6 +144,15 @@ void PathBuilder::CheckRange(const ClipperLib::Path& path) {
 // at kSampleTol.
 void PathBuilder::AppendArc(AcGeCircArc2d& arc, bool emitFirst, std::size_t tagFrom, double& sum,
                             AcGePoint2d& prev, ClipperLib::Path& path) {
+  // An arc reaching beyond the grid's range fails the operation whatever
+  // its points: refused before it is sampled, which for a radius like 1e126
+  // runs to the sampler's point limit, refinements included.
+  const GkBoundBox2d box = arc.GetBoundBox();
+  if (ToInt(box.minX) == kOutOfRange || ToInt(box.maxX) == kOutOfRange ||
+      ToInt(box.minY) == kOutOfRange || ToInt(box.maxY) == kOutOfRange) {
+    m_valid = false;
+    return;
+  }
   const std::size_t base = path.size();
   auto sample = [&](double tol) {
     path.resize(base);

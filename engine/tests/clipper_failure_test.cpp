@@ -116,6 +116,12 @@ std::vector<ExecuteCase> Cases() {
        {kClipIntersection},
        true,
        true},
+      // Sampled at the chord tolerance, this circle would never end.
+      {"radius beyond the grid's range",
+       {Own(MakeShape(CircleLoop({0, 0}, 1e126))), square()},
+       {kClipUnion},
+       true,
+       true},
       {"a member throws when read", {square(), unreadable}, {kClipUnion}, true, true},
       // Empty regions are results, not failures.
       {"disjoint intersection", {square(), far()}, {kClipIntersection}, false, true},
