@@ -48,11 +48,14 @@ void GKTallowUpdate::closeEvent(QCloseEvent* event) {
   m_thread->setStop(true);
   // Connected before the look at isRunning: a worker that ends in between
   // still quits the loop, its queued signal arriving once the loop runs.
-  // The worker's request to quit the application ends the loop as well
-  // (QCoreApplication::quit ends every loop of this thread): it runs on
-  // until the worker is done.
   QEventLoop loop;
   connect(m_thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-  while (m_thread->isRunning()) loop.exec();
+  while (m_thread->isRunning()) {
+    loop.exec();
+    // The worker's request to quit the application ends every loop of this
+    // thread and keeps new ones from running: the events are then taken as
+    // they come, until the worker's finished arrives.
+    if (m_thread->isRunning()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+  }
   event->accept();
 }

@@ -121,7 +121,12 @@ void QHttpDownLoad::waitFinished() {
   // is told to quit. The transfer's own limits end a stalled one.
   QEventLoop loop;
   connect(m_manager.get(), &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
-  while (!finished) loop.exec();
+  while (!finished) {
+    loop.exec();
+    // A quit of the application ends every loop of its thread and keeps new
+    // ones from running: the events are then taken as they come.
+    if (!finished) loop.processEvents(QEventLoop::WaitForMoreEvents);
+  }
 }
 
 void QHttpDownLoad::readContent() {
