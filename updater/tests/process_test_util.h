@@ -98,10 +98,14 @@ public:
     });
     QMetaObject::invokeMethod(
         &m_loop, [this] { recheck(); }, Qt::QueuedConnection);
-    // QCoreApplication::quit ends every running loop of the main thread
-    // (the updater's worker asks for it when done): run on until the
-    // condition holds or the limit has passed.
-    while (!m_done() && !timedOut) m_loop.exec();
+    // QCoreApplication::quit (the updater's worker asks for it when done)
+    // ends every loop of the main thread and keeps new ones from running:
+    // the events are then taken as they come, until the condition holds or
+    // the limit has passed.
+    while (!m_done() && !timedOut) {
+      m_loop.exec();
+      if (!m_done() && !timedOut) m_loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
     return m_done();
   }
 
