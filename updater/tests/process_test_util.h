@@ -78,7 +78,14 @@ inline constexpr int kWaitLimitMs = 30000;
 // qt_test_app.h, which it makes when missing.
 class SignalWait {
 public:
-  explicit SignalWait(std::function<bool()> done) : m_done(std::move(done)) { qtTestApp(); }
+  explicit SignalWait(std::function<bool()> done) : m_done(std::move(done)) {
+    qtTestApp();
+    m_guard.setSingleShot(true);
+    QObject::connect(&m_guard, &QTimer::timeout, &m_loop, [this] {
+      m_timedOut = true;
+      m_loop.quit();
+    });
+  }
   SignalWait(const SignalWait&) = delete;
   SignalWait& operator=(const SignalWait&) = delete;
 
@@ -91,21 +98,19 @@ public:
   // True when `done()` held before `limitMs` passed.
   bool wait(int limitMs = kWaitLimitMs) {
     if (m_done()) return true;
-    bool timedOut = false;
-    QTimer::singleShot(limitMs, &m_loop, [this, &timedOut] {
-      timedOut = true;
-      m_loop.quit();
-    });
+    m_timedOut = false;
+    m_guard.start(limitMs);
     QMetaObject::invokeMethod(
         &m_loop, [this] { recheck(); }, Qt::QueuedConnection);
     // QCoreApplication::quit (the updater's worker asks for it when done)
     // ends every loop of the main thread and keeps new ones from running:
     // the events are then taken as they come, until the condition holds or
     // the limit has passed.
-    while (!m_done() && !timedOut) {
+    while (!m_done() && !m_timedOut) {
       m_loop.exec();
-      if (!m_done() && !timedOut) m_loop.processEvents(QEventLoop::WaitForMoreEvents);
+      if (!m_done() && !m_timedOut) m_loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
+    m_guard.stop();
     return m_done();
   }
 
@@ -116,6 +121,8 @@ private:
 
   std::function<bool()> m_done;
   QEventLoop m_loop;
+  QTimer m_guard;
+  bool m_timedOut = false;
 };
 
 // Waits until `done()` holds, looking again whenever one of `paths` is
