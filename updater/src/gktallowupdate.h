@@ -24,7 +24,7 @@ public:
   ~GKTallowUpdate() override;
 
   // The worker this window started; owned by the window.
-  GKThreadDownLoad* worker() const { return thread; }
+  GKThreadDownLoad* worker() const { return m_thread.get(); }
 
 public slots:
   // Bar value: `progress` truncated to an integer; bar text "name:progress"
@@ -34,12 +34,12 @@ public slots:
   void setTip(QString msg);
 
 protected:
-  // Asks the worker to stop and keeps processing events (every 10 ms) until
-  // it has finished; a stalled transfer ends at the downloader's inactivity
-  // limit, so the wait is bounded.
+  // Asks the worker to stop and runs a local event loop, which the worker's
+  // finished signal quits, so queued texts and progress still arrive; a
+  // stalled transfer ends at the downloader's limits, so the wait is bounded.
   void closeEvent(QCloseEvent* event) override;
 
 private:
-  std::unique_ptr<Ui::GKTallowUpdateClass> ui;
-  GKThreadDownLoad* thread = nullptr;
+  std::unique_ptr<Ui::GKTallowUpdateClass> m_ui;
+  std::unique_ptr<GKThreadDownLoad> m_thread;
 };

@@ -16,8 +16,6 @@ const char* const kUserAgent =
     "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
     "Chrome/65.0.3325.181 Safari/537.36";
 
-// How often waitFinished looks at the flag, in ms.
-const int kPollIntervalMs = 10;
 // Bytes Qt may hold for the reply before it stops reading the socket. Every
 // readyRead drains it to disk, so memory stays at this size whatever the
 // file's size; unlimited (Qt's default) lets a fast server fill memory with
@@ -35,46 +33,52 @@ bool statusIsSuccess(const QNetworkReply* reply) {
 
 }  // namespace
 
-QHttpDownLoad::QHttpDownLoad(QObject* parent) : QObject(parent) {}
+QHttpDownLoad::QHttpDownLoad(QObject* parent) : QObject(parent) {
+  // Abort a transfer that stays silent for the inactivity limit; every
+  // arrival of data restarts the count.
+  m_idleTimer.setSingleShot(true);
+  connect(&m_idleTimer, &QTimer::timeout, this, &QHttpDownLoad::abortTransfer);
+  connect(&m_speedTimer, &QTimer::timeout, this, &QHttpDownLoad::checkSpeed);
+}
 
-QHttpDownLoad::~QHttpDownLoad() { delete file; }
+// Out of line, where QFile and QNetworkAccessManager are complete types.
+QHttpDownLoad::~QHttpDownLoad() = default;
 
 void QHttpDownLoad::setInactivityLimit(int ms) {
-  if (ms > 0) inactivityLimitMs = ms;
+  if (ms > 0) m_inactivityLimitMs = ms;
 }
 
 void QHttpDownLoad::setMaxBytes(qint64 bytes) {
-  if (bytes > 0) maxBytes = bytes;
+  if (bytes > 0) m_maxBytes = bytes;
 }
 
 void QHttpDownLoad::setMinimumSpeed(qint64 bytesPerSecond, int windowMs) {
   if (bytesPerSecond < 0 || windowMs <= 0) return;
-  minBytesPerSecond = bytesPerSecond;
-  speedWindowMs = windowMs;
+  m_minBytesPerSecond = bytesPerSecond;
+  m_speedWindowMs = windowMs;
 }
 
 void QHttpDownLoad::abortTransfer() {
   if (finished || reply == nullptr || reply->isFinished()) return;
-  timedOut = true;
+  m_timedOut = true;
   reply->abort();
 }
 
 void QHttpDownLoad::checkSpeed() {
-  const qint64 floor = minBytesPerSecond * speedWindowMs / 1000;
-  if (received - receivedAtWindowStart < floor) abortTransfer();
-  receivedAtWindowStart = received;
+  const qint64 floor = m_minBytesPerSecond * m_speedWindowMs / 1000;
+  if (m_received - m_receivedAtWindowStart < floor) abortTransfer();
+  m_receivedAtWindowStart = m_received;
 }
 
 int QHttpDownLoad::downLoadFile(const QString& url, const QString& localPath) {
   finished = false;
   result = kFileError;
-  writeFailed = false;
-  timedOut = false;
-  lastReported = -1.0;
-  received = 0;
-  receivedAtWindowStart = 0;
-  delete file;
-  file = new QFile(localPath);
+  m_writeFailed = false;
+  m_timedOut = false;
+  m_lastReported = -1.0;
+  m_received = 0;
+  m_receivedAtWindowStart = 0;
+  file = std::make_unique<QFile>(localPath);
 
   const QString folder = QFileInfo(localPath).absolutePath();
   if (!QDir(folder).exists()) QDir().mkpath(folder);
@@ -86,68 +90,65 @@ int QHttpDownLoad::downLoadFile(const QString& url, const QString& localPath) {
   }
   name = QFileInfo(localPath).fileName();
 
-  auto* manager = new QNetworkAccessManager(this);
+  // A manager of the transfer's own; the previous one goes with the replies
+  // it still held.
+  m_manager = std::make_unique<QNetworkAccessManager>();
   QT_WARNING_PUSH
   QT_WARNING_DISABLE_DEPRECATED
-  manager->setNetworkAccessible(QNetworkAccessManager::Accessible);
+  m_manager->setNetworkAccessible(QNetworkAccessManager::Accessible);
   QT_WARNING_POP
 
   QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
   request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kUserAgent));
-  reply = manager->get(request);
+  reply = m_manager->get(request);
   reply->setReadBufferSize(kReadBufferBytes);
   report(0.0);
 
   connect(reply, &QNetworkReply::readyRead, this, &QHttpDownLoad::readContent);
   connect(reply, &QNetworkReply::downloadProgress, this, &QHttpDownLoad::loadProgress);
-  connect(manager, &QNetworkAccessManager::finished, this, &QHttpDownLoad::replyFinished);
+  connect(m_manager.get(), &QNetworkAccessManager::finished, this, &QHttpDownLoad::replyFinished);
 
-  // Abort a transfer that stays silent for the inactivity limit; every
-  // arrival of data restarts the count.
-  if (idleTimer == nullptr) {
-    idleTimer = new QTimer(this);
-    idleTimer->setSingleShot(true);
-    connect(idleTimer, &QTimer::timeout, this, &QHttpDownLoad::abortTransfer);
-  }
-  idleTimer->start(inactivityLimitMs);
-  if (speedTimer == nullptr) {
-    speedTimer = new QTimer(this);
-    connect(speedTimer, &QTimer::timeout, this, &QHttpDownLoad::checkSpeed);
-  }
-  if (minBytesPerSecond > 0) speedTimer->start(speedWindowMs);
+  m_idleTimer.start(m_inactivityLimitMs);
+  if (m_minBytesPerSecond > 0) m_speedTimer.start(m_speedWindowMs);
 
   waitFinished();
   return result;
 }
 
 void QHttpDownLoad::waitFinished() {
+  if (finished || m_manager == nullptr) return;
+  // Connected after replyFinished, so the result is recorded when the loop
+  // is told to quit. The transfer's own limits end a stalled one.
+  QEventLoop loop;
+  connect(m_manager.get(), &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
   while (!finished) {
-    QEventLoop loop;
-    QTimer::singleShot(kPollIntervalMs, &loop, &QEventLoop::quit);
     loop.exec();
+    // A quit of the application ends every loop of its thread and keeps new
+    // ones from running: the events are then taken as they come.
+    if (!finished) loop.processEvents(QEventLoop::WaitForMoreEvents);
   }
 }
 
 void QHttpDownLoad::readContent() {
   if (reply == nullptr || file == nullptr || !reply->isOpen()) return;
-  if (idleTimer != nullptr && !finished) idleTimer->start(inactivityLimitMs);
+  if (!finished) m_idleTimer.start(m_inactivityLimitMs);
   const QByteArray data = reply->readAll();
-  if (data.isEmpty() || writeFailed) return;
-  received += data.size();
-  if (received > maxBytes) {
+  if (data.isEmpty() || m_writeFailed) return;
+  m_received += data.size();
+  if (m_received > m_maxBytes) {
     abortTransfer();  // nothing beyond the limit is written
     return;
   }
   if (file->write(data) != data.size()) {
     // The disk refused the data (full, gone): no point fetching the rest.
-    writeFailed = true;
+    m_writeFailed = true;
     reply->abort();
   }
 }
 
 void QHttpDownLoad::loadProgress(qint64 bytesReceived, qint64 bytesTotal) {
-  if (idleTimer != nullptr && !finished) idleTimer->start(inactivityLimitMs);
-  if (bytesTotal > maxBytes) abortTransfer();  // announced beyond the limit
+  if (!finished) m_idleTimer.start(m_inactivityLimitMs);
+  if (bytesTotal > m_maxBytes) abortTransfer();  // announced beyond the limit
   // Without a positive total there is no meaningful percentage; the end of
   // a successful transfer reports 100 instead.
   if (bytesTotal <= 0) return;
@@ -157,11 +158,11 @@ void QHttpDownLoad::loadProgress(qint64 bytesReceived, qint64 bytesTotal) {
 void QHttpDownLoad::replyFinished(QNetworkReply* finishedReply) {
   if (finishedReply != reply) return;
   readContent();  // whatever is still buffered belongs to the file
-  if (idleTimer != nullptr) idleTimer->stop();
-  if (speedTimer != nullptr) speedTimer->stop();
+  m_idleTimer.stop();
+  m_speedTimer.stop();
 
-  const bool networkOk = finishedReply->error() == QNetworkReply::NoError && !timedOut;
-  const bool fileOk = !writeFailed && file->flush() && file->error() == QFileDevice::NoError;
+  const bool networkOk = finishedReply->error() == QNetworkReply::NoError && !m_timedOut;
+  const bool fileOk = !m_writeFailed && file->flush() && file->error() == QFileDevice::NoError;
   file->close();
   if (!fileOk) {
     result = kFileError;
@@ -169,7 +170,7 @@ void QHttpDownLoad::replyFinished(QNetworkReply* finishedReply) {
     result = kNetworkError;
   } else {
     result = kSuccess;
-    if (lastReported != 100.0) report(100.0);
+    if (m_lastReported != 100.0) report(100.0);
   }
   finishedReply->deleteLater();
   reply = nullptr;
@@ -177,6 +178,6 @@ void QHttpDownLoad::replyFinished(QNetworkReply* finishedReply) {
 }
 
 void QHttpDownLoad::report(double progress) {
-  lastReported = progress;
+  m_lastReported = progress;
   emit downLoadProgress(name, progress);
 }

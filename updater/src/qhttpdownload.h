@@ -6,11 +6,14 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QtGlobal>
 
+#include <memory>
+
 class QFile;
+class QNetworkAccessManager;
 class QNetworkReply;
-class QTimer;
 
 class QHttpDownLoad : public QObject {
   Q_OBJECT
@@ -47,8 +50,9 @@ public:
   // 100 at a successful end.
   int downLoadFile(const QString& url, const QString& localPath);
 
-  // Runs local event loops (waking at least every 10 ms) until the running
-  // transfer has finished.
+  // Runs a local event loop, which the network manager's finished signal
+  // quits, until the running transfer has finished; returns at once when
+  // none runs. All events of the calling thread are processed meanwhile.
   void waitFinished();
 
   // Shortens or lengthens the inactivity limit for the next transfer, in ms
@@ -70,25 +74,28 @@ private slots:
 
 private:
   void report(double progress);
-
-  bool finished = true;
-  int result = -1;
-  QNetworkReply* reply = nullptr;
-  QFile* file = nullptr;
-  QString name;
-
   void checkSpeed();
   void abortTransfer();
 
-  QTimer* idleTimer = nullptr;   // restarted whenever data arrives
-  QTimer* speedTimer = nullptr;  // fires once per speed window
-  int inactivityLimitMs = kInactivityLimitMs;
-  qint64 maxBytes = kMaxTransferBytes;
-  qint64 minBytesPerSecond = kMinBytesPerSecond;
-  int speedWindowMs = kSpeedWindowMs;
-  qint64 received = 0;  // body bytes of this transfer so far
-  qint64 receivedAtWindowStart = 0;
-  bool writeFailed = false;
-  bool timedOut = false;
-  double lastReported = -1.0;
+  // The fields the transfer is built around. The file and the manager are
+  // made anew for each transfer and owned here; the reply belongs to the
+  // manager and is deleted through the event loop once it has finished.
+  bool finished = true;
+  int result = -1;
+  QNetworkReply* reply = nullptr;
+  std::unique_ptr<QFile> file;
+  QString name;
+  std::unique_ptr<QNetworkAccessManager> m_manager;
+
+  QTimer m_idleTimer;   // single shot, restarted whenever data arrives
+  QTimer m_speedTimer;  // fires once per speed window
+  int m_inactivityLimitMs = kInactivityLimitMs;
+  qint64 m_maxBytes = kMaxTransferBytes;
+  qint64 m_minBytesPerSecond = kMinBytesPerSecond;
+  int m_speedWindowMs = kSpeedWindowMs;
+  qint64 m_received = 0;  // body bytes of this transfer so far
+  qint64 m_receivedAtWindowStart = 0;
+  bool m_writeFailed = false;
+  bool m_timedOut = false;
+  double m_lastReported = -1.0;
 };

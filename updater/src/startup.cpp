@@ -32,6 +32,8 @@ void loadStyleSheet(const QString& resourcePath) {
 }
 
 void installTranslation(const QString& resourcePath) {
+  // Owned by the application object, which deletes it when it goes: an
+  // installed translator must outlive every text it translates.
   auto* translator = new QTranslator(QCoreApplication::instance());
   translator->load(resourcePath);
   QCoreApplication::installTranslator(translator);

@@ -5,10 +5,7 @@
 //
 // Pattern:
 //   TEST(Suite, Name) {
-//     if (!testsupport::insideChildRun()) {
-//       EXPECT_CHILD_RUN_PASSES({{"LC_ALL", "zh_CN.UTF-8"}});
-//       return;
-//     }
+//     RUN_TEST_IN_CHILD({{"LC_ALL", "zh_CN.UTF-8"}});
 //     ... the test body, run in the child ...
 //   }
 #pragma once
@@ -21,6 +18,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+
+#include <testsupport/temp_dir.h>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +75,18 @@ inline ChildRunResult runCurrentTestInChild(const EnvList& env,
   return result;
 }
 
+// Runs the current test in a child started from a copy of this executable
+// in a new throw-away folder, which then is the child's application folder:
+// it holds a copy of `program` named `name` and is the child's TMPDIR too;
+// LC_ALL is C.UTF-8.
+inline ChildRunResult runCurrentTestInApplicationFolder(const QString& program,
+                                                        const QString& name) {
+  const TempDir install;
+  const QString folder = QString::fromStdString(install.str());
+  if (!QFile::copy(program, folder + QLatin1Char('/') + name)) return ChildRunResult();
+  return runCurrentTestInChild({{"TMPDIR", folder}, {"LC_ALL", "C.UTF-8"}}, folder);
+}
+
 }  // namespace testsupport
 
 // Expects a child run to have passed its one test.
@@ -84,10 +95,18 @@ inline ChildRunResult runCurrentTestInChild(const EnvList& env,
               (run).output.contains("[  PASSED  ] 1 test")) \
       << (run).output.constData()
 
-// Expects the current test, run again in a child process, to pass there.
-#define EXPECT_CHILD_RUN_PASSES(...)                                          \
-  do {                                                                        \
-    const testsupport::ChildRunResult childRun =                              \
-        testsupport::runCurrentTestInChild(testsupport::EnvList __VA_ARGS__); \
-    EXPECT_CHILD_PASSED(childRun);                                            \
-  } while (false)
+// The first statement of a test whose body runs in a child process: in the
+// parent it evaluates `run` (a ChildRunResult, normally one of the runs
+// above), expects the child to have passed and ends the test there.
+#define RUN_TEST_IN_CHILD_WITH(run)                       \
+  if (!::testsupport::insideChildRun()) {                 \
+    const ::testsupport::ChildRunResult childRun = (run); \
+    EXPECT_CHILD_PASSED(childRun);                        \
+    return;                                               \
+  }                                                       \
+  static_assert(true, "a semicolon follows")
+
+// The same for a child with the environment `...` added: a brace list of
+// name and value pairs, {} for none.
+#define RUN_TEST_IN_CHILD(...) \
+  RUN_TEST_IN_CHILD_WITH(::testsupport::runCurrentTestInChild(::testsupport::EnvList __VA_ARGS__))

@@ -49,7 +49,9 @@ QImage showAndCapture(GKTallowUpdate& window, const QString& pngName) {
   window.setWindowTitle(QObject::tr("maintitle"));
   window.show();
   auto* tip = child<QLabel>(window, "labelTip");
-  EXPECT_TRUE(testsupport::waitUntil([&] { return !tip->text().isEmpty(); }));
+  EXPECT_TRUE(testsupport::SignalWait([&] { return !tip->text().isEmpty(); })
+                  .on(window.worker(), &GKThreadDownLoad::setTip)
+                  .wait());
   window.downLoadProgress("setup.zip", 37.5);
   const QImage shot = window.grab().toImage();
   const QString path = QStringLiteral(GK_TEST_OUTPUT_DIR "/") + pngName;
@@ -79,10 +81,7 @@ protected:
 }  // namespace
 
 TEST_F(UpdateWindowTest, FormFollowsTheDesign) {
-  if (!testsupport::insideChildRun()) {
-    EXPECT_CHILD_RUN_PASSES({{"LC_ALL", "de_DE.UTF-8"}});
-    return;
-  }
+  RUN_TEST_IN_CHILD({{"LC_ALL", "de_DE.UTF-8"}});
   GKTallowUpdate window;
   EXPECT_EQ(window.objectName(), "GKTallowUpdateClass");
   EXPECT_EQ(window.size(), QSize(630, 110));
@@ -107,10 +106,7 @@ TEST_F(UpdateWindowTest, FormFollowsTheDesign) {
 }
 
 TEST_F(UpdateWindowTest, ProgressShowsTruncatedValueAndNameWithTwoDecimals) {
-  if (!testsupport::insideChildRun()) {
-    EXPECT_CHILD_RUN_PASSES({{"LC_ALL", "de_DE.UTF-8"}});
-    return;
-  }
+  RUN_TEST_IN_CHILD({{"LC_ALL", "de_DE.UTF-8"}});
   GKTallowUpdate window;
   auto* bar = child<QProgressBar>(window, "progressDown");
   ASSERT_NE(bar, nullptr);
@@ -149,10 +145,7 @@ TEST_F(UpdateWindowTest, ProgressShowsTruncatedValueAndNameWithTwoDecimals) {
 }
 
 TEST_F(UpdateWindowTest, GermanSystemShowsEnglishTexts) {
-  if (!testsupport::insideChildRun()) {
-    EXPECT_CHILD_RUN_PASSES({{"LC_ALL", "de_DE.UTF-8"}});
-    return;
-  }
+  RUN_TEST_IN_CHILD({{"LC_ALL", "de_DE.UTF-8"}});
   ASSERT_EQ(QLocale::system().language(), QLocale::German);
   GKTallowUpdate window;
   const QImage shot = showAndCapture(window, "updater_window_en.png");
@@ -164,10 +157,7 @@ TEST_F(UpdateWindowTest, GermanSystemShowsEnglishTexts) {
 }
 
 TEST_F(UpdateWindowTest, ChineseSystemShowsChineseTextsInACjkFont) {
-  if (!testsupport::insideChildRun()) {
-    EXPECT_CHILD_RUN_PASSES({{"LC_ALL", "zh_CN.UTF-8"}});
-    return;
-  }
+  RUN_TEST_IN_CHILD({{"LC_ALL", "zh_CN.UTF-8"}});
   ASSERT_EQ(QLocale::system().language(), QLocale::Chinese);
   EXPECT_FALSE(QFontDatabase().families(QFontDatabase::SimplifiedChinese).isEmpty())
       << "the set-up installs a font with Chinese glyphs";
@@ -181,10 +171,7 @@ TEST_F(UpdateWindowTest, ChineseSystemShowsChineseTextsInACjkFont) {
 }
 
 TEST_F(UpdateWindowTest, CloseWaitsForTheWorkerWhileEventsKeepComing) {
-  if (!testsupport::insideChildRun()) {
-    EXPECT_CHILD_RUN_PASSES({{"LC_ALL", "de_DE.UTF-8"}});
-    return;
-  }
+  RUN_TEST_IN_CHILD({{"LC_ALL", "de_DE.UTF-8"}});
   GKTallowUpdate window;
   window.show();
   // Closed at once: the worker is still at its start or in its restart wait.

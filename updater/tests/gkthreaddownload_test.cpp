@@ -10,101 +10,38 @@
 #include "qt_test_app.h"
 #include "startup.h"
 #include "test_installation.h"
-#include "testsupport/temp_dir.h"
 #include "updatesettings.h"
 
+#include <testsupport/temp_dir.h>
+
 #include <QDir>
-#include <QHash>
 #include <QLabel>
 #include <QList>
-#include <QPointer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QVector>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
+using testsupport::FaultServer;
 using testsupport::readFile;
-using testsupport::waitUntil;
+using testsupport::SignalWait;
 
 namespace {
 
 QString folderOf(const testsupport::TempDir& dir) { return QString::fromStdString(dir.str()); }
 
-// An HTTP server on 127.0.0.1 that answers each path from its own list of
-// answers, used in turn (the last one repeats), so that a file can fail
-// once and then be served, or be held back until release().
-class PathServer : public QObject {
-public:
-  struct Answer {
-    int status = 200;
-    QByteArray body;
-    bool hold = false;  // send the head only; the body follows at release()
-  };
-
-  PathServer() {
-    connect(&m_server, &QTcpServer::newConnection, this, &PathServer::accept);
-    m_server.listen(QHostAddress::LocalHost, 0);
-  }
-  QString url() const { return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort()); }
-  void serve(const QByteArray& path, const QList<Answer>& answers) { m_answers[path] = answers; }
-  // The paths asked for, in order of arrival.
-  QList<QByteArray> requests() const { return m_requests; }
-  void release() {
-    if (m_held.isNull()) return;
-    m_held->write(m_heldBody);
-    m_held->disconnectFromHost();
-    m_held = nullptr;
-  }
-
-private:
-  void accept() {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-      connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-      connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onData(socket); });
-    }
-  }
-
-  void onData(QTcpSocket* socket) {
-    QByteArray& pending = m_pending[socket];
-    pending += socket->readAll();
-    if (!pending.contains("\r\n\r\n")) return;
-    const QByteArray path = pending.split(' ').value(1).mid(1);  // "GET /path HTTP/1.1"
-    m_pending.remove(socket);
-    m_requests.append(path);
-    QList<Answer>& list = m_answers[path];
-    const Answer answer = list.isEmpty() ? Answer{404, "missing", false}
-                                         : (list.size() > 1 ? list.takeFirst() : list.front());
-    socket->write("HTTP/1.1 " + QByteArray::number(answer.status) + " X\r\nContent-Length: " +
-                  QByteArray::number(answer.body.size()) + "\r\nConnection: close\r\n\r\n");
-    if (answer.hold) {
-      m_held = socket;
-      m_heldBody = answer.body;
-      return;
-    }
-    socket->write(answer.body);
-    socket->disconnectFromHost();
-  }
-
-  QTcpServer m_server;
-  QHash<QByteArray, QList<Answer>> m_answers;
-  QHash<QTcpSocket*, QByteArray> m_pending;
-  QList<QByteArray> m_requests;
-  QPointer<QTcpSocket> m_held;
-  QByteArray m_heldBody;
-};
-
 // Settings for an update from `server` into the application folder of this
 // (child) process: list "filelist.xml", working folder "work", application
-// BoardAudit.
-void useServer(const PathServer& server, int connectcount) {
+// BoardAudit. Paths the server was not told about are answered with 404.
+void useServer(FaultServer& server, int connectcount) {
+  server.setScript(FaultServer::reply(404, "missing"));
   UpdateSettings& s = *UpdateSettings::instance();
   s = UpdateSettings();
-  s.httpListURL = server.url();
+  s.httpListURL = server.url("");
   s.connectcount = connectcount;
   s.ListFileName = "filelist.xml";
   s.newListFileName = UpdateSettings::deriveNewListFileName(s.ListFileName);
@@ -112,16 +49,30 @@ void useServer(const PathServer& server, int connectcount) {
   s.Application = "BoardAudit";
 }
 
-// Runs the current test in a child whose application folder is a new
-// temporary folder holding the recording application BoardAudit; that
-// folder is also the child's system temporary folder.
-void expectChildInInstallationPasses() {
-  testsupport::TempDir install;
-  const QString folder = folderOf(install);
-  ASSERT_TRUE(QFile::copy(QStringLiteral(GK_RECORDING_APP_EXE), folder + "/BoardAudit"));
-  const testsupport::ChildRunResult run =
-      testsupport::runCurrentTestInChild({{"TMPDIR", folder}, {"LC_ALL", "C.UTF-8"}}, folder);
-  EXPECT_CHILD_PASSED(run);
+// A run of the current test in a child whose application folder is a new
+// temporary folder holding the recording application BoardAudit.
+testsupport::ChildRunResult runInInstallation() {
+  return testsupport::runCurrentTestInApplicationFolder(QStringLiteral(GK_RECORDING_APP_EXE),
+                                                        QStringLiteral("BoardAudit"));
+}
+
+// Waits until the recording application in `appDir` logged one start.
+bool applicationStartedOnce(const QString& appDir) {
+  const QString log = appDir + "/starts.log";
+  return testsupport::waitForFiles(
+      {log}, [log] { return readFile(log) == "start\n"; }, 20000);
+}
+
+// Waits until `worker` has finished.
+bool finishes(const GKThreadDownLoad& worker, int limitMs = testsupport::kWaitLimitMs) {
+  return SignalWait([&] { return worker.isFinished(); })
+      .on(&worker, &QThread::finished)
+      .wait(limitMs);
+}
+
+// Waits until `server` has had a request that makes `done()` true.
+bool serverSaw(const FaultServer& server, std::function<bool()> done) {
+  return SignalWait(std::move(done)).on(&server, &FaultServer::requestReceived).wait();
 }
 
 }  // namespace
@@ -202,26 +153,18 @@ TEST_F(UpdateWorkerFetch, FetchFileFailsForAMissingFileOrAnUnwritableTarget) {
 // started again before the window closes. Runs from a copy of this program
 // in a throw-away folder, which is then the application folder.
 TEST(UpdateWorkerStop, ClosingTheWindowLetsTheTransferFinishThenOnlyRestarts) {
-  if (!testsupport::insideChildRun()) {
-    testsupport::TempDir install;
-    const QString folder = folderOf(install);
-    ASSERT_TRUE(QFile::copy(QStringLiteral(GK_RECORDING_APP_EXE), folder + "/BoardAudit"));
-    const testsupport::ChildRunResult run =
-        testsupport::runCurrentTestInChild({{"TMPDIR", folder}, {"LC_ALL", "C.UTF-8"}}, folder);
-    EXPECT_CHILD_PASSED(run);
-    return;
-  }
+  RUN_TEST_IN_CHILD_WITH(runInInstallation());
   ASSERT_NE(testsupport::qtTestApp(), nullptr);
   prepareApplication();
   const QString appDir = QCoreApplication::applicationDirPath();
   const QByteArray list =
       testsupport::TestInstallation::listXml({{"a.txt", "2", "", 0}, {"b.txt", "2", "", 0}});
 
-  testsupport::FaultServer server;
-  testsupport::FaultServer::Script script;
+  FaultServer server;
+  FaultServer::Script script;
   script.body = list;
   script.firstPart = 20;
-  script.ending = testsupport::FaultServer::Ending::Hold;
+  script.ending = FaultServer::Ending::Hold;
   server.setScript(script);
 
   UpdateSettings& s = *UpdateSettings::instance();
@@ -235,7 +178,7 @@ TEST(UpdateWorkerStop, ClosingTheWindowLetsTheTransferFinishThenOnlyRestarts) {
   GKTallowUpdate window;
   window.worker()->setKeepWorkFolder(true);  // the transfer is held back: set in time
   window.show();
-  ASSERT_TRUE(waitUntil([&] { return !server.lastRequest().isEmpty(); }))
+  ASSERT_TRUE(serverSaw(server, [&] { return !server.lastRequest().isEmpty(); }))
       << "the list transfer began";
   QTimer::singleShot(200, &server, [&] { server.release(); });
   EXPECT_TRUE(window.close());
@@ -248,19 +191,15 @@ TEST(UpdateWorkerStop, ClosingTheWindowLetsTheTransferFinishThenOnlyRestarts) {
   EXPECT_FALSE(QFileInfo::exists(appDir + "/filelist.xml")) << "no list installed";
   EXPECT_EQ(window.findChild<QLabel*>("labelTip")->text(), "Start downloading files,please wait")
       << "status texts sent after the close request still arrive";
-  EXPECT_TRUE(waitUntil([&] { return readFile(appDir + "/starts.log") == "start\n"; }, 20000))
-      << "the application was started again";
+  EXPECT_TRUE(applicationStartedOnce(appDir)) << "the application was started again";
 }
 
 // A stop requested between start() and the first step of run() is kept: no
 // transfer is made, and the worker goes straight to the restart.
 TEST(UpdateWorkerStop, StopRequestedBeforeTheWorkerRunsIsKept) {
-  if (!testsupport::insideChildRun()) {
-    EXPECT_CHILD_RUN_PASSES({});
-    return;
-  }
+  RUN_TEST_IN_CHILD({});
   ASSERT_NE(testsupport::qtTestApp(), nullptr);
-  testsupport::FaultServer server;
+  FaultServer server;
   UpdateSettings& s = *UpdateSettings::instance();
   s = UpdateSettings();
   s.httpListURL = server.url("");
@@ -271,7 +210,7 @@ TEST(UpdateWorkerStop, StopRequestedBeforeTheWorkerRunsIsKept) {
   GKThreadDownLoad worker;
   worker.setStop(true);
   worker.start();
-  ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }));
+  ASSERT_TRUE(finishes(worker));
   QCoreApplication::processEvents();
   EXPECT_EQ(server.connections(), 0);
 }
@@ -279,57 +218,51 @@ TEST(UpdateWorkerStop, StopRequestedBeforeTheWorkerRunsIsKept) {
 // A file that fails once is fetched again; with every other item it is
 // installed and the server list becomes the local one.
 TEST(UpdateWorkerRun, AFileThatFailsOnceSucceedsOnItsSecondAttempt) {
-  if (!testsupport::insideChildRun()) {
-    expectChildInInstallationPasses();
-    return;
-  }
+  RUN_TEST_IN_CHILD_WITH(runInInstallation());
   ASSERT_NE(testsupport::qtTestApp(), nullptr);
   const QString appDir = QCoreApplication::applicationDirPath();
   const QByteArray list = testsupport::TestInstallation::listXml(
       {{"a.txt", "2", "", 0}, {"b.txt", "2", "", 0}, {"c.txt", "2", "", 0}});
-  PathServer server;
-  server.serve("filelist.xml", {{200, list, false}});
-  server.serve("a.txt", {{200, "new a", false}});
-  server.serve("b.txt", {{503, "busy", false}, {200, "new b", false}});
-  server.serve("c.txt", {{200, "new c", false}});
+  FaultServer server;
+  server.serve("filelist.xml", {FaultServer::reply(200, list)});
+  server.serve("a.txt", {FaultServer::reply(200, "new a")});
+  server.serve("b.txt", {FaultServer::reply(503, "busy"), FaultServer::reply(200, "new b")});
+  server.serve("c.txt", {FaultServer::reply(200, "new c")});
   useServer(server, 2);
 
   GKThreadDownLoad worker;
   worker.start();
-  ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }, 60000));
+  ASSERT_TRUE(finishes(worker, 60000));
   EXPECT_EQ(server.requests(),
             QList<QByteArray>({"filelist.xml", "a.txt", "b.txt", "b.txt", "c.txt"}));
   EXPECT_EQ(readFile(appDir + "/a.txt"), "new a");
   EXPECT_EQ(readFile(appDir + "/b.txt"), "new b");
   EXPECT_EQ(readFile(appDir + "/c.txt"), "new c");
   EXPECT_EQ(readFile(appDir + "/filelist.xml"), list);
-  EXPECT_TRUE(waitUntil([&] { return readFile(appDir + "/starts.log") == "start\n"; }, 20000))
-      << "the application was started again";
+  EXPECT_TRUE(applicationStartedOnce(appDir)) << "the application was started again";
 }
 
 // Closing the window while the first of two files is fetched: that
 // transfer completes, the second file is never asked for, nothing is
 // installed, and the application is started again before the window closes.
 TEST(UpdateWorkerStop, ClosingTheWindowDuringTheFileTransfersInstallsNothing) {
-  if (!testsupport::insideChildRun()) {
-    expectChildInInstallationPasses();
-    return;
-  }
+  RUN_TEST_IN_CHILD_WITH(runInInstallation());
   ASSERT_NE(testsupport::qtTestApp(), nullptr);
   prepareApplication();
   const QString appDir = QCoreApplication::applicationDirPath();
   const QByteArray list =
       testsupport::TestInstallation::listXml({{"a.txt", "2", "", 0}, {"b.txt", "2", "", 0}});
-  PathServer server;
-  server.serve("filelist.xml", {{200, list, false}});
-  server.serve("a.txt", {{200, "new a", true}});
-  server.serve("b.txt", {{200, "new b", false}});
+  FaultServer server;
+  server.serve("filelist.xml", {FaultServer::reply(200, list)});
+  server.serve("a.txt", {FaultServer::heldReply(200, "new a")});
+  server.serve("b.txt", {FaultServer::reply(200, "new b")});
   useServer(server, 3);
 
   GKTallowUpdate window;
   window.worker()->setKeepWorkFolder(true);  // a.txt is held back: set in time
   window.show();
-  ASSERT_TRUE(waitUntil([&] { return server.requests().contains("a.txt"); })) << "a.txt is fetched";
+  ASSERT_TRUE(serverSaw(server, [&] { return server.requests().contains("a.txt"); }))
+      << "a.txt is fetched";
   QTimer::singleShot(200, &server, [&] { server.release(); });
   EXPECT_TRUE(window.close());
 
@@ -340,19 +273,15 @@ TEST(UpdateWorkerStop, ClosingTheWindowDuringTheFileTransfersInstallsNothing) {
       << "no further file was asked for";
   EXPECT_FALSE(QFileInfo::exists(appDir + "/a.txt")) << "nothing is installed";
   EXPECT_FALSE(QFileInfo::exists(appDir + "/filelist.xml")) << "no list installed";
-  EXPECT_TRUE(waitUntil([&] { return readFile(appDir + "/starts.log") == "start\n"; }, 20000))
-      << "the application was started again";
+  EXPECT_TRUE(applicationStartedOnce(appDir)) << "the application was started again";
 }
 
 // A downmode other than HTTP with a server address: the working folder is
 // made and the first two status texts are sent, but nothing is fetched.
 TEST(UpdateWorkerRun, DownmodeOtherThanHttpMakesTheFolderAndSaysSoWithoutATransfer) {
-  if (!testsupport::insideChildRun()) {
-    expectChildInInstallationPasses();
-    return;
-  }
+  RUN_TEST_IN_CHILD_WITH(runInInstallation());
   ASSERT_NE(testsupport::qtTestApp(), nullptr);
-  PathServer server;
+  FaultServer server;
   useServer(server, 3);
   UpdateSettings::instance()->downmode = 1;
 
@@ -363,7 +292,7 @@ TEST(UpdateWorkerRun, DownmodeOtherThanHttpMakesTheFolderAndSaysSoWithoutATransf
   QObject::connect(&worker, &GKThreadDownLoad::setTip, &receiver,
                    [&](const QString& msg) { tips.append(msg); });
   worker.start();
-  ASSERT_TRUE(waitUntil([&] { return worker.isFinished(); }, 60000));
+  ASSERT_TRUE(finishes(worker, 60000));
   QCoreApplication::processEvents();
   EXPECT_EQ(tips, QStringList({"checkStartTip", "downStartTip"}))
       << "no catalogue installed: the keys";

@@ -20,9 +20,11 @@
 using testsupport::digestItem;
 using testsupport::ListItem;
 using testsupport::readFile;
+using testsupport::SignalWait;
 using testsupport::TestInstallation;
 using testsupport::UpdaterRun;
-using testsupport::waitUntil;
+using testsupport::waitForFile;
+using testsupport::waitForFiles;
 using testsupport::writeFile;
 
 namespace {
@@ -56,7 +58,10 @@ public:
   QByteArray output() { return m_output += m_process.readAll(); }
   // Waits (at most `limitMs`) until the script has printed `text`.
   bool printed(const QByteArray& text, int limitMs) {
-    return waitUntil([&] { return output().contains(text); }, limitMs);
+    return SignalWait([&] { return output().contains(text); })
+        .on(&m_process, &QProcess::readyRead)
+        .on(&m_process, &QProcess::stateChanged)
+        .wait(limitMs);
   }
 
 private:
@@ -105,10 +110,7 @@ protected:
             .arg(QString::fromLatin1(publicKey.toBase64()), baseUrl)
             .toUtf8());
   }
-  QStringList appLogAfter(int count) {
-    waitUntil([&] { return inst.appLog().size() >= count; }, 20000);
-    return inst.appLog();
-  }
+  QStringList appLogAfter(int count) { return inst.appLogAfter(count, 20000); }
   // Back to the installed state, and no records of an earlier run.
   void reset() {
     for (const char* record : {"updater.rc", "release", "handed-over.txt"})
@@ -264,7 +266,8 @@ TEST_F(HostileEndToEnd, SignedListsAreCheckedBeforeAnythingIsInstalled) {
     c.serve();
     UpdaterRun run(inst, {"old"});
     EXPECT_EQ(run.exitCode(), 0);
-    EXPECT_TRUE(waitUntil(
+    EXPECT_TRUE(waitForFiles(
+        {inst.appDir + "/starts.log"},
         [&] { return inst.appLog().size() >= 2 && inst.appLog().last() == "start"; }, 20000))
         << "the application is restarted";
     EXPECT_EQ(inst.app("a.txt"), "old a");
@@ -431,7 +434,7 @@ TEST_F(HostileEndToEnd, SettingsThatLeaveTheFoldersAreRefused) {
     ASSERT_TRUE(inst.writeIni(ini.arg(c.list, c.temp, c.application, baseUrl).toUtf8()));
     UpdaterRun run(inst, {"old"});
     EXPECT_EQ(run.exitCode(), 0);
-    waitUntil([&] { return QFileInfo::exists(mark); }, 2000);  // a wrongly started program
+    waitForFile(mark, 2000);  // a wrongly started program
     EXPECT_FALSE(QFileInfo::exists(mark)) << "no program outside the folder is started";
     EXPECT_FALSE(QFileInfo::exists(inst.root + "/list.xml")) << "no list written outside";
     EXPECT_FALSE(QFileInfo::exists(inst.root + "/escaped"));
@@ -471,7 +474,7 @@ TEST_F(HostileEndToEnd, StartedProgramsDoNotHoldTheUpdatersOutput) {
   piped.start("unshare",
               {"--pid", "--fork", "--mount-proc", "setsid", "sh", "-c", script, "sh", inst.root});
   ASSERT_TRUE(piped.waitForStarted());
-  const bool ended = waitUntil([&] { return QFileInfo::exists(inst.root + "/piped.rc"); }, 60000);
+  const bool ended = waitForFile(inst.root + "/piped.rc", 60000);
   const QStringList log = inst.appLog();
   writeFile(inst.root + "/release", "go");
   piped.waitForFinished(30000);

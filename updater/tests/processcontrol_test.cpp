@@ -5,7 +5,8 @@
 #include "child_test_run.h"
 #include "process_test_util.h"
 #include "qt_test_app.h"
-#include "testsupport/temp_dir.h"
+
+#include <testsupport/temp_dir.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,7 +20,8 @@
 #include <unistd.h>
 
 using testsupport::readFile;
-using testsupport::waitUntil;
+using testsupport::waitForFile;
+using testsupport::waitForFiles;
 using testsupport::writeExecutable;
 
 namespace {
@@ -45,6 +47,11 @@ private:
 };
 
 QString dirOf(const testsupport::TempDir& dir) { return QString::fromStdString(dir.str()); }
+
+// Waits until a started program has written a whole line to `path`.
+bool lineWritten(const QString& path) {
+  return waitForFiles({path}, [path] { return readFile(path).endsWith('\n'); });
+}
 
 }  // namespace
 
@@ -84,17 +91,14 @@ TEST_F(ProcessControlTest, HandOverReplacesTheCopyKeepsItExecutableAndStartsItWi
 
   handOverToSelfCopy(exe);
 
-  ASSERT_TRUE(waitUntil([&] { return readFile(dir + "/started.txt").endsWith('\n'); }));
+  ASSERT_TRUE(lineWritten(dir + "/started.txt"));
   EXPECT_EQ(readFile(dir + "/started.txt"), "prog_Old old\n");
   EXPECT_EQ(readFile(dir + "/prog_Old"), script);
   EXPECT_TRUE(QFileInfo(dir + "/prog_Old").isExecutable());
 }
 
 TEST_F(ProcessControlTest, SingleInstanceLockIsExclusiveAndNotInheritedByStartedPrograms) {
-  if (!testsupport::insideChildRun()) {  // the lock lasts as long as its process
-    EXPECT_CHILD_RUN_PASSES({{"TMPDIR", dir}});
-    return;
-  }
+  RUN_TEST_IN_CHILD({{"TMPDIR", dir}});  // the lock lasts as long as its process
   EXPECT_EQ(singleInstanceLockName(), "GKBriselUpdate.exe:" + QDir::tempPath() + "#0");
   EXPECT_TRUE(checkSingleInstance());
   EXPECT_FALSE(checkSingleInstance()) << "a second holder must be refused";
@@ -105,7 +109,7 @@ TEST_F(ProcessControlTest, SingleInstanceLockIsExclusiveAndNotInheritedByStarted
   ASSERT_TRUE(writeExecutable(
       script, "#!/bin/sh\nls -l /proc/$$/fd/ > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"\n"));
   ASSERT_TRUE(startProgram(script, StartOpen, folder + "/fds.txt"));
-  ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(folder + "/fds.txt"); }));
+  ASSERT_TRUE(waitForFile(folder + "/fds.txt"));
   const QByteArray fds = readFile(folder + "/fds.txt");
   EXPECT_FALSE(fds.isEmpty());
   EXPECT_FALSE(fds.contains("socket:")) << fds.constData();
@@ -122,10 +126,7 @@ const char* const kAbstractHolder =
     "time.sleep(120)\n";
 
 TEST_F(ProcessControlTest, SingleInstanceLockOfAKilledHolderIsReleased) {
-  if (!testsupport::insideChildRun()) {  // the lock, once taken, lasts as long as its process
-    EXPECT_CHILD_RUN_PASSES({{"TMPDIR", dir}});
-    return;
-  }
+  RUN_TEST_IN_CHILD({{"TMPDIR", dir}});  // the lock, once taken, lasts as long as its process
   Child child("python3", {"-c", kAbstractHolder, singleInstanceLockName()});
   ASSERT_TRUE(child.process().waitForReadyRead(20000));
   EXPECT_FALSE(checkSingleInstance()) << "another process of this user holds the lock";
@@ -139,10 +140,7 @@ TEST_F(ProcessControlTest, SingleInstanceLockOfAKilledHolderIsReleased) {
 // name is passed over, and the next one still excludes a second updater.
 TEST_F(ProcessControlTest, SingleInstanceLockHeldByAnotherUserIsPassedOver) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to play a second account";
-  if (!testsupport::insideChildRun()) {
-    EXPECT_CHILD_RUN_PASSES({{"TMPDIR", dir}});
-    return;
-  }
+  RUN_TEST_IN_CHILD({{"TMPDIR", dir}});
   Child stranger("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3",
                              "-c", kAbstractHolder, singleInstanceLockName()});
   ASSERT_TRUE(stranger.process().waitForReadyRead(20000))
@@ -232,10 +230,7 @@ TEST(ProcessControl, KillProcessOfAGoneProcessSucceedsAndRefusesItself) {
 // in a PID namespace and a session of its own, where a wrong answer can only
 // reach the processes of this test.
 TEST(ProcessControl, KillProcessRefusesGroupAndBroadcastIds) {
-  if (!testsupport::insideChildRun()) {
-    EXPECT_CHILD_RUN_PASSES({});
-    return;
-  }
+  RUN_TEST_IN_CHILD({});
   QProcess bystander;
   bystander.start("/bin/sleep", {"60"});
   ASSERT_TRUE(bystander.waitForStarted());
@@ -263,12 +258,12 @@ TEST_F(ProcessControlTest, StartProgramPassesParametersAsOneArgument) {
   ASSERT_TRUE(
       writeExecutable(script, "#!/bin/sh\necho \"$#:$1\" > \"$(dirname \"$0\")/args.txt\"\n"));
   ASSERT_TRUE(startProgram(script, StartElevatedWhereAvailable, "two words"));
-  ASSERT_TRUE(waitUntil([&] { return readFile(dir + "/args.txt").endsWith('\n'); }));
+  ASSERT_TRUE(lineWritten(dir + "/args.txt"));
   EXPECT_EQ(readFile(dir + "/args.txt"), "1:two words\n");
 
   QFile::remove(dir + "/args.txt");
   ASSERT_TRUE(startProgram(script, StartOpen, QString()));
-  ASSERT_TRUE(waitUntil([&] { return readFile(dir + "/args.txt").endsWith('\n'); }));
+  ASSERT_TRUE(lineWritten(dir + "/args.txt"));
   EXPECT_EQ(readFile(dir + "/args.txt"), "0:\n") << "no parameters, no argument";
 }
 

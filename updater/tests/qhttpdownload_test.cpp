@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThread>
+#include <QTimer>
 
 #include <cmath>
 #include <vector>
@@ -327,6 +328,27 @@ TEST_F(DownloadTest, InstanceCanBeReusedAfterAFailure) {
   server.setScript(ok);
   EXPECT_EQ(d.downLoadFile(server.url("f.bin"), target), 0);
   EXPECT_EQ(readAll(target), "second attempt");
+}
+
+// The wait ends on the transfer's own end: a request to quit the
+// application (which ends every event loop of the thread) arriving while
+// the body is held back neither ends the transfer nor loses its result.
+TEST_F(DownloadTest, AnApplicationQuitDuringTheTransferDoesNotEndTheWait) {
+  FaultServer server;
+  FaultServer::Script s;
+  s.body = randomBytes(3000);
+  s.firstPart = 1000;
+  s.ending = FaultServer::Ending::Hold;
+  server.setScript(s);
+  QObject::connect(&server, &FaultServer::requestReceived, &server, [&server] {
+    QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+    QTimer::singleShot(200, &server, [&server] { server.release(); });
+  });
+  QHttpDownLoad d;
+  const QString target = root() + "/quit.bin";
+  EXPECT_EQ(d.downLoadFile(server.url("quit.bin"), target), 0);
+  EXPECT_TRUE(readAll(target) == s.body);
+  d.waitFinished();  // no transfer runs: returns at once
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 #include "process_test_util.h"
 #include "qt_test_app.h"
-#include "testsupport/temp_dir.h"
+
+#include <testsupport/temp_dir.h>
 
 #include <QApplication>
 #include <QIcon>

@@ -11,7 +11,8 @@
 #pragma once
 
 #include "process_test_util.h"
-#include "testsupport/temp_dir.h"
+
+#include <testsupport/temp_dir.h>
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -67,23 +68,23 @@ public:
 
   // The built updater and the recording application in <root>/app.
   TestInstallation() : TestInstallation("app", QString::fromLatin1(kApplication)) {
-    ready_ = QFile::copy(QStringLiteral(GK_UPDATER_EXE), appDir + "/GKBriselUpdate") &&
-             QFile::copy(QStringLiteral(GK_RECORDING_APP_EXE), appDir + "/" + kApplication);
+    m_ready = QFile::copy(QStringLiteral(GK_UPDATER_EXE), appDir + "/GKBriselUpdate") &&
+              QFile::copy(QStringLiteral(GK_RECORDING_APP_EXE), appDir + "/" + kApplication);
   }
 
   // An empty application folder <root>/<appFolder> for the application
   // `application`; the caller puts GKBriselUpdate and the application there.
   TestInstallation(const QString& appFolder, const QString& application)
-      : root(QString::fromStdString(dir_.str())),
+      : root(QString::fromStdString(m_dir.str())),
         appDir(root + "/" + appFolder),
         updateDir(root + "/server/update"),
         tmpDir(root + "/tmp"),
-        application_(application) {
-    ready_ = QDir().mkpath(appDir) && QDir().mkpath(updateDir) && QDir().mkpath(tmpDir);
+        m_application(application) {
+    m_ready = QDir().mkpath(appDir) && QDir().mkpath(updateDir) && QDir().mkpath(tmpDir);
   }
 
-  bool ready() const { return ready_; }
-  const QString& application() const { return application_; }
+  bool ready() const { return m_ready; }
+  const QString& application() const { return m_application; }
 
   // The private working folders ("tmpUpdata" and six characters) in the
   // temporary folder; a finished run leaves none unless it started an
@@ -112,7 +113,7 @@ public:
                        "[UPDATEINFO]\nhttpListURL=%4\n")
             .arg(downmode)
             .arg(connectcount)
-            .arg(application_, baseUrl)
+            .arg(m_application, baseUrl)
             .toUtf8());
   }
 
@@ -145,6 +146,14 @@ public:
   QStringList appLog() const {
     return QString::fromUtf8(readFile(appDir + "/starts.log")).split('\n', Qt::SkipEmptyParts);
   }
+  // The records once there are at least `count` (or after `limitMs`). The
+  // application logs right after the updater starts it, so this may trail
+  // the updater's exit.
+  QStringList appLogAfter(int count, int limitMs) const {
+    waitForFiles(
+        {appDir + "/starts.log"}, [&] { return appLog().size() >= count; }, limitMs);
+    return appLog();
+  }
 
 private:
   static bool putFile(const QString& path, const QByteArray& data) {
@@ -152,8 +161,8 @@ private:
     return writeFile(path, data);
   }
 
-  TempDir dir_;
-  bool ready_ = false;
+  TempDir m_dir;
+  bool m_ready = false;
 
 public:
   const QString root;
@@ -162,7 +171,7 @@ public:
   const QString tmpDir;
 
 private:
-  const QString application_;
+  const QString m_application;
 };
 
 // One run of the updater in the installation, in a PID namespace of its own.
@@ -179,13 +188,13 @@ public:
   // arguments, starts at startSecond().
   UpdaterRun(const TestInstallation& installation, const QStringList& arguments,
              App app = App::Running, Instances instances = Instances::One)
-      : root_(installation.root) {
+      : m_root(installation.root) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TMPDIR", installation.tmpDir);
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("LC_ALL", "C.UTF-8");
-    process_.setProcessEnvironment(env);
-    process_.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setProcessEnvironment(env);
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
     QStringList args = {"--pid",
                         "--fork",
                         "--mount-proc",
@@ -194,13 +203,13 @@ public:
                         "-c",
                         script(),
                         "sh",
-                        root_,
+                        m_root,
                         app == App::Running ? "1" : "0",
                         instances == Instances::Two ? "1" : "0",
                         installation.appDir,
                         installation.application()};
-    process_.start("unshare", args + arguments);
-    process_.waitForStarted();
+    m_process.start("unshare", args + arguments);
+    m_process.waitForStarted();
   }
   ~UpdaterRun() { release(); }
   UpdaterRun(const UpdaterRun&) = delete;
@@ -210,41 +219,45 @@ public:
   int exitCode(int limitMs = 120000) const { return readCode("updater.rc", limitMs); }
   // Exit code of the second updater (Instances::Two).
   int secondExitCode(int limitMs = 120000) const { return readCode("second.rc", limitMs); }
-  void startSecond() const { writeFile(root_ + "/go-second", "go"); }
+  void startSecond() const { writeFile(m_root + "/go-second", "go"); }
   // Command lines of GKBriselUpdate_Old processes seen right after the
   // updater ended.
-  QByteArray handedOver() const { return readFile(root_ + "/handed-over.txt"); }
+  QByteArray handedOver() const { return readFile(m_root + "/handed-over.txt"); }
   // Process id (in the namespace) of the application started before the
   // updater (App::Running).
-  QByteArray firstApplication() const { return readFile(root_ + "/first-app.pid").trimmed(); }
+  QByteArray firstApplication() const { return readFile(m_root + "/first-app.pid").trimmed(); }
   // Ids of the processes running the application program right after the
   // updater ended, one a line.
   QStringList applicationsAfter() const {
-    return QString::fromLatin1(readFile(root_ + "/apps-after.txt")).split('\n', Qt::SkipEmptyParts);
+    return QString::fromLatin1(readFile(m_root + "/apps-after.txt"))
+        .split('\n', Qt::SkipEmptyParts);
   }
 
   // Ends the namespace and everything in it.
   void release() {
-    if (process_.state() == QProcess::NotRunning) return;
-    writeFile(root_ + "/release", "go");
-    if (!process_.waitForFinished(30000)) {
-      process_.kill();  // our own child, by its handle
-      process_.waitForFinished();
+    if (m_process.state() == QProcess::NotRunning) return;
+    writeFile(m_root + "/release", "go");
+    if (!m_process.waitForFinished(30000)) {
+      m_process.kill();  // our own child, by its handle
+      m_process.waitForFinished();
     }
   }
-  QByteArray output() { return process_.readAll(); }
+  QByteArray output() { return m_process.readAll(); }
 
 private:
   int readCode(const char* name, int limitMs) const {
-    const QString path = root_ + "/" + name;
-    if (!waitUntil([&] { return QFileInfo::exists(path); }, limitMs)) return -1000;
+    const QString path = m_root + "/" + name;
+    if (!waitForFile(path, limitMs)) return -1000;
     return readFile(path).trimmed().toInt();
   }
 
   // The namespace's first process: $1 root, $2 application running, $3 two
   // updaters, $4 application folder, $5 application; the rest are the
   // updater's arguments. The recording application is waited for until it
-  // logged its start, any other until its process runs the program.
+  // logged its start, any other until its process runs the program. A
+  // plain shell has no event for a file that another process makes, so
+  // its waits look every 10 ms, each bounded (30 s for the application's
+  // start, 2 minutes otherwise).
   static QString script() {
     return QStringLiteral(R"sh(
 root=$1; app_running=$2; two=$3; appdir=$4; appname=$5; shift 5
@@ -278,8 +291,8 @@ wait_for "$root/release"
 )sh");
   }
 
-  QString root_;
-  QProcess process_;
+  QString m_root;
+  QProcess m_process;
 };
 
 }  // namespace testsupport

@@ -12,9 +12,10 @@
 #include <gtest/gtest.h>
 
 using testsupport::ListItem;
+using testsupport::SignalWait;
 using testsupport::TestInstallation;
 using testsupport::UpdaterRun;
-using testsupport::waitUntil;
+using testsupport::waitForFile;
 
 namespace {
 
@@ -51,10 +52,7 @@ protected:
   // after the updater starts it, so this may trail the updater's exit).
   // Waits at most 60 s: the restarted application is a detached process,
   // and on a loaded machine its start can take well over the usual second.
-  QStringList appLogAfter(int count) {
-    waitUntil([&] { return inst.appLog().size() >= count; }, 60000);
-    return inst.appLog();
-  }
+  QStringList appLogAfter(int count) { return inst.appLogAfter(count, 60000); }
 
   // The updater asked for the file of the update folder, and got it (the
   // downloaded list, kept as filelist_new.xml, is filelist.xml there).
@@ -218,7 +216,7 @@ TEST_F(UpdateEndToEnd, SingleInstallerItemIsStartedInsteadOfTheApplication) {
 
   UpdaterRun run(inst, {"old"});
   EXPECT_EQ(run.exitCode(), 0);
-  ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(mark); }, 20000)) << "the installer ran";
+  ASSERT_TRUE(waitForFile(mark, 20000)) << "the installer ran";
   EXPECT_EQ(testsupport::readFile(mark).trimmed(),
             QDir::cleanPath(inst.workDir("work") + "setup.run").toUtf8() + " 0");
   EXPECT_EQ(inst.appLog(), QStringList({"start", "stop"})) << "the application is not restarted";
@@ -286,7 +284,9 @@ TEST_F(UpdateEndToEnd, SecondInstanceEndsAtOnceWhileTheFirstWorks) {
   ASSERT_TRUE(inst.writeHttpIni(silent.url(""), 1));
 
   UpdaterRun run(inst, {"old"}, UpdaterRun::App::Running, UpdaterRun::Instances::Two);
-  ASSERT_TRUE(waitUntil([&] { return silent.connections() > 0; }, 60000))
+  ASSERT_TRUE(SignalWait([&] { return silent.connections() > 0; })
+                  .on(&silent, &testsupport::FaultServer::requestReceived)
+                  .wait(60000))
       << "the first updater works";
   run.startSecond();
   EXPECT_EQ(run.secondExitCode(), 0);

@@ -20,30 +20,30 @@ public:
     const std::filesystem::path base = std::filesystem::temp_directory_path();
     std::random_device seed;
     std::mt19937_64 gen((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
       char name[32];
       std::snprintf(name, sizeof name, "gktest-%012llx",
                     static_cast<unsigned long long>(gen() & 0xffffffffffffull));
       std::error_code ec;
       if (std::filesystem::create_directory(base / name, ec)) {
-        path_ = base / name;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+        m_path = base / name;
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, ec);
       }
     }
   }
   ~TempDir() {
     std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::filesystem::path& path() const { return path_; }
-  std::string str() const { return path_.string(); }
+  const std::filesystem::path& path() const { return m_path; }
+  std::string str() const { return m_path.string(); }
 
 private:
-  std::filesystem::path path_;
+  std::filesystem::path m_path;
 };
 
 }  // namespace testsupport

@@ -28,6 +28,8 @@ namespace {
 // Longest a child may take to start and report (ms); Wine starts a program
 // in well under a second, a loaded CI machine in a few.
 constexpr int kStartTimeoutMs = 20000;
+// The waits below poll: this test has no Qt, and a report file written or
+// a process started by another program gives it no event to wait on.
 constexpr int kPollMs = 20;
 
 // The report of a child, or "" when none came within kStartTimeoutMs.
