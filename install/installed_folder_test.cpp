@@ -276,9 +276,10 @@ TEST_F(InstalledFolder, UpdaterStopsCarrackInstallsAChangedFileAndRestartsIt) {
       TestInstallation::listXml({{"samples/clean.json", "1.0.1", testsupport::md5Of(changed), 0}});
   ASSERT_TRUE(inst.putServer("filelist.xml", list));
 
-  // The running Carrack: interactive, its login answered, its main window on
-  // the offscreen platform; the restarted one inherits the same environment.
-  const testsupport::ScopedEnv login("GK_LOGIN_SCRIPT", "accept");
+  // The running Carrack: interactive, its login answered, its main window
+  // open on the offscreen platform until it is stopped; the restarted one
+  // inherits the same environment, so it is still running when looked for.
+  const testsupport::ScopedEnv login("GK_LOGIN_SCRIPT", "stay");
   UpdaterRun run(inst, {"old"}, UpdaterRun::App::Running);
   EXPECT_EQ(run.exitCode(), 0) << run.output().constData();
   const QByteArray first = run.firstApplication();

@@ -56,7 +56,7 @@ bool GkCamManage::GetLoginWidget() {
   QString user;
   if (script == "cancel") {
     return false;
-  } else if (script == "accept") {
+  } else if (script == "accept" || script == "stay") {
     user = QStringLiteral("script");
   } else {
     GkLoginDialog dialog;

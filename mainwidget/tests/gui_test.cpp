@@ -135,6 +135,14 @@ TEST(GkCamManage, ScriptedLoginAnswersWithoutAUser) {
   EXPECT_EQ(openAuditWindows(), 1);
   qunsetenv("GK_LOGIN_SCRIPT");
   closeAuditWindows();
+  // "stay": the main window is still open once events have run.
+  qputenv("GK_LOGIN_SCRIPT", "stay");
+  EXPECT_TRUE(GkCamManage::GetInstance()->GetLoginWidget());
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(openAuditWindows(), 1);
+  qunsetenv("GK_LOGIN_SCRIPT");
+  closeAuditWindows();
 }
 
 TEST(GkCamManage, RunNoUIWritesFindingsAndSummaryAndReturnsTheResult) {

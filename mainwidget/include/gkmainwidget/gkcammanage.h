@@ -21,7 +21,9 @@ public:
   // the user cancels; true when a user name was given, after the main window
   // has been shown (the caller then runs the event loop). With the
   // environment variable GK_LOGIN_SCRIPT set to "cancel" or "accept" the
-  // dialog answers by itself, for scripted checks without a user.
+  // dialog answers by itself, for scripted checks without a user; "accept"
+  // closes the main window once the event loop runs, "stay" leaves it open
+  // (an application that runs until it is stopped).
   bool GetLoginWidget();
 
   // Audits the design file at designPath, synchronously. Writes the findings
