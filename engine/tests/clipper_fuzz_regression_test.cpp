@@ -23,6 +23,24 @@ std::unique_ptr<GkShape> circle(double cx, double cy, double r) {
   return shape;
 }
 
+// Every sampled point of the result within the box widened by kMargin.
+void ExpectInsideBox(const std::vector<std::unique_ptr<GkShape>>& result, const GkBoundBox2d& box) {
+  for (const auto& shape : result) {
+    std::vector<GkCompositeCurve2d*> loops;
+    shape->GetCompCurveList(loops);
+    for (GkCompositeCurve2d* loop : loops) {
+      std::vector<AcGePoint2d> pts;
+      loop->GetSampleBuffer(pts, kClipperSampleTol);
+      for (const AcGePoint2d& p : pts) {
+        EXPECT_GE(p.x, box.minX - kMargin) << p.x << ", " << p.y;
+        EXPECT_LE(p.x, box.maxX + kMargin) << p.x << ", " << p.y;
+        EXPECT_GE(p.y, box.minY - kMargin) << p.x << ", " << p.y;
+        EXPECT_LE(p.y, box.maxY + kMargin) << p.x << ", " << p.y;
+      }
+    }
+  }
+}
+
 // Two concentric circles whose radii differ by 1.2e-4 (half a grid step):
 // their exclusive-or is a ring thinner than the grid, which comes back as
 // 28 fragments. Arcs are rebuilt through three points of such fragments
@@ -40,19 +58,8 @@ TEST(ClipperFuzzRegression, XorOfNearlyEqualConcentricCirclesStaysInTheirBox) {
   std::vector<GkShape*> raw;
   clipper.Execute({kClipXor}, raw);
   std::vector<std::unique_ptr<GkShape>> result(raw.begin(), raw.end());
-  const double reach = 6.0236514839398794 + kMargin;
-  for (const auto& shape : result) {
-    std::vector<GkCompositeCurve2d*> loops;
-    shape->GetCompCurveList(loops);
-    for (GkCompositeCurve2d* loop : loops) {
-      std::vector<AcGePoint2d> pts;
-      loop->GetSampleBuffer(pts, kClipperSampleTol);
-      for (const AcGePoint2d& p : pts) {
-        EXPECT_LE(std::fabs(p.x - 8.09375), reach) << p.x << ", " << p.y;
-        EXPECT_LE(std::fabs(p.y - 8.09375), reach) << p.x << ", " << p.y;
-      }
-    }
-  }
+  const double r = 6.0236514839398794;
+  ExpectInsideBox(result, GkBoundBox2d(8.09375 - r, 8.09375 + r, 8.09375 - r, 8.09375 + r));
 }
 
 // One member of a fuzz input as its report printed it: a new loop of shape
@@ -160,20 +167,7 @@ TEST(ClipperFuzzRegression, ArcsOfAChainOfXorsStayOnTheirCircles) {
   clipper.Execute({kClipXor, kClipXor}, raw);
   std::vector<std::unique_ptr<GkShape>> result(raw.begin(), raw.end());
   ASSERT_FALSE(result.empty());
-  for (const auto& shape : result) {
-    std::vector<GkCompositeCurve2d*> loops;
-    shape->GetCompCurveList(loops);
-    for (GkCompositeCurve2d* loop : loops) {
-      std::vector<AcGePoint2d> pts;
-      loop->GetSampleBuffer(pts, kClipperSampleTol);
-      for (const AcGePoint2d& p : pts) {
-        EXPECT_GE(p.x, box.minX - kMargin) << p.x << ", " << p.y;
-        EXPECT_LE(p.x, box.maxX + kMargin) << p.x << ", " << p.y;
-        EXPECT_GE(p.y, box.minY - kMargin) << p.x << ", " << p.y;
-        EXPECT_LE(p.y, box.maxY + kMargin) << p.x << ", " << p.y;
-      }
-    }
-  }
+  ExpectInsideBox(result, box);
 }
 
 // A disc with a small notch cut from its edge comes back as one run round
