@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 namespace clipper_glue {
@@ -103,6 +104,10 @@ private:
   // wrapping into P0 from the ring's end is merged into it.
   std::size_t m_firstArcEnd = 0;
   bool m_firstIsArc = false;
+  // How many arcs (1 or 2, see ArcsAlong) the first run's chain starts with,
+  // and the last chain's count, which CloseRun reads.
+  std::size_t m_firstArcCount = 0;
+  std::size_t m_chainArcs = 0;
 };
 
 bool RingReader::IsJump(std::size_t from, std::size_t to) const {
@@ -162,6 +167,7 @@ std::size_t RingReader::RunChain(std::size_t first, std::size_t len) {
   const std::size_t b = (first + la) % m_count;
   if (fa > 0) Polyline(first, a);
   const bool startsWithArc = fa == 0;
+  m_chainArcs = arcs.size();
   for (auto& arc : arcs) m_members.push_back(std::move(arc));
   if (b != last) Polyline(b, last);
   return startsWithArc ? b : npos;
@@ -219,6 +225,7 @@ void RingReader::CloseRun(std::size_t r, std::size_t i, std::size_t to) {
     if (first && arcEnd != npos) {
       m_firstIsArc = true;
       m_firstArcEnd = arcEnd;
+      m_firstArcCount = m_chainArcs;
     }
   }
   Segment(i - 1, to);
@@ -297,9 +304,11 @@ void RingReader::MergeIntoFirstArc(std::size_t r) {
     return;
   }
   if (start > r) Polyline(r, start);
-  // The merged arcs take the first arc's place at the loop's start.
-  m_members.front() = std::move(arcs.front());
-  if (arcs.size() == 2) m_members.insert(m_members.begin() + 1, std::move(arcs.back()));
+  // The merged arcs take the place of the first run's arcs at the loop's
+  // start.
+  m_members.erase(m_members.begin(), m_members.begin() + m_firstArcCount);
+  m_members.insert(m_members.begin(), std::make_move_iterator(arcs.begin()),
+                   std::make_move_iterator(arcs.end()));
 }
 
 std::unique_ptr<GkCompositeCurve2d> RingReader::Read() {

@@ -85,7 +85,9 @@ std::vector<std::unique_ptr<GkShape>> shapesOf(const std::vector<M>& members) {
     } else if (m.kind == M::kArc) {
       loop->append(new AcGeCircArc2d(AcGePoint2d(m.a, m.b), m.c, m.d, m.e, m.ccw));
     } else {
-      loop->append(new AcGeCircArc2d(AcGePoint2d(m.a, m.b), m.c));
+      auto circle = std::make_unique<AcGeCircArc2d>(AcGePoint2d(m.a, m.b), m.c);
+      circle->SetIsCCW(m.ccw);
+      loop->append(circle.release());
     }
   }
   return shapes;
@@ -204,6 +206,75 @@ TEST(ClipperFuzzRegression, ADiscWithANotchKeepsItsCircle) {
       }
     }
   }
+}
+
+// Every result loop closes (consecutive members meet within 1e-6).
+void ExpectClosedLoops(const std::vector<std::unique_ptr<GkShape>>& result) {
+  for (const auto& shape : result) {
+    std::vector<GkCompositeCurve2d*> loops;
+    shape->GetCompCurveList(loops);
+    for (GkCompositeCurve2d* loop : loops) {
+      std::vector<GkCurve2d*> members;
+      loop->GetCurveList(members);
+      for (std::size_t i = 0; i < members.size(); ++i) {
+        const AcGePoint2d e = members[i]->endPoint();
+        const AcGePoint2d s = members[(i + 1) % members.size()]->startPoint();
+        EXPECT_LE(e.distanceTo(s), 1e-6) << "member " << i << " of " << members.size();
+      }
+    }
+  }
+}
+
+// Concentric circles half a grid step apart, a circle through one of them
+// and a loop with zero-length segments, intersected, united and xor-ed:
+// a result loop did not close.
+TEST(ClipperFuzzRegression, AChainOverConcentricCirclesGivesClosedLoops) {
+  const std::vector<M> members = {
+      {M::kLoop, 0, 0, 0, 0, 0, false},
+      {M::kArc, 2.153793207804362, -3.2392565409342451, 0.56553791672474529, 4.3117460940323777,
+       1.2991409701836012, false},
+      {M::kArc, 2.2675959723336354, -2.2697792658730158, 0.42637065363138305, 4.8015046158856025,
+       1.6284165501994061, true},
+      {M::kArc, 1.9598383222307478, -2.7813164847237721, 0.97905498919214784, 1.2773402539755785,
+       4.6852055626686671, false},
+      {M::kLoop, 0, 0, 0, 0, 0, false},
+      {M::kCircle, 3.3323974609375, 0.9638671875, 1.4482948043030441, 0, 0, false},
+      {M::kLoop, 0, 0, 0, 0, 0, false},
+      {M::kArc, -0.96990966796875, 1.977783203125, 2.9936953056063818, 3.1568433928980557,
+       0.015250739308262649, false},
+      {M::kSeg, 2.0234375, 2.0234375, 2.0234375, 2.0234375, 0, false},
+      {M::kSeg, 2.0234375, 2.0234375, 2.0234375, 2.0234375, 0, false},
+      {M::kSeg, 2.0234375, 2.0234375, 2.0234375, 2.0234375, 0, false},
+      {M::kArc, -0.96990966796875, 1.977783203125, 2.9936953056063818, 0.015250739308262649,
+       3.1568433928980557, false},
+      {M::kLoop, 1, 0, 0, 0, 0, false},
+      {M::kCircle, 2.0234375, 2.0234375, 1.5059128709849698, 0, 0, false},
+      {M::kLoop, 2, 0, 0, 0, 0, false},
+      {M::kCircle, 2.0234375, 2.0234375, 1.5059128709849698, 0, 0, false},
+      {M::kLoop, 2, 0, 0, 0, 0, false},
+      {M::kCircle, 2.0234375, 2.0234375, 1.5058823529411764, 0, 0, false},
+      {M::kLoop, 2, 0, 0, 0, 0, false},
+      {M::kCircle, 1.8226318359375, 1.5142822265625, 0.49924467841611353, 0, 0, true},
+      {M::kLoop, 3, 0, 0, 0, 0, false},
+      {M::kArc, -2.8709157375579184, 0.21246200926760395, 2.1421900696923926, 1.2465749921179596,
+       4.9960567674209679, false},
+      {M::kArc, -1.1089005103478067, 1.0163949819711537, 3.0876919710449013, 4.326392554799134,
+       0.24982717773373536, false},
+      {M::kArc, -0.24666050860756306, 1.1862496978358219, 2.2107599463884537, 0.27181034942651044,
+       2.6431910722489667, false},
+      {M::kLoop, 3, 0, 0, 0, 0, false},
+      {M::kCircle, -2.0218505859375, 1.54736328125, 1.8743266956588083, 0, 0, false},
+  };
+  std::vector<std::unique_ptr<GkShape>> shapes = shapesOf(members);
+  std::vector<GkShape*> operands;
+  for (const auto& shape : shapes) operands.push_back(shape.get());
+  GkClipper clipper;
+  clipper.SetShapeList(operands);
+  std::vector<GkShape*> raw;
+  clipper.Execute({kClipIntersection, kClipUnion, kClipXor}, raw);
+  std::vector<std::unique_ptr<GkShape>> result(raw.begin(), raw.end());
+  ASSERT_FALSE(result.empty());
+  ExpectClosedLoops(result);
 }
 
 }  // namespace
