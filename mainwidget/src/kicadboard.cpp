@@ -44,6 +44,11 @@ double coordinate(const SExpr& list, std::size_t index) {
   return v;
 }
 
+double rotation(const SExpr& list, std::size_t index) {
+  const double turned = std::fmod(number(list, index), 360.0);
+  return turned < 0 ? turned + 360.0 : turned;
+}
+
 const SExpr& need(const SExpr& parent, const char* name) {
   const SExpr* found = parent.find(name);
   if (found == nullptr) {
@@ -95,7 +100,14 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
   }
   const DesignPoint c = point(item, "start");
   const DesignPoint p = point(item, "end");
-  const double sweep = number(need(item, "angle"), 1);
+  const SExpr& angle = need(item, "angle");
+  const double sweep = number(angle, 1);
+  // More than a turn is no arc; a huge sweep would also lose the start
+  // angle it is added to.
+  if (!(std::fabs(sweep) <= 360.0)) {
+    refuse(angle, QStringLiteral("(%1): an arc sweeps at most 360 degrees")
+                      .arg(QString::fromUtf8(item.head())));
+  }
   const double r = std::hypot(p.x - c.x, p.y - c.y);
   // A page clockwise sweep runs counter-clockwise in raw x/y (y down).
   DesignCurve local;

@@ -122,7 +122,7 @@ bool thickArcLoop(const DesignCurve& arc, double hw, DesignLoop& loop) {
   // Walk a counter-clockwise copy: from s to e, outer side first.
   const double s = arc.ccw ? arc.startDeg : arc.endDeg;
   double e = arc.ccw ? arc.endDeg : arc.startDeg;
-  while (e <= s) e += 360.0;
+  if (e <= s) e = s + std::fmod(e - s, 360.0) + 360.0;
   const DesignCurve mid = arcCurve(arc.center, arc.radius, s, e, true);
   const DesignPoint ps = mid.startPoint(), pe = mid.endPoint();
   loop.clear();

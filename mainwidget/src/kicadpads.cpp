@@ -20,7 +20,7 @@ bool isFootprintGraphic(const QByteArray& head) {
 Placement placementOf(const SExpr& at) {
   Placement p;
   p.origin = DesignPoint{coordinate(at, 1), coordinate(at, 2)};
-  if (at.items.size() > 3 && !at.items[3].isList) p.angleDeg = number(at, 3);
+  if (at.items.size() > 3 && !at.items[3].isList) p.angleDeg = rotation(at, 3);
   return p;
 }
 
@@ -124,7 +124,7 @@ void BoardReader::readPad(const SExpr& pad, const Placement& fp, const QString& 
   Placement at;
   at.origin = fp.apply(DesignPoint{coordinate(atNode, 1), coordinate(atNode, 2)});
   if (atNode.items.size() > 3 && !atNode.items[3].isList)
-    at.angleDeg = kicadread::number(atNode, 3);
+    at.angleDeg = kicadread::rotation(atNode, 3);
   const std::vector<DesignRegion> parts = padRegions(pad, at, id);
   if (parts.empty()) return;
   if (pad.find("remove_unused_layers") != nullptr) ++m_unusedLayerItems;

@@ -29,6 +29,10 @@ double number(const SExpr& list, std::size_t index);
 int integer(const SExpr& list, std::size_t index);
 // A coordinate within the geometry range.
 double coordinate(const SExpr& list, std::size_t index);
+// A rotation in degrees, brought into [0, 360): a turn of any finite size
+// is a placement, and angles stay small enough that adding a turn to one
+// changes it.
+double rotation(const SExpr& list, std::size_t index);
 // (name X Y ...) inside parent, as a point; refused when missing.
 DesignPoint point(const SExpr& parent, const char* name);
 // The required list (name ...) inside parent.

@@ -170,6 +170,37 @@ TEST(KicadBoard, PadShapesArePlacedByFootprintAndPadRotation) {
   EXPECT_NEAR(area(DesignRegion{d.drills[0], {}}), kPi * 0.0625, kTol);
 }
 
+// A rotation is taken modulo a turn: whole turns more or less place
+// everything alike, and a huge angle is read, not walked a turn at a time
+// (a rotation of 9.7e100 hung the reader's arc walk: found by fuzzing).
+TEST(KicadBoard, RotationsAreTakenModuloATurn) {
+  auto board = [](const char* footprintAngle, const char* padAngle) {
+    const std::string items = std::string("  (footprint \"x\" (at 10 10 ") + footprintAngle +
+                              ")\n    (fp_text reference \"R1\" (at 0 0))\n"
+                              "    (fp_arc (start 0 0) (end 2 0) (angle -90) (layer \"F.Cu\") "
+                              "(width 0.2))\n    (pad \"1\" smd rect (at 1 0 " +
+                              padAngle + ") (size 2 1) (layers \"F.Cu\") (net 1 \"GND\")))\n";
+    return readBoard(boardText(items.c_str()));
+  };
+  const Design plain = board("90", "30");
+  ASSERT_EQ(plain.features.size(), 2u);
+  for (const auto& angles : {std::pair<const char*, const char*>{"450", "-330"},
+                             std::pair<const char*, const char*>{"-270", "390"}}) {
+    SCOPED_TRACE(std::string(angles.first) + " / " + angles.second);
+    const Design turned = board(angles.first, angles.second);
+    ASSERT_EQ(turned.features.size(), plain.features.size());
+    for (std::size_t i = 0; i < plain.features.size(); ++i) {
+      const GkBoundBox2d a = box(plain.features[i].region), b = box(turned.features[i].region);
+      EXPECT_NEAR(a.minX, b.minX, 1e-9);
+      EXPECT_NEAR(a.maxX, b.maxX, 1e-9);
+      EXPECT_NEAR(a.minY, b.minY, 1e-9);
+      EXPECT_NEAR(a.maxY, b.maxY, 1e-9);
+      EXPECT_NEAR(area(plain.features[i].region), area(turned.features[i].region), 1e-9);
+    }
+  }
+  EXPECT_EQ(board("9.7e100", "-1e300").features.size(), 2u);
+}
+
 TEST(KicadBoard, PadsWithoutNetShareANetOnlyWithTheirNumberInTheirFootprint) {
   const Design d =
       readBoard(boardText("  (footprint \"lib:X\" (layer \"F.Cu\") (at 10 10)\n"
@@ -324,6 +355,9 @@ TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
                  "    (pad \"1\" smd custom (at 0 0) (size 1 1) (layers \"F.Cu\")\n"
                  "      (primitives (gr_poly (pts (xy 0 0) (xy 1 0) (xy 1 1)) (width 3e3)))))\n"),
        "line 8: (gr_poly): the stroke width must be at most 2000"},
+      {"arc sweep beyond a turn",
+       boardText("  (gr_arc (start 0 0) (end 2 0) (angle 1e101) (layer \"F.Cu\") (width 0.1))\n"),
+       "line 6: (gr_arc): an arc sweeps at most 360 degrees"},
       {"not a board", "(kicad_sch (version 20211014))", "not a KiCad board"},
       {"too old", "(kicad_pcb (version 20160815))", "older than KiCad 5.0"},
   };
