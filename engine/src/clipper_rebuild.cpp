@@ -4,15 +4,17 @@
 // A run is a maximal stretch of consecutive ring points of one circle (tag
 // or negated tag) with no jump (a hop wider than the circle's step, which
 // shows that the clipping removed part of the arc there) and no turn back
-// (the ring going out along one arc of the circle and back along another). A run with three
-// or more sampled points becomes the arc through its first, middle and last
-// sampled points (two arcs meeting at the middle one when that arc runs
-// more than half way round with its ends closer than its radius), joined by
-// segments to crossings created before or after them; shorter runs and untagged points become line
-// segments; the last chord of a run is a segment when the next run starts at a vertex that ends it.
-// A run of two or more points that wraps from the ring's end into P0 ends in an arc at P0, joined
-// with the ring's first arc when that starts the same run at P0; a ring that is one run is a full
-// circle. Three collinear points never make an arc: the run comes back as segments. Everything is
+// (the ring going out along one arc of the circle and back along another).
+// A run with three or more sampled points becomes the arc through its
+// first, middle and last sampled points (two arcs meeting at the middle one
+// when that arc runs more than half way round with its ends closer than its
+// radius), joined by segments to crossings created before or after them;
+// shorter runs and untagged points become line segments; the last chord of
+// a run is a segment when the next run starts at a vertex that ends it. A
+// run of two or more points that wraps from the ring's end into P0 ends in
+// an arc at P0, joined with the ring's first arc when that starts the same
+// run at P0; a ring that is one run is a full circle. Three collinear
+// points never make an arc: the run comes back as segments. Everything is
 // linear in the ring length.
 #include "clipper_glue.h"
 
@@ -52,13 +54,18 @@ private:
   void Segment(std::size_t from, std::size_t to);
   // Segments along indices first..last, wrapping past the ring's end.
   void Polyline(std::size_t first, std::size_t last);
+  // What RunChain put down: when the chain starts with arcs at its first
+  // index, the last arc's end index and how many arcs (1 or 2); otherwise
+  // npos and 0.
+  struct Chain {
+    std::size_t arcEnd;
+    std::size_t arcs;
+  };
   // Members along the run of len >= 2 points from index first (wrapping):
-  // the arc through its first, middle and last sampled points, with
+  // the arcs of ArcsAlong between its first and last sampled points, with
   // segments to and from created points beyond them; segments only when
-  // fewer than three points are sampled or those three are collinear.
-  // Returns the arc's last index when the chain starts with an arc at
-  // first, npos otherwise.
-  std::size_t RunChain(std::size_t first, std::size_t len);
+  // fewer than three points are sampled or no arc fits.
+  Chain RunChain(std::size_t first, std::size_t len);
   // The arcs along the run from offset lo to offset hi after index first
   // (both sampled), into out: the arc through lo, the sampled point nearest
   // the middle, and hi; or, when that arc runs more than half way round and
@@ -69,8 +76,11 @@ private:
   // collinear or fail Follows.
   bool ArcsAlong(std::size_t first, std::size_t lo, std::size_t hi,
                  std::vector<std::unique_ptr<GkCurve2d>>& out) const;
-  // The one arc of ArcsAlong, or nullptr.
-  std::unique_ptr<AcGeCircArc2d> ArcThrough(std::size_t first, std::size_t lo,
+  // The sampled offset nearest the middle of (lo, hi), or npos.
+  std::size_t Middle(std::size_t first, std::size_t lo, std::size_t hi) const;
+  // The arc through offsets lo, m and hi after index first, or nullptr when
+  // m is npos, the points are collinear or the arc fails Follows.
+  std::unique_ptr<AcGeCircArc2d> ArcThrough(std::size_t first, std::size_t lo, std::size_t m,
                                             std::size_t hi) const;
   // The sampled offset in (lo, hi) nearest to target, or npos.
   std::size_t NearestSampled(std::size_t first, std::size_t target, std::size_t lo,
@@ -104,10 +114,8 @@ private:
   // wrapping into P0 from the ring's end is merged into it.
   std::size_t m_firstArcEnd = 0;
   bool m_firstIsArc = false;
-  // How many arcs (1 or 2, see ArcsAlong) the first run's chain starts with,
-  // and the last chain's count, which CloseRun reads.
+  // How many arcs (1 or 2, see ArcsAlong) the first member's chain holds.
   std::size_t m_firstArcCount = 0;
-  std::size_t m_chainArcs = 0;
 };
 
 bool RingReader::IsJump(std::size_t from, std::size_t to) const {
@@ -152,7 +160,7 @@ std::size_t RingReader::NearestSampled(std::size_t first, std::size_t target, st
   return npos;
 }
 
-std::size_t RingReader::RunChain(std::size_t first, std::size_t len) {
+RingReader::Chain RingReader::RunChain(std::size_t first, std::size_t len) {
   const std::size_t last = (first + len - 1) % m_count;
   std::size_t fa = 0;
   while (fa < len && !IsSampled((first + fa) % m_count)) ++fa;
@@ -161,21 +169,23 @@ std::size_t RingReader::RunChain(std::size_t first, std::size_t len) {
   std::vector<std::unique_ptr<GkCurve2d>> arcs;
   if (len < 3 || fa >= la || !ArcsAlong(first, fa, la, arcs)) {
     Polyline(first, last);
-    return npos;
+    return Chain{npos, 0};
   }
   const std::size_t a = (first + fa) % m_count;
   const std::size_t b = (first + la) % m_count;
   if (fa > 0) Polyline(first, a);
-  const bool startsWithArc = fa == 0;
-  m_chainArcs = arcs.size();
+  const Chain chain = fa == 0 ? Chain{b, arcs.size()} : Chain{npos, 0};
   for (auto& arc : arcs) m_members.push_back(std::move(arc));
   if (b != last) Polyline(b, last);
-  return startsWithArc ? b : npos;
+  return chain;
+}
+
+std::size_t RingReader::Middle(std::size_t first, std::size_t lo, std::size_t hi) const {
+  return NearestSampled(first, lo + (hi - lo) / 2, lo, hi);
 }
 
 std::unique_ptr<AcGeCircArc2d> RingReader::ArcThrough(std::size_t first, std::size_t lo,
-                                                      std::size_t hi) const {
-  const std::size_t m = NearestSampled(first, lo + (hi - lo) / 2, lo, hi);
+                                                      std::size_t m, std::size_t hi) const {
   if (m == npos) return nullptr;
   const AcGePoint2d pa = Pt((first + lo) % m_count);
   const AcGePoint2d pm = Pt((first + m) % m_count);
@@ -188,16 +198,17 @@ std::unique_ptr<AcGeCircArc2d> RingReader::ArcThrough(std::size_t first, std::si
 
 bool RingReader::ArcsAlong(std::size_t first, std::size_t lo, std::size_t hi,
                            std::vector<std::unique_ptr<GkCurve2d>>& out) const {
-  std::unique_ptr<AcGeCircArc2d> arc = ArcThrough(first, lo, hi);
+  const std::size_t m = Middle(first, lo, hi);
+  std::unique_ptr<AcGeCircArc2d> arc = ArcThrough(first, lo, m, hi);
   if (arc == nullptr) return false;
   const double chord = arc->startPoint().distanceTo(arc->endPoint());
   if (arc->GetArcSweepangle() <= gk::kPi || chord >= arc->radius()) {
     out.push_back(std::move(arc));
     return true;
   }
-  const std::size_t m = NearestSampled(first, lo + (hi - lo) / 2, lo, hi);
-  std::unique_ptr<AcGeCircArc2d> head = ArcThrough(first, lo, m);
-  std::unique_ptr<AcGeCircArc2d> tail = head ? ArcThrough(first, m, hi) : nullptr;
+  std::unique_ptr<AcGeCircArc2d> head = ArcThrough(first, lo, Middle(first, lo, m), m);
+  std::unique_ptr<AcGeCircArc2d> tail =
+      head ? ArcThrough(first, m, Middle(first, m, hi), hi) : nullptr;
   if (tail == nullptr) return false;
   out.push_back(std::move(head));
   out.push_back(std::move(tail));
@@ -221,11 +232,11 @@ bool RingReader::Follows(const AcGeCircArc2d& arc, std::size_t first, std::size_
 void RingReader::CloseRun(std::size_t r, std::size_t i, std::size_t to) {
   if (i - r >= 2) {
     const bool first = m_members.empty() && r == 0;
-    const std::size_t arcEnd = RunChain(r, i - r);
-    if (first && arcEnd != npos) {
+    const Chain chain = RunChain(r, i - r);
+    if (first && chain.arcEnd != npos) {
       m_firstIsArc = true;
-      m_firstArcEnd = arcEnd;
-      m_firstArcCount = m_chainArcs;
+      m_firstArcEnd = chain.arcEnd;
+      m_firstArcCount = chain.arcs;
     }
   }
   Segment(i - 1, to);
