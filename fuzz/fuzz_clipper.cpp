@@ -87,10 +87,18 @@ GkCompositeCurve2d* loop(FuzzedDataProvider& in) {
   const int n = in.ConsumeIntegralInRange(2, 6);
   std::vector<AcGePoint2d> pts;
   for (int i = 0; i < n; ++i) pts.push_back(point(in));
+  // The chain as it was made (corners, bulges), for the report: an arc
+  // printed by centre and angles does not rebuild the same doubles.
+  std::string made = "  made of";
   for (int i = 0; i < n; ++i) {
     const int b = in.ConsumeIntegral<int8_t>();
-    curve->append(edge(pts[i], pts[(i + 1) % n], b < -32 || b > 32 ? b : 0));
+    const int bulge = b < -32 || b > 32 ? b : 0;
+    curve->append(edge(pts[i], pts[(i + 1) % n], bulge));
+    char corner[80];
+    std::snprintf(corner, sizeof corner, " (%.17g, %.17g) %d", pts[i].x, pts[i].y, bulge);
+    made += corner;
   }
+  fuzzsupport::context() += made + "\n";
   return curve.release();
 }
 
@@ -196,8 +204,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     owned.push_back(std::make_unique<GkShape>());
     const int loops = in.ConsumeIntegralInRange(1, 3);
     for (int l = 0; l < loops; ++l) {
+      context += "shape " + std::to_string(s) + " loop " + std::to_string(l) + ":\n";
       GkCompositeCurve2d* c = loop(in);
-      context += "shape " + std::to_string(s) + " loop " + std::to_string(l) + ":\n" + describe(*c);
+      context += describe(*c);
       addCurveBox(*c, box);
       owned.back()->AppendCompCurve(c);
     }
