@@ -285,14 +285,35 @@ private:
   std::vector<GroupRings> m_groups;
 };
 
-template <typename Solution>
-bool PlainSweep(const Paths& subject, const Paths& clip, GkClipType type, Solution& solution) {
+// The pass as one ClipperLib sweep into a tree, every ring turned to match
+// its nesting. False when ClipperLib fails (result then empty).
+bool PlainSweep(const Paths& subject, const Paths& clip, GkClipType type, PassResult& result) {
+  result = PassResult();
+  result.trees.push_back(std::make_unique<ClipperLib::PolyTree>());
   ClipperLib::Clipper clipper;
   clipper.ZFillFunction(&FillCrossingTag);
   clipper.AddPaths(subject, ClipperLib::ptSubject, true);
   clipper.AddPaths(clip, ClipperLib::ptClip, true);
-  return clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution, ClipperLib::pftPositive,
-                         ClipperLib::pftPositive);
+  if (!clipper.Execute(static_cast<ClipperLib::ClipType>(type), *result.trees.back(),
+                       ClipperLib::pftPositive, ClipperLib::pftPositive)) {
+    result = PassResult();
+    return false;
+  }
+  result.forest.AddTree(*result.trees.back(), RingForest::npos);
+  rings::OrientByNesting(result, 0);
+  return true;
+}
+
+// The same, as paths (the nesting does not matter for a later pass, the
+// rings' directions do).
+bool PlainSweep(const Paths& subject, const Paths& clip, GkClipType type, Paths& solution) {
+  PassResult result;
+  if (!PlainSweep(subject, clip, type, result)) return false;
+  solution.reserve(result.forest.nodes.size());
+  for (const RingForest::Node& node : result.forest.nodes) {
+    if (!node.contour->empty()) solution.push_back(*node.contour);
+  }
+  return true;
 }
 
 // Puts the roots of every group, and the free rings, under the smallest
@@ -408,15 +429,8 @@ bool RunPass(const Paths& subject, const Paths& clip, GkClipType type, PassResul
       return false;
     }
     if (trusted) return true;
-    result = PassResult();
   }
-  result.trees.push_back(std::make_unique<ClipperLib::PolyTree>());
-  if (!PlainSweep(subject, clip, type, *result.trees.back())) {
-    result = PassResult();
-    return false;
-  }
-  result.forest.AddTree(*result.trees.back(), RingForest::npos);
-  return true;
+  return PlainSweep(subject, clip, type, result);
 }
 
 void SetPlainSweep(bool plain) { g_plainSweep = plain; }

@@ -316,6 +316,15 @@ struct GroupRings {
   bool RootsAreHoles() const { return Framed() && Apply(type, subjectAround > 0, clipAround > 0); }
 };
 
+// ClipperLib can hand back a ring whose direction disagrees with its place
+// in the result tree: with a path and its reverse in one set, a ring that
+// lies in no other came back clockwise (a hole of nothing). Checks the
+// forest nodes from `first` on, which hold one sweep's rings; on any
+// disagreement it nests them again by containment alone and turns each ring
+// to match its depth (outer rings counter-clockwise, holes clockwise).
+// Reversed rings are copied into result.rings.
+void OrientByNesting(PassResult& result, std::size_t first);
+
 // Sweeps one group into `result`: its rings become forest nodes (contours
 // kept in result.trees or result.rings), each node's group number is
 // appended to groupOfNode. A large group runs in vertical strips. False when

@@ -93,6 +93,66 @@ bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
   return true;
 }
 
+}  // namespace
+
+void OrientByNesting(PassResult& result, std::size_t first) {
+  RingForest& forest = result.forest;
+  const std::size_t n = forest.nodes.size();
+  if (first >= n) return;
+  // Depth in the tree as given: nodes come after their parents.
+  std::vector<std::size_t> depth(n, 0);
+  std::vector<double> area(n, 0.0);
+  bool agrees = true;
+  for (std::size_t node = first; node < n; ++node) {
+    const Path& ring = *forest.nodes[node].contour;
+    for (std::size_t child : forest.nodes[node].childs) depth[child] = depth[node] + 1;
+    if (ring.size() < 3) continue;
+    area[node] = Area2(ring);
+    agrees = agrees && (area[node] > 0) == (depth[node] % 2 == 0);
+  }
+  if (agrees) return;
+
+  // Each ring under the smallest ring around it, larger rings first so that
+  // a parent's depth is known before its children's.
+  std::vector<std::pair<double, std::size_t>> order;  // (-|area|, node)
+  Containers containers;
+  for (std::size_t node = first; node < n; ++node) {
+    forest.nodes[node].childs.clear();
+    if (forest.nodes[node].contour->size() < 3) continue;
+    order.emplace_back(-std::abs(area[node]), node);
+    containers.Add(*forest.nodes[node].contour, node, node, false);
+  }
+  containers.Seal();
+  std::sort(order.begin(), order.end());
+  std::vector<std::size_t> parent(n, RingForest::npos);
+  for (const auto& entry : order) {
+    const std::size_t node = entry.second;
+    const Containers::Entry* around = containers.Around(*forest.nodes[node].contour, node);
+    parent[node] = around == nullptr ? RingForest::npos : around->node;
+    depth[node] = around == nullptr ? 0 : depth[around->node] + 1;
+  }
+  // The structure again, in the sweep's order of rings.
+  std::vector<std::size_t> roots;
+  for (std::size_t root : forest.roots) {
+    if (root < first) roots.push_back(root);
+  }
+  for (std::size_t node = first; node < n; ++node) {
+    if (parent[node] == RingForest::npos) {
+      roots.push_back(node);
+    } else {
+      forest.nodes[parent[node]].childs.push_back(node);
+    }
+    const Path& ring = *forest.nodes[node].contour;
+    if (ring.size() >= 3 && (area[node] > 0) != (depth[node] % 2 == 0)) {
+      result.rings.emplace_back(ring.rbegin(), ring.rend());
+      forest.nodes[node].contour = &result.rings.back();
+    }
+  }
+  forest.roots.swap(roots);
+}
+
+namespace {
+
 bool PlainGroup(const GroupRings& group, GkClipType type, PassResult& result, bool& trusted) {
   ClipperLib::Clipper clipper;
   clipper.ZFillFunction(&FillCrossingTag);
@@ -103,7 +163,9 @@ bool PlainGroup(const GroupRings& group, GkClipType type, PassResult& result, bo
   if (group.vertices <= kTreeNestMaxVertices) {
     result.trees.push_back(std::make_unique<ClipperLib::PolyTree>());
     if (!Execute(clipper, type, *result.trees.back())) return false;
+    const std::size_t first = result.forest.nodes.size();
     result.forest.AddTree(*result.trees.back(), RingForest::npos);
+    OrientByNesting(result, first);
     return true;
   }
   Paths rings;

@@ -1,6 +1,7 @@
 // The private glue between shapes and ClipperLib: grid rounding, the arc
 // sink, loops to tagged paths, and result rings back to segments and arcs.
 #include "clipper_glue.h"
+#include "clipper_rings.h"
 
 #include <engine/circarc2d.h>
 #include <engine/lineseg2d.h>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <set>
@@ -536,4 +538,54 @@ TEST(ClipperGlue, ShortAndCollinearRunsComeBackAsSegments) {
   for (AcGeLineSeg2d* s : m.segs) {
     EXPECT_TRUE(std::isfinite(s->startPoint().x) && std::isfinite(s->endPoint().y));
   }
+}
+
+namespace {
+
+// A square ring from (x0, y0) to (x1, y1), counter-clockwise or clockwise.
+Path Square(cInt x0, cInt y0, cInt x1, cInt y1, bool ccw) {
+  Path p{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+  if (!ccw) std::reverse(p.begin(), p.end());
+  return p;
+}
+
+}  // namespace
+
+// Result rings whose direction disagrees with their nesting are nested again
+// by containment and turned to match their depth: a clockwise ring that lies
+// in no other is an outer ring, a counter-clockwise one in a hole that came
+// as a root is an island. Rings of an earlier sweep stay as they are; rings
+// that agree keep their path.
+TEST(ClipperGlue, RingsAreTurnedToMatchTheirNesting) {
+  const Path earlier = Square(-500, -500, -400, -400, false);  // another sweep's hole
+  const Path outer = Square(0, 0, 100, 100, true);
+  const Path hole = Square(10, 10, 90, 90, false);
+  const Path island = Square(20, 20, 80, 80, true);
+  const Path lone = Square(200, 0, 300, 100, false);
+  clipper_glue::PassResult result;
+  clipper_glue::RingForest& forest = result.forest;
+  const std::size_t e = forest.Add(&earlier, clipper_glue::RingForest::npos);
+  const std::size_t o = forest.Add(&outer, clipper_glue::RingForest::npos);
+  const std::size_t h = forest.Add(&hole, o);
+  const std::size_t i = forest.Add(&island, clipper_glue::RingForest::npos);
+  const std::size_t l = forest.Add(&lone, clipper_glue::RingForest::npos);
+  clipper_glue::rings::OrientByNesting(result, o);
+  EXPECT_EQ(forest.roots, (std::vector<std::size_t>{e, o, l}));
+  EXPECT_EQ(forest.nodes[o].childs, (std::vector<std::size_t>{h}));
+  EXPECT_EQ(forest.nodes[h].childs, (std::vector<std::size_t>{i}));
+  EXPECT_TRUE(forest.nodes[l].childs.empty());
+  EXPECT_EQ(forest.nodes[e].contour, &earlier);
+  EXPECT_EQ(forest.nodes[o].contour, &outer);
+  EXPECT_EQ(forest.nodes[h].contour, &hole);
+  EXPECT_EQ(forest.nodes[i].contour, &island);
+  EXPECT_EQ(*forest.nodes[l].contour, Square(200, 0, 300, 100, true));
+
+  // A forest that agrees is left alone.
+  clipper_glue::PassResult same;
+  const std::size_t o2 = same.forest.Add(&outer, clipper_glue::RingForest::npos);
+  const std::size_t h2 = same.forest.Add(&hole, o2);
+  clipper_glue::rings::OrientByNesting(same, 0);
+  EXPECT_EQ(same.forest.roots, (std::vector<std::size_t>{o2}));
+  EXPECT_EQ(same.forest.nodes[o2].childs, (std::vector<std::size_t>{h2}));
+  EXPECT_TRUE(same.rings.empty());
 }
