@@ -78,10 +78,13 @@ inline LineCircleCrossings CrossLineWithCircle(const AcGePoint2d& segStart,
 }
 
 // The two crossings of circles (c1, r1) and (c2, r2) a distance D apart:
-// P at the polar angle of c2 - c1 plus alpha, Q at it minus alpha. The
-// cosine quotient is clamped to [-1, 1] so that circles touching within
-// rounding give one real point twice instead of NaN; a NaN quotient
-// (coincident centres) stays NaN.
+// P on the left of the line from c1 to c2, Q on its right (seen from c1, P
+// at the polar angle of c2 - c1 plus alpha, Q at it minus alpha). The
+// points are taken on the smaller circle: near 1 an ulp of the cosine
+// quotient is 1.5e-8 rad of alpha, which on a large circle puts a crossing
+// far off a small one. The quotient is clamped to [-1, 1] so that circles
+// touching within rounding give one real point twice instead of NaN; a NaN
+// quotient (coincident centres) stays NaN.
 struct CircleCircleCrossings {
   AcGePoint2d P;
   AcGePoint2d Q;
@@ -89,13 +92,19 @@ struct CircleCircleCrossings {
 
 inline CircleCircleCrossings CrossCircles(const AcGePoint2d& c1, double r1, const AcGePoint2d& c2,
                                           double r2, double D) {
-  const double q = (r1 * r1 + D * D - r2 * r2) * 0.5 / r1 / D;
+  // From the centre of the circle the points are taken on: the left point
+  // is at +alpha from c1, at -alpha from c2.
+  const bool onFirst = !(r2 < r1 && r2 > 0.0);
+  const AcGePoint2d& c = onFirst ? c1 : c2;
+  const AcGePoint2d& o = onFirst ? c2 : c1;
+  const double r = onFirst ? r1 : r2, ro = onFirst ? r2 : r1;
+  const double q = (r * r + D * D - ro * ro) * 0.5 / r / D;
   const double clamped = q < -1.0 ? -1.0 : (q > 1.0 ? 1.0 : q);
-  const double alpha = std::acos(clamped);
-  const double theta = std::atan2(c2.y - c1.y, c2.x - c1.x);
+  const double alpha = onFirst ? std::acos(clamped) : -std::acos(clamped);
+  const double theta = std::atan2(o.y - c.y, o.x - c.x);
   CircleCircleCrossings x;
-  x.P = AcGePoint2d(c1.x + r1 * std::cos(theta + alpha), c1.y + r1 * std::sin(theta + alpha));
-  x.Q = AcGePoint2d(c1.x + r1 * std::cos(theta - alpha), c1.y + r1 * std::sin(theta - alpha));
+  x.P = AcGePoint2d(c.x + r * std::cos(theta + alpha), c.y + r * std::sin(theta + alpha));
+  x.Q = AcGePoint2d(c.x + r * std::cos(theta - alpha), c.y + r * std::sin(theta - alpha));
   return x;
 }
 

@@ -408,6 +408,44 @@ TEST(ArcArcDistanceRounding, TouchingCirclesAreNeverANegativeDistanceApart) {
   }
 }
 
+// Crossings of a tiny circle with a large one, taken on the large circle,
+// sit at an angle whose cosine is within rounding of 1: acos turns one ulp
+// of it into 1.5e-8 rad, times the large radius. The crossing handed back
+// lay 6.8e-7 off an arc of radius 7e-9 (found by fuzzing). On the smaller
+// circle the same error is a fraction of its radius.
+TEST(ArcArcCrossing, CrossingsOfATinyAndALargeCircleLieOnBoth) {
+  const struct {
+    const char* name;
+    AcGeCircArc2d large;
+    AcGeCircArc2d small;
+  } rows[] = {
+      {"SmallOnTheLargeCircle", Circle(0, 1000, 1000), Circle(0, 0, 1e-5)},
+      {"Fuzzed", Circle(7.0415362464629258e-09, 32.501960784313603, 32.501960784313724),
+       Arc(1.0984022828170211e-302, 7.028796187369723e-09, 7.0415291131710959e-09, 0, 0, true)},
+  };
+  const GkTolerance& tol = GkGeoLib::g_tol;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (int swap = 0; swap < 2; ++swap) {
+      AcGeCircArc2d self = swap ? row.small : row.large, other = swap ? row.large : row.small;
+      AcGePoint2d onOther;
+      AcGePoint2d onSelf = self.closestPointTo(other, onOther, tol);
+      EXPECT_LE(self.distanceTo(onSelf, tol), 1e-12);
+      EXPECT_LE(other.distanceTo(onOther, tol), 1e-12);
+      int count = 0;
+      AcGePoint2d p1, p2;
+      self.intersectWith(other, count, p1, p2, tol);
+      ASSERT_GE(count, 1);
+      for (const AcGePoint2d& p : {p1, p2}) {
+        if (&p == &p2 && count < 2) break;
+        AcGePoint2d q = p;
+        EXPECT_LE(std::fabs(q.distanceTo(row.small.center()) - row.small.radius()), 1e-10);
+        EXPECT_LE(std::fabs(q.distanceTo(row.large.center()) - row.large.radius()), 1e-10);
+      }
+    }
+  }
+}
+
 // A segment that starts on the circle and runs inwards touches the arc at
 // its start. Rounding put the computed crossing a few ulps before that end,
 // and distanceTo (which trusted the distance test alone) measured the
