@@ -93,6 +93,13 @@ private:
   // four grid steps. Three grid points that nearly coincide, or a run that
   // is no arc at all, give a circle of noise that fails this.
   bool Follows(const AcGeCircArc2d& arc, std::size_t first, std::size_t len) const;
+  // The ring winds round the full circle: its signed area, taken in the
+  // circle's direction, is at least half the disc's (a ring that follows
+  // the circle within its sampling band encloses nearly all of it). A ring
+  // that runs out along a circle and back along another with the same key
+  // (a sliver between two circles less than a grid step apart) follows it
+  // in length but encloses next to nothing.
+  bool Encloses(AcGeCircArc2d& circle) const;
   // The run r .. i-1 ends; close it towards point `to`.
   void CloseRun(std::size_t r, std::size_t i, std::size_t to);
   void CloseRing(std::size_t r);
@@ -242,6 +249,17 @@ void RingReader::CloseRun(std::size_t r, std::size_t i, std::size_t to) {
   Segment(i - 1, to);
 }
 
+bool RingReader::Encloses(AcGeCircArc2d& circle) const {
+  double area2 = 0.0;
+  for (std::size_t i = 0; i < m_count; ++i) {
+    const AcGePoint2d a = Pt(i), b = Pt((i + 1) % m_count);
+    area2 += a.x * b.y - b.x * a.y;
+  }
+  const double r = circle.radius();
+  const double signedArea = circle.isClockWise() ? -area2 / 2 : area2 / 2;
+  return signedArea >= 0.5 * gk::kPi * r * r;
+}
+
 void RingReader::FullCircle() {
   std::vector<std::size_t> sampled;
   for (std::size_t i = 0; i < m_count; ++i) {
@@ -262,7 +280,7 @@ void RingReader::FullCircle() {
   auto circle = std::make_unique<AcGeCircArc2d>(p0, p1, p2);
   circle->SetIsCircle(true);
   circle->setAngles(0.0, 0.0);
-  if (!Follows(*circle, 0, m_count + 1)) {
+  if (!Follows(*circle, 0, m_count + 1) || !Encloses(*circle)) {
     Polyline(0, 0);
     return;
   }

@@ -408,4 +408,37 @@ TEST(ClipperFuzzRegression, XorsOfRepeatedCirclesGiveNoNegativeArea) {
   clipper_glue::SetPlainSweep(false);
 }
 
+// Equal circles as outer loops and holes, one bigger hole, and a last
+// shape whose hole is its outer circle moved by 1.2e-4 (under a grid step,
+// so both share one key): the region is the thin crescent between those
+// two. Every point of the crescent's ring carries the one key, and it was
+// read as a full circle (clockwise, through three of its points): a shape
+// of area -0.0495.
+TEST(ClipperFuzzRegression, ACrescentBetweenCirclesOfOneKeyIsNoFullCircle) {
+  const double c = -3.498046875, r = 0.12552071412222476;
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  for (int i = 0; i < 6; ++i) {
+    shapes.push_back(std::make_unique<GkShape>());
+    shapes[i]->AppendCompCurve(circleLoop(c, c, r, false));
+    const double holeR = i == 3 ? 0.18802166781109331 : r;
+    const double holeY = i == 5 ? -3.4981689453125 : c;
+    shapes[i]->AppendCompCurve(circleLoop(c, holeY, holeR, false));
+  }
+  std::vector<GkShape*> operands;
+  for (const auto& shape : shapes) operands.push_back(shape.get());
+  const std::vector<std::unique_ptr<GkShape>> result =
+      Clip(operands, {kClipUnion, kClipUnion, kClipDifference, kClipUnion, kClipUnion});
+  ASSERT_FALSE(result.empty());
+  ExpectClosedLoops(result);
+  for (const auto& shape : result) {
+    double length = 0;
+    const double area2 = SignedArea2(*shape, length);
+    EXPECT_GE(area2 / 2, -length * kMargin) << "area " << area2 / 2 << " length " << length;
+  }
+  // The crescent: about 2 r times the offset.
+  double length = 0;
+  const double area = RegionArea(result, length);
+  EXPECT_NEAR(area, 2 * r * 1.220703125e-4, length * kMargin);
+}
+
 }  // namespace
