@@ -17,6 +17,7 @@
 // points never make an arc: the run comes back as segments. Everything is
 // linear in the ring length.
 #include "clipper_glue.h"
+#include "clipper_rings.h"
 
 #include <engine/lineseg2d.h>
 
@@ -250,14 +251,10 @@ void RingReader::CloseRun(std::size_t r, std::size_t i, std::size_t to) {
 }
 
 bool RingReader::Encloses(AcGeCircArc2d& circle) const {
-  double area2 = 0.0;
-  for (std::size_t i = 0; i < m_count; ++i) {
-    const AcGePoint2d a = Pt(i), b = Pt((i + 1) % m_count);
-    area2 += a.x * b.y - b.x * a.y;
-  }
-  const double r = circle.radius();
-  const double signedArea = circle.isClockWise() ? -area2 / 2 : area2 / 2;
-  return signedArea >= 0.5 * gk::kPi * r * r;
+  // Both in grid units squared.
+  const double area = rings::Area2(m_path) / 2;
+  const double r = circle.radius() * kScale;
+  return (circle.isClockWise() ? -area : area) >= 0.5 * gk::kPi * r * r;
 }
 
 void RingReader::FullCircle() {
