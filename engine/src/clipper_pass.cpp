@@ -86,10 +86,14 @@ int ConvexOrientation(const Path& ring) {
   int changes = 0;
   int lastDx = 0;
   int firstDx = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+  // Successors by wrap-around test, not by remainder: a division per
+  // vertex was most of the cost of this check.
+  for (std::size_t i = 0, j = 1, k = 2; i < n; ++i) {
     const IntPoint& a = ring[i];
-    const IntPoint& b = ring[(i + 1) % n];
-    const IntPoint& c = ring[(i + 2) % n];
+    const IntPoint& b = ring[j];
+    const IntPoint& c = ring[k];
+    j = k;
+    k = k + 1 == n ? 0 : k + 1;
     const Wide turn = Cross(a, b, c);
     const int s = turn > 0 ? 1 : (turn < 0 ? -1 : 0);
     if (s == 0 || (sign != 0 && s != sign)) return 0;

@@ -224,9 +224,16 @@ bool RingReader::ArcsAlong(std::size_t first, std::size_t lo, std::size_t hi,
 }
 
 double RingReader::RunLength(std::size_t first, std::size_t len) const {
+  // Walks the ring with a wrap-around test: a remainder per point was most
+  // of the cost of reading a sampled circle back.
   double length = 0.0;
+  std::size_t i = first % m_count;
+  AcGePoint2d p = Pt(i);
   for (std::size_t k = 0; k + 1 < len; ++k) {
-    length += Pt((first + k) % m_count).distanceTo(Pt((first + k + 1) % m_count));
+    i = i + 1 == m_count ? 0 : i + 1;
+    const AcGePoint2d q = Pt(i);
+    length += p.distanceTo(q);
+    p = q;
   }
   return length;
 }
@@ -259,6 +266,7 @@ bool RingReader::Encloses(AcGeCircArc2d& circle) const {
 
 void RingReader::FullCircle() {
   std::vector<std::size_t> sampled;
+  sampled.reserve(m_count);
   for (std::size_t i = 0; i < m_count; ++i) {
     if (IsSampled(i)) sampled.push_back(i);
   }
