@@ -512,8 +512,8 @@ void BM_PointInShape(benchmark::State& state) {
 }
 
 // The same question answered by ClipperLib's PointInPolygon on the region's
-// integer paths, structured like GkShape::IsPointIn: box of the outer ring,
-// the outer ring, then each hole behind its own box test.
+// integer paths, as its users would write it: box of the outer ring, the
+// outer ring, then a scan of the holes, each behind its own box test.
 struct IntRing {
   ClipperLib::Path path;
   ClipperLib::cInt minX, minY, maxX, maxY;

@@ -6,9 +6,13 @@
 #include <testsupport/geometry_asserts.h>
 #include <testsupport/shape_builders.h>
 
+#include "tolerance_guard.h"
+
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -74,6 +78,68 @@ TEST(Shape, ContainmentFollowsHoleChangesAfterAQuery) {
   shape.SetCurveList(moved);
   EXPECT_TRUE(shape.IsPointIn(centre)) << "hole moved away";
   EXPECT_FALSE(shape.IsPointIn(AcGePoint2d(2, 2))) << "into the moved hole";
+}
+
+// With many holes, containment goes through a grid over the hole boxes.
+// Its answers must be those of the loops themselves: inside the outer loop
+// and inside no hole, each loop judged with the tolerance of the moment.
+TEST(Shape, ManyHolesAnswerAsTheLoopsDo) {
+  ScopedDefaultTolerance restore;
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  std::vector<GkCompositeCurve2d*> holes;
+  std::vector<GkBoundBox2d> edges;  // boxes whose edges the points probe
+  for (int i = 0; i < 300; ++i) {
+    const AcGePoint2d c(100 * u(rng), 100 * u(rng));
+    const double r = i % 50 == 0 ? 10 + 20 * u(rng) : 0.2 + 2 * u(rng);  // a few span many cells
+    holes.push_back(i % 2 == 0 ? testsupport::CircleLoop(c, r, false)
+                               : RectLoop(c.x - r, c.y - r, c.x + r, c.y + r * 0.5, false));
+    edges.push_back(holes.back()->GetBoundBox());
+  }
+  holes.push_back(RectLoop(95, 95, 120, 120, false));  // reaches beyond the outer loop
+  holes.push_back(RectLoop(40, 60, 40, 62, false));    // no width
+  holes.push_back(nullptr);                            // kept as an empty loop
+  std::unique_ptr<GkShape> shape(MakeShape(RectLoop(0, 0, 100, 100), holes));
+  std::vector<GkCompositeCurve2d*> loops;
+  shape->GetCompCurveList(loops);
+
+  auto expected = [&](const AcGePoint2d& p) {
+    if (!loops[0]->IsPointIn(p)) return false;
+    for (std::size_t i = 1; i < loops.size(); ++i)
+      if (loops[i]->IsPointIn(p)) return false;
+    return true;
+  };
+  std::vector<AcGePoint2d> points;
+  for (int i = 0; i < 4000; ++i) points.emplace_back(-2 + 104 * u(rng), -2 + 104 * u(rng));
+  for (const double d : {-3e-8, -1e-8, 0.0, 1e-8, 3e-8, 2e-3, 1e-2}) {
+    for (const GkBoundBox2d& b : edges) {
+      points.emplace_back(b.minX - d, (b.minY + b.maxY) / 2);
+      points.emplace_back(b.maxX + d, (b.minY + b.maxY) / 2);
+      points.emplace_back((b.minX + b.maxX) / 2, b.minY - d);
+      points.emplace_back((b.minX + b.maxX) / 2, b.maxY + d);
+      points.emplace_back(b.minX - d, b.minY - d);
+    }
+  }
+  points.emplace_back(40, 61);
+  points.emplace_back(std::nan(""), 50);
+
+  // The default tolerance, a coarse one, a negative one and back: the grid
+  // is built again for each, and the answers stay the loops' own.
+  for (const double t : {1e-8, 0.01, -1e-3, 1e-8}) {
+    GkGeoLib::g_tol.SetEqualPoint(t);
+    std::size_t in = 0, out = 0;
+    for (const AcGePoint2d& p : points) {
+      const bool want = expected(p);
+      ASSERT_EQ(shape->IsPointIn(p), want) << "(" << p.x << ", " << p.y << ") at tolerance " << t;
+      (want ? in : out) += 1;
+    }
+    EXPECT_GT(in, 500u);  // both answers are exercised
+    EXPECT_GT(out, 500u);
+  }
+  // A copy builds its own grid and answers the same.
+  GkShape copy(*shape);
+  for (std::size_t i = 0; i < points.size(); i += 7)
+    EXPECT_EQ(copy.IsPointIn(points[i]), expected(points[i]));
 }
 
 TEST(Shape, BoxIsTheOuterLoopsAndFollowsAppends) {

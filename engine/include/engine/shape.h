@@ -20,6 +20,7 @@
 #include <engine/engine_export.h>
 #include <engine/point2d.h>
 
+#include <cstddef>
 #include <vector>
 
 class ENGINE_EXPORT GkShape {
@@ -60,6 +61,23 @@ private:
   // Boxes of the holes (m_loops[1..]) side by side, refreshed with cachedBox:
   // containment rejects far holes without touching the loops themselves.
   std::vector<GkBoundBox2d> holeBoxes;
+  // The holes by cell of a uniform grid over their boxes, widened beyond the
+  // containment tolerance: a point is tested against the holes of its cell
+  // and those too wide for the grid only. Built on the first containment
+  // query after the boxes or the tolerance change; never copied.
+  struct HoleGrid {
+    bool upToDate = false;
+    bool used = false;  // false: too few holes or no finite extent, scan all
+    double tol = 0.0;   // EqualPoint the grid was built for
+    double x0 = 0.0, y0 = 0.0;
+    double perX = 0.0, perY = 0.0;  // cells per drawing unit
+    std::size_t cols = 0, rows = 0;
+    std::vector<std::size_t> cellStart;  // cols * rows + 1 offsets into cellHoles
+    std::vector<std::size_t> cellHoles;  // hole numbers (into holeBoxes), ascending per cell
+    std::vector<std::size_t> wide;       // holes over too many cells, or not finite
+  };
+  void BuildHoleGrid(double t);
+  HoleGrid holeGrid;
   std::vector<GkCompositeCurve2d*> m_loops;
 };
 
