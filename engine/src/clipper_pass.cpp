@@ -294,12 +294,10 @@ private:
 bool PlainSweep(const Paths& subject, const Paths& clip, GkClipType type, PassResult& result) {
   result = PassResult();
   result.trees.push_back(std::make_unique<ClipperLib::PolyTree>());
-  ClipperLib::Clipper clipper;
-  clipper.ZFillFunction(&FillCrossingTag);
-  clipper.AddPaths(subject, ClipperLib::ptSubject, true);
-  clipper.AddPaths(clip, ClipperLib::ptClip, true);
-  if (!clipper.Execute(static_cast<ClipperLib::ClipType>(type), *result.trees.back(),
-                       ClipperLib::pftPositive, ClipperLib::pftPositive)) {
+  rings::Sweep sweep;
+  sweep.Add(subject, ClipperLib::ptSubject);
+  sweep.Add(clip, ClipperLib::ptClip);
+  if (!sweep.Run(type, *result.trees.back())) {
     result = PassResult();
     return false;
   }

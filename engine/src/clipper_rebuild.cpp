@@ -47,11 +47,20 @@ private:
   bool IsSampled(std::size_t i) const { return m_path[i].Z > 0; }
   // Same circle on both points, but a hop wider than its step.
   bool IsJump(std::size_t from, std::size_t to) const;
-  // The hop b -> c turns back against a -> b (more than a right angle):
-  // the ring runs out along one arc of a circle and back along another, as
-  // round a sliver between two boundaries on one circle. Hops of a grid
-  // unit or two carry no direction and never turn back.
-  bool TurnsBack(std::size_t a, std::size_t b, std::size_t c) const;
+  // A hop between two ring points, with a direction only when it spans
+  // more than kNoDirection grid units (|dX| + |dY|): a unit or two of
+  // rounding points anywhere.
+  struct Hop {
+    ClipperLib::cInt x = 0, y = 0;
+    bool directed = false;
+  };
+  Hop HopOf(std::size_t from, std::size_t to) const;
+  // Hop b turns back against hop a (more than a right angle): the ring
+  // runs out along one arc of a circle and back along another, as round a
+  // sliver between two boundaries on one circle. Never when either hop has
+  // no direction: callers compare the directed hops on either side of
+  // undirected ones, so a U-turn through a one-unit hop still shows.
+  static bool TurnsBack(const Hop& a, const Hop& b);
   void Segment(std::size_t from, std::size_t to);
   // Segments along indices first..last, wrapping past the ring's end.
   void Polyline(std::size_t first, std::size_t last);
@@ -103,7 +112,9 @@ private:
   bool Encloses(AcGeCircArc2d& circle) const;
   // The run r .. i-1 ends; close it towards point `to`.
   void CloseRun(std::size_t r, std::size_t i, std::size_t to);
-  void CloseRing(std::size_t r);
+  // The last run r..count-1 ends the ring; heading is its last directed
+  // hop, firstHeading the first of the run from P0.
+  void CloseRing(std::size_t r, const Hop& heading, const Hop& firstHeading);
   // The whole ring is one run: a full circle.
   void FullCircle();
   // The last run r..count-1 continues the first arc through P0.
@@ -132,13 +143,18 @@ bool RingReader::IsJump(std::size_t from, std::size_t to) const {
          std::abs(m_path[to].Y - m_path[from].Y) > step;
 }
 
-bool RingReader::TurnsBack(std::size_t a, std::size_t b, std::size_t c) const {
-  const ClipperLib::cInt x1 = m_path[b].X - m_path[a].X, y1 = m_path[b].Y - m_path[a].Y;
-  const ClipperLib::cInt x2 = m_path[c].X - m_path[b].X, y2 = m_path[c].Y - m_path[b].Y;
-  if (std::abs(x1) + std::abs(y1) <= kNoDirection || std::abs(x2) + std::abs(y2) <= kNoDirection)
-    return false;
-  return static_cast<double>(x1) * static_cast<double>(x2) +
-             static_cast<double>(y1) * static_cast<double>(y2) <
+RingReader::Hop RingReader::HopOf(std::size_t from, std::size_t to) const {
+  Hop h;
+  h.x = m_path[to].X - m_path[from].X;
+  h.y = m_path[to].Y - m_path[from].Y;
+  h.directed = std::abs(h.x) + std::abs(h.y) > kNoDirection;
+  return h;
+}
+
+bool RingReader::TurnsBack(const Hop& a, const Hop& b) {
+  if (!a.directed || !b.directed) return false;
+  return static_cast<double>(a.x) * static_cast<double>(b.x) +
+             static_cast<double>(a.y) * static_cast<double>(b.y) <
          0.0;
 }
 
@@ -292,7 +308,7 @@ void RingReader::FullCircle() {
   m_members.push_back(std::move(circle));
 }
 
-void RingReader::CloseRing(std::size_t r) {
+void RingReader::CloseRing(std::size_t r, const Hop& heading, const Hop& firstHeading) {
   const ClipperLib::cInt key = Key(r);
   if (key == 0) {
     Segment(r, 0);
@@ -300,13 +316,15 @@ void RingReader::CloseRing(std::size_t r) {
   }
   // A run that does not continue into P0 (other circle, across a removed
   // stretch, or turning back) is closed towards P0 like any other.
-  if (key != Key(0) || IsJump(m_count - 1, 0) ||
-      (m_count - r >= 2 && TurnsBack(m_count - 2, m_count - 1, 0))) {
+  const Hop seam = HopOf(m_count - 1, 0);
+  if (key != Key(0) || IsJump(m_count - 1, 0) || TurnsBack(heading, seam)) {
     CloseRun(r, m_count, 0);
     return;
   }
   // Whether the run goes on through P0 into P1 without turning back.
-  const bool throughP0 = m_count >= 2 && !TurnsBack(m_count - 1, 0, 1);
+  const Hop into = seam.directed ? seam : heading;
+  const Hop next = m_count >= 2 && HopOf(0, 1).directed ? HopOf(0, 1) : firstHeading;
+  const bool throughP0 = m_count >= 2 && !TurnsBack(into, next);
   if (r == 0 && throughP0) {
     FullCircle();
   } else if (r == 0) {
@@ -348,17 +366,29 @@ void RingReader::MergeIntoFirstArc(std::size_t r) {
 std::unique_ptr<GkCompositeCurve2d> RingReader::Read() {
   if (m_count == 0) return nullptr;
   std::size_t r = 0;  // index of the current point
+  // The last directed hop of the run from r, and the first of the run
+  // from P0 (the ring's end may run on into it).
+  Hop heading;
+  Hop firstHeading;
   for (std::size_t i = 1; i < m_count; ++i) {
     const ClipperLib::cInt key = Key(r);
     if (key == 0) {
       Segment(r, i);
       r = i;
-    } else if (Key(i) != key || IsJump(i - 1, i) || (i - 1 > r && TurnsBack(i - 2, i - 1, i))) {
+      heading = Hop();
+      continue;
+    }
+    const Hop hop = HopOf(i - 1, i);
+    if (Key(i) != key || IsJump(i - 1, i) || TurnsBack(heading, hop)) {
       CloseRun(r, i, i);
       r = i;
+      heading = Hop();
+    } else if (hop.directed) {
+      heading = hop;
+      if (r == 0 && !firstHeading.directed) firstHeading = hop;
     }
   }
-  CloseRing(r);
+  CloseRing(r, heading, firstHeading);
 
   // The loop takes the members over only once it exists and its list has
   // room for them all, so nothing is lost if an allocation throws.

@@ -43,6 +43,43 @@ inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
   return Wide(b.X - a.X) * Wide(c.Y - a.Y) - Wide(b.Y - a.Y) * Wide(c.X - a.X);
 }
 
+// One ClipperLib sweep with the positive fill rule and the crossing tags,
+// knowing whether it was given any edge. ClipperLib's Execute returns false
+// when it has none (every path empty, flat or a single point): that is an
+// empty result, not a failure, or a pass over slivers alone would fail the
+// whole call.
+class Sweep {
+public:
+  Sweep() { m_clipper.ZFillFunction(&FillCrossingTag); }
+  void Add(const Path& path, ClipperLib::PolyType kind) {
+    if (m_clipper.AddPath(path, kind, true)) m_hasEdges = true;
+  }
+  void Add(const Paths& paths, ClipperLib::PolyType kind) {
+    if (m_clipper.AddPaths(paths, kind, true)) m_hasEdges = true;
+  }
+  // False when ClipperLib fails.
+  bool Run(GkClipType type, ClipperLib::PolyTree& tree) {
+    if (!m_hasEdges) {
+      tree.Clear();
+      return true;
+    }
+    return m_clipper.Execute(static_cast<ClipperLib::ClipType>(type), tree, ClipperLib::pftPositive,
+                             ClipperLib::pftPositive);
+  }
+  bool Run(GkClipType type, Paths& solution) {
+    if (!m_hasEdges) {
+      solution.clear();
+      return true;
+    }
+    return m_clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution,
+                             ClipperLib::pftPositive, ClipperLib::pftPositive);
+  }
+
+private:
+  ClipperLib::Clipper m_clipper;
+  bool m_hasEdges = false;
+};
+
 struct Box {
   cInt x0 = 0, y0 = 0, x1 = -1, y1 = -1;
   bool Holds(const IntPoint& p) const { return p.X >= x0 && p.X <= x1 && p.Y >= y0 && p.Y <= y1; }

@@ -39,12 +39,6 @@ constexpr std::size_t kMaxStrips = 256;
 // where ClipperLib tests many pairs of rings.
 constexpr std::size_t kTreeNestMaxVertices = 8192;
 
-template <typename Solution>
-bool Execute(ClipperLib::Clipper& clipper, GkClipType type, Solution& solution) {
-  return clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution, ClipperLib::pftPositive,
-                         ClipperLib::pftPositive);
-}
-
 // Adds the rings to the forest, each under the smallest one around it, by
 // decreasing area so that every ring comes after the one around it. Trees
 // are not used: ClipperLib's own nesting of many joined rings costs a
@@ -153,23 +147,43 @@ void OrientByNesting(PassResult& result, std::size_t first) {
 
 namespace {
 
-bool PlainGroup(const GroupRings& group, GkClipType type, PassResult& result, bool& trusted) {
-  ClipperLib::Clipper clipper;
-  clipper.ZFillFunction(&FillCrossingTag);
-  for (std::size_t i = 0; i < group.paths.size(); ++i) {
-    clipper.AddPath(*group.paths[i], group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip,
-                    true);
+// The rings of one sweep nest consistently: every outer ring
+// (counter-clockwise) lies in a hole or in nothing, every hole in an outer
+// ring. ClipperLib can hand back a ring turned the wrong way round, and the
+// pieces of a strip, whose borders carry edges there and back, provoke it;
+// merged, such a ring takes area away from its neighbours unseen.
+bool NestsConsistently(const Paths& rings) {
+  Containers containers;
+  std::vector<bool> isHole(rings.size(), false);
+  for (std::size_t i = 0; i < rings.size(); ++i) {
+    if (rings[i].size() < 3) continue;
+    isHole[i] = Area2(rings[i]) < 0;
+    containers.Add(rings[i], i, i, isHole[i]);
   }
+  containers.Seal();
+  for (std::size_t i = 0; i < rings.size(); ++i) {
+    if (rings[i].size() < 3) continue;
+    const Containers::Entry* around = containers.Around(rings[i], i);
+    if (isHole[i] ? (around == nullptr || around->hole) : (around != nullptr && !around->hole))
+      return false;
+  }
+  return true;
+}
+
+bool PlainGroup(const GroupRings& group, GkClipType type, PassResult& result, bool& trusted) {
+  Sweep sweep;
+  for (std::size_t i = 0; i < group.paths.size(); ++i)
+    sweep.Add(*group.paths[i], group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip);
   if (group.vertices <= kTreeNestMaxVertices) {
     result.trees.push_back(std::make_unique<ClipperLib::PolyTree>());
-    if (!Execute(clipper, type, *result.trees.back())) return false;
+    if (!sweep.Run(type, *result.trees.back())) return false;
     const std::size_t first = result.forest.nodes.size();
     result.forest.AddTree(*result.trees.back(), RingForest::npos);
     OrientByNesting(result, first);
     return true;
   }
   Paths rings;
-  if (!Execute(clipper, type, rings)) return false;
+  if (!sweep.Run(type, rings)) return false;
   return NestByContainment(rings, result, trusted);
 }
 
@@ -291,7 +305,9 @@ public:
     for (std::size_t k = 0; k < strips; ++k) {
       if (!Strip(k, members[k])) return false;
     }
-    return MergeBlocks() && NestByContainment(m_final, m_result, trusted);
+    if (!MergeBlocks() || !NestByContainment(m_final, m_result, trusted)) return false;
+    trusted = trusted && m_consistent;
+    return true;
   }
 
 private:
@@ -306,8 +322,7 @@ private:
     const cInt left = Left(k), right = Right(k);
     Paths pieces;
     {
-      ClipperLib::Clipper clipper;
-      clipper.ZFillFunction(&FillCrossingTag);
+      Sweep sweep;
       Path cut, half;
       for (std::size_t i : members) {
         const Path& ring = *m_group.paths[i];
@@ -318,11 +333,11 @@ private:
           piece = &cut;
         }
         if (piece->size() < 3) continue;
-        clipper.AddPath(*piece, m_group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip,
-                        true);
+        sweep.Add(*piece, m_group.subject[i] ? ClipperLib::ptSubject : ClipperLib::ptClip);
       }
-      if (!Execute(clipper, m_type, pieces)) return false;
+      if (!sweep.Run(m_type, pieces)) return false;
     }
+    if (!NestsConsistently(pieces)) m_consistent = false;
     // The strip's outer sides lie beyond the group: only inner borders cut,
     // and a value no vertex has stands for an outer side.
     const cInt innerLeft = k == 0 ? m_group.box.x0 - 2 : left;
@@ -362,11 +377,10 @@ private:
         if (!rings.empty() && !right.empty()) {
           rings.insert(rings.end(), std::make_move_iterator(right.begin()),
                        std::make_move_iterator(right.end()));
-          ClipperLib::Clipper clipper;
-          clipper.ZFillFunction(&FillCrossingTag);
-          clipper.AddPaths(rings, ClipperLib::ptSubject, true);
+          Sweep sweep;
+          sweep.Add(rings, ClipperLib::ptSubject);
           Paths merged;
-          if (!Execute(clipper, kClipUnion, merged)) return false;
+          if (!sweep.Run(kClipUnion, merged)) return false;
           rings.swap(merged);
         } else if (rings.empty()) {
           rings.swap(right);
@@ -390,6 +404,7 @@ private:
   std::vector<cInt> m_borders;
   std::vector<Paths> m_open;  // per strip: rings on its inner borders
   Paths m_final;              // rings no border touches
+  bool m_consistent = true;   // every strip's rings nest consistently
 };
 
 }  // namespace
