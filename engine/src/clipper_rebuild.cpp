@@ -113,8 +113,9 @@ private:
   // The run r .. i-1 ends; close it towards point `to`.
   void CloseRun(std::size_t r, std::size_t i, std::size_t to);
   // The last run r..count-1 ends the ring; heading is its last directed
-  // hop, firstHeading the first of the run from P0.
-  void CloseRing(std::size_t r, const Hop& heading, const Hop& firstHeading);
+  // hop (ending at headingEnd), firstHeading the first of the run from P0.
+  void CloseRing(std::size_t r, const Hop& heading, std::size_t headingEnd,
+                 const Hop& firstHeading);
   // The whole ring is one run: a full circle.
   void FullCircle();
   // The last run r..count-1 continues the first arc through P0.
@@ -190,6 +191,15 @@ RingReader::Chain RingReader::RunChain(std::size_t first, std::size_t len) {
   while (fa < len && !IsSampled((first + fa) % m_count)) ++fa;
   std::size_t la = len - 1;
   while (la > fa && !IsSampled((first + la) % m_count)) --la;
+  // Sampled points a hop without direction apart at either end (the tip
+  // of a turn) fix no circle, and an arc through two of them is noise: the
+  // arc starts after them and ends before them, segments cover them.
+  while (fa + 1 < la && IsSampled((first + fa + 1) % m_count) &&
+         !HopOf((first + fa) % m_count, (first + fa + 1) % m_count).directed)
+    ++fa;
+  while (la > fa + 1 && IsSampled((first + la - 1) % m_count) &&
+         !HopOf((first + la - 1) % m_count, (first + la) % m_count).directed)
+    --la;
   std::vector<std::unique_ptr<GkCurve2d>> arcs;
   if (len < 3 || fa >= la || !ArcsAlong(first, fa, la, arcs)) {
     Polyline(first, last);
@@ -308,7 +318,8 @@ void RingReader::FullCircle() {
   m_members.push_back(std::move(circle));
 }
 
-void RingReader::CloseRing(std::size_t r, const Hop& heading, const Hop& firstHeading) {
+void RingReader::CloseRing(std::size_t r, const Hop& heading, std::size_t headingEnd,
+                           const Hop& firstHeading) {
   const ClipperLib::cInt key = Key(r);
   if (key == 0) {
     Segment(r, 0);
@@ -317,8 +328,19 @@ void RingReader::CloseRing(std::size_t r, const Hop& heading, const Hop& firstHe
   // A run that does not continue into P0 (other circle, across a removed
   // stretch, or turning back) is closed towards P0 like any other.
   const Hop seam = HopOf(m_count - 1, 0);
-  if (key != Key(0) || IsJump(m_count - 1, 0) || TurnsBack(heading, seam)) {
+  if (key != Key(0) || IsJump(m_count - 1, 0)) {
     CloseRun(r, m_count, 0);
+    return;
+  }
+  if (TurnsBack(heading, seam)) {
+    // As in Read: the run ends where its last directed hop does, the tip
+    // of the turn goes in segments.
+    if (headingEnd + 1 >= m_count) {
+      CloseRun(r, m_count, 0);
+    } else {
+      CloseRun(r, headingEnd + 1, headingEnd + 1);
+      Polyline(headingEnd + 1, 0);
+    }
     return;
   }
   // Whether the run goes on through P0 into P1 without turning back.
@@ -366,9 +388,11 @@ void RingReader::MergeIntoFirstArc(std::size_t r) {
 std::unique_ptr<GkCompositeCurve2d> RingReader::Read() {
   if (m_count == 0) return nullptr;
   std::size_t r = 0;  // index of the current point
-  // The last directed hop of the run from r, and the first of the run
-  // from P0 (the ring's end may run on into it).
+  // The last directed hop of the run from r and the index it ends at, and
+  // the first directed hop of the run from P0 (the ring's end may run on
+  // into it).
   Hop heading;
+  std::size_t headingEnd = 0;
   Hop firstHeading;
   for (std::size_t i = 1; i < m_count; ++i) {
     const ClipperLib::cInt key = Key(r);
@@ -379,16 +403,27 @@ std::unique_ptr<GkCompositeCurve2d> RingReader::Read() {
       continue;
     }
     const Hop hop = HopOf(i - 1, i);
-    if (Key(i) != key || IsJump(i - 1, i) || TurnsBack(heading, hop)) {
+    if (Key(i) != key || IsJump(i - 1, i)) {
       CloseRun(r, i, i);
       r = i;
       heading = Hop();
+    } else if (TurnsBack(heading, hop)) {
+      // The run turns where its last directed hop ends: the short hops
+      // after it are the tip of the turn, and taken into the run they
+      // would put two nearly equal points at its end (a circle of noise
+      // through them). The run from there starts with this hop.
+      const bool tip = headingEnd + 1 < i;
+      CloseRun(r, headingEnd + 1, headingEnd + 1);
+      r = headingEnd + 1;
+      heading = tip ? hop : Hop();
+      headingEnd = i;
     } else if (hop.directed) {
       heading = hop;
+      headingEnd = i;
       if (r == 0 && !firstHeading.directed) firstHeading = hop;
     }
   }
-  CloseRing(r, heading, firstHeading);
+  CloseRing(r, heading, headingEnd, firstHeading);
 
   // The loop takes the members over only once it exists and its list has
   // room for them all, so nothing is lost if an allocation throws.
