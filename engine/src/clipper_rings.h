@@ -270,24 +270,28 @@ public:
 
   // The smallest ring of another group than `group` that contains the ring
   // (tested at its first vertex that lies on none of the candidates), or
-  // nullptr.
+  // nullptr. Rings of less area than this one never hold it: a sliver that
+  // runs along a circle and back encloses next to nothing, yet a vertex of
+  // a ring on that circle can test inside it.
   const Entry* Around(const Path& ring, std::size_t group) {
     const Entry* best = nullptr;
+    const double own = std::abs(Area2(ring)) * 0.5;
     for (std::size_t v = 0; v < ring.size(); ++v) {
       bool onEdge = false;
-      best = Around(ring[v], group, onEdge);
+      best = Around(ring[v], group, onEdge, own);
       if (!onEdge) break;
     }
     return best;
   }
 
-  // The smallest ring of another group than `group` that contains p, or
-  // nullptr; onEdge set when p lies on a candidate's edge.
-  const Entry* Around(const IntPoint& p, std::size_t group, bool& onEdge) {
+  // The smallest ring of another group than `group`, of at least minArea,
+  // that contains p, or nullptr; onEdge set when p lies on a candidate's
+  // edge.
+  const Entry* Around(const IntPoint& p, std::size_t group, bool& onEdge, double minArea = 0.0) {
     const Entry* best = nullptr;
     auto consider = [&](std::size_t k) {
       const Entry& e = m_entries[k];
-      if (e.group == group || !e.box.Holds(p)) return;
+      if (e.group == group || e.area < minArea || !e.box.Holds(p)) return;
       if (best != nullptr && e.area >= best->area) return;
       if (m_index[k].Winding(p, onEdge) != 0) best = &e;
     };

@@ -104,6 +104,12 @@ void OrientByNesting(PassResult& result, std::size_t first) {
     area[node] = Area2(ring);
     agrees = agrees && (area[node] > 0) == (depth[node] % 2 == 0);
   }
+  // A ring holds only rings of less area: ClipperLib can put a ring on a
+  // circle under the sliver that runs along that circle and back.
+  for (std::size_t node = first; node < n && agrees; ++node) {
+    for (std::size_t child : forest.nodes[node].childs)
+      agrees = agrees && std::abs(area[child]) <= std::abs(area[node]);
+  }
   if (agrees) return;
 
   // Each ring under the smallest ring around it, larger rings first so that

@@ -676,4 +676,65 @@ TEST(ClipperFuzzRegression, TheTipOfATurnBuildsNoArc) {
   }
 }
 
+// Found by the clipper target's strips cross-check, which turned out right
+// where the plain sweep was wrong. Two circles 2.4e-4 apart (one key) are
+// holes of the second shape and, with a third copy, the whole third shape,
+// which the second pass xors in. Near the circles that xor changes next to
+// nothing (sampled winding numbers: 0.1625 of a 0.6 square before and
+// after), so the circle stays a hole. ClipperLib's tree put the circle,
+// counter-clockwise, under the sliver between the two circles (area 3e-6):
+// an island of 0.197, consistent in direction and depth. A ring now holds
+// only rings of less area, in the tree check and in every nesting by
+// containment.
+TEST(ClipperFuzzRegression, ARingIsNeverNestedUnderASliverSmallerThanItself) {
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(circleLoop(-0.6337890625, -2.50146484375, 0.30450904097047377, true));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[1]->AppendCompCurve(fuzzChain({{{-2.5723876953125, 0.2664794921875}, -96},
+                                        {{-2.398193359375, -3.5155029296875}, -96},
+                                        {{-1.1966552734375, -1.0740966796875}, -96},
+                                        {{0.4183349609375, -3.134033203125}, -96},
+                                        {{-3.87451171875, -2.4832763671875}, -96},
+                                        {{-2.9814453125, -2.99609375}, -96}}));
+  shapes[1]->AppendCompCurve(circleLoop(-2.99609375, -2.995849609375, 0.25101091020065613, false));
+  shapes[1]->AppendCompCurve(circleLoop(-2.99609375, -2.99609375, 0.25101091020065613, false));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[2]->AppendCompCurve(circleLoop(-2.99609375, -2.995849609375, 0.25101091020065613, false));
+  shapes[2]->AppendCompCurve(circleLoop(-2.99609375, -2.99609375, 0.25101091020065613, false));
+  shapes[2]->AppendCompCurve(circleLoop(-2.99609375, -2.99609375, 0.25101091020065613, false));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[3]->AppendCompCurve(circleLoop(-2.08984375, -2.93359375, 0.25082780193789578, false));
+  shapes[3]->AppendCompCurve(
+      circleLoop(-2.8497314453125, -0.97509765625, 0.63218127718013273, false));
+  shapes[3]->AppendCompCurve(fuzzChain({{{1.9559326171875, 1.85546875}, 127},
+                                        {{3.9998779296875, 3.9998779296875}, 127},
+                                        {{3.9998779296875, 3.9998779296875}, 127},
+                                        {{3.9998779296875, 3.9998779296875}, 127},
+                                        {{3.9998779296875, 3.9998779296875}, 127}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[4]->AppendCompCurve(fuzzChain(
+      {{{3.977783203125, 3.4588623046875}, -45}, {{3.7386474609375, -0.1845703125}, -74}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[5]->AppendCompCurve(fuzzChain({{{1.9952392578125, -1.3720703125}, 0},
+                                        {{-3.71337890625, 0.9638671875}, 47},
+                                        {{1.79296875, 2.384765625}, -116},
+                                        {{3.31591796875, 0.963134765625}, -44}}));
+  const std::vector<GkClipType> types{kClipUnion, kClipXor, kClipDifference, kClipDifference,
+                                      kClipUnion};
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  // The first three shapes (the xor pass last), then all six.
+  for (std::size_t n : {std::size_t(3), std::size_t(6)}) {
+    const std::vector<GkShape*> ops(operands.begin(), operands.begin() + n);
+    const std::vector<GkClipType> t(types.begin(), types.begin() + n - 1);
+    const double expected = n == 3 ? 21.668 : 37.642;
+    EXPECT_NEAR(AreaOrFailure(ops, t, false), expected, 0.005) << n << " shapes, short ways";
+    EXPECT_NEAR(AreaOrFailure(ops, t, true), expected, 0.005) << n << " shapes, plain sweep";
+    clipper_glue::SetStripSize(16, 16);
+    EXPECT_NEAR(AreaOrFailure(ops, t, false), expected, 0.005) << n << " shapes, strips";
+    clipper_glue::SetStripSize(0, 0);
+  }
+}
+
 }  // namespace
