@@ -345,7 +345,8 @@ void RingReader::CloseRing(std::size_t r, const Hop& heading, std::size_t headin
   }
   // Whether the run goes on through P0 into P1 without turning back.
   const Hop into = seam.directed ? seam : heading;
-  const Hop next = m_count >= 2 && HopOf(0, 1).directed ? HopOf(0, 1) : firstHeading;
+  const Hop first = m_count >= 2 ? HopOf(0, 1) : Hop();
+  const Hop next = first.directed ? first : firstHeading;
   const bool throughP0 = m_count >= 2 && !TurnsBack(into, next);
   if (r == 0 && throughP0) {
     FullCircle();

@@ -274,8 +274,12 @@ public:
   // runs along a circle and back encloses next to nothing, yet a vertex of
   // a ring on that circle can test inside it.
   const Entry* Around(const Path& ring, std::size_t group) {
+    return Around(ring, group, Area2(ring));
+  }
+  // The same, for a ring whose Area2 the caller has at hand.
+  const Entry* Around(const Path& ring, std::size_t group, double area2) {
     const Entry* best = nullptr;
-    const double own = std::abs(Area2(ring)) * 0.5;
+    const double own = std::abs(area2) * 0.5;
     for (std::size_t v = 0; v < ring.size(); ++v) {
       bool onEdge = false;
       best = Around(ring[v], group, onEdge, own);

@@ -39,6 +39,12 @@ constexpr std::size_t kMaxStrips = 256;
 // where ClipperLib tests many pairs of rings.
 constexpr std::size_t kTreeNestMaxVertices = 8192;
 
+// Whether a ring of one sweep lies where no ring of its kind may: an outer
+// ring belongs in a hole or in nothing, a hole in an outer ring.
+bool Misplaced(bool hole, const Containers::Entry* around) {
+  return hole ? (around == nullptr || around->hole) : (around != nullptr && !around->hole);
+}
+
 // Adds the rings to the forest, each under the smallest one around it, by
 // decreasing area so that every ring comes after the one around it. Trees
 // are not used: ClipperLib's own nesting of many joined rings costs a
@@ -72,9 +78,8 @@ bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
     const std::size_t node = nodeOf[entry.second];
     const Path& ring = *forest.nodes[node].contour;
     const bool hole = isHole[entry.second];
-    const Containers::Entry* around = containers.Around(ring, entry.second);
-    // An outer ring lies in a hole or nowhere, a hole in an outer ring.
-    if (hole ? (around == nullptr || around->hole) : (around != nullptr && !around->hole)) {
+    const Containers::Entry* around = containers.Around(ring, entry.second, entry.first);
+    if (Misplaced(hole, around)) {
       trusted = false;
       return true;
     }
@@ -127,7 +132,8 @@ void OrientByNesting(PassResult& result, std::size_t first) {
   std::vector<std::size_t> parent(n, RingForest::npos);
   for (const auto& entry : order) {
     const std::size_t node = entry.second;
-    const Containers::Entry* around = containers.Around(*forest.nodes[node].contour, node);
+    const Containers::Entry* around =
+        containers.Around(*forest.nodes[node].contour, node, area[node]);
     parent[node] = around == nullptr ? RingForest::npos : around->node;
     depth[node] = around == nullptr ? 0 : depth[around->node] + 1;
   }
@@ -160,18 +166,16 @@ namespace {
 // merged, such a ring takes area away from its neighbours unseen.
 bool NestsConsistently(const Paths& rings) {
   Containers containers;
-  std::vector<bool> isHole(rings.size(), false);
+  std::vector<double> area(rings.size(), 0.0);
   for (std::size_t i = 0; i < rings.size(); ++i) {
     if (rings[i].size() < 3) continue;
-    isHole[i] = Area2(rings[i]) < 0;
-    containers.Add(rings[i], i, i, isHole[i]);
+    area[i] = Area2(rings[i]);
+    containers.Add(rings[i], i, i, area[i] < 0);
   }
   containers.Seal();
   for (std::size_t i = 0; i < rings.size(); ++i) {
     if (rings[i].size() < 3) continue;
-    const Containers::Entry* around = containers.Around(rings[i], i);
-    if (isHole[i] ? (around == nullptr || around->hole) : (around != nullptr && !around->hole))
-      return false;
+    if (Misplaced(area[i] < 0, containers.Around(rings[i], i, area[i]))) return false;
   }
   return true;
 }
