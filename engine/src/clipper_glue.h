@@ -213,5 +213,8 @@ void SetPlainSweep(bool plain);
 // Tests only: groups above minVertices run in strips of perStrip vertices;
 // 0 restores the library's sizes.
 void SetStripSize(std::size_t minVertices, std::size_t perStrip);
+// Tests only: how many strip sweeps have so far been found untrustworthy
+// and run again as one sweep.
+std::size_t UntrustedStripSweeps();
 
 }  // namespace clipper_glue
