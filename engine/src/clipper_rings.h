@@ -48,36 +48,29 @@ inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
 // when it has none (every path empty, flat or a single point): that is an
 // empty result, not a failure, or a pass over slivers alone would fail the
 // whole call.
+//
+// ClipperLib's exclusive-or misjudges a ring whose edges run there and back
+// along one line (a keyhole's bridge): one lost 44% of its area. Its other
+// operations do not, on hundreds of thousands of random keyholes. So an
+// exclusive-or first unites, alone, each kind of path that has such edges.
+// The paths are read when the sweep runs and must live until then.
 class Sweep {
 public:
-  Sweep() { m_clipper.ZFillFunction(&FillCrossingTag); }
-  void Add(const Path& path, ClipperLib::PolyType kind) {
-    if (m_clipper.AddPath(path, kind, true)) m_hasEdges = true;
-  }
+  void Add(const Path& path, ClipperLib::PolyType kind) { m_paths[kind].push_back(&path); }
   void Add(const Paths& paths, ClipperLib::PolyType kind) {
-    if (m_clipper.AddPaths(paths, kind, true)) m_hasEdges = true;
+    for (const Path& path : paths) m_paths[kind].push_back(&path);
   }
   // False when ClipperLib fails.
-  bool Run(GkClipType type, ClipperLib::PolyTree& tree) {
-    if (!m_hasEdges) {
-      tree.Clear();
-      return true;
-    }
-    return m_clipper.Execute(static_cast<ClipperLib::ClipType>(type), tree, ClipperLib::pftPositive,
-                             ClipperLib::pftPositive);
-  }
-  bool Run(GkClipType type, Paths& solution) {
-    if (!m_hasEdges) {
-      solution.clear();
-      return true;
-    }
-    return m_clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution,
-                             ClipperLib::pftPositive, ClipperLib::pftPositive);
-  }
+  bool Run(GkClipType type, ClipperLib::PolyTree& tree);
+  bool Run(GkClipType type, Paths& solution);
 
 private:
+  // Hands the paths to ClipperLib; `edges` false when none added an edge.
+  // False when ClipperLib fails.
+  bool Load(GkClipType type, bool& edges);
+
   ClipperLib::Clipper m_clipper;
-  bool m_hasEdges = false;
+  std::vector<const Path*> m_paths[2];  // by ClipperLib::PolyType
 };
 
 struct Box {

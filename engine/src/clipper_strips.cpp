@@ -96,6 +96,111 @@ bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
 
 }  // namespace
 
+namespace {
+
+// Whether two of the paths' edges run along one line, over a common stretch
+// of it, in opposite directions. Edges are filed by their line (direction in
+// lowest terms, pointing right or up, and offset) and their stretch along it.
+bool RunsThereAndBack(const std::vector<const Path*>& paths) {
+  struct Edge {
+    cInt ux, uy;   // direction
+    Wide offset;   // ux * y - uy * x on the line
+    Wide t0, t1;   // stretch, t = ux * x + uy * y, t0 < t1
+    bool forward;  // runs from t0 to t1
+    bool operator<(const Edge& o) const {
+      if (ux != o.ux) return ux < o.ux;
+      if (uy != o.uy) return uy < o.uy;
+      if (offset != o.offset) return offset < o.offset;
+      return t0 < o.t0;
+    }
+  };
+  std::vector<Edge> edges;
+  for (const Path* path : paths) {
+    const std::size_t n = path->size();
+    if (n < 2) continue;
+    for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
+      const IntPoint& a = (*path)[j];
+      const IntPoint& b = (*path)[i];
+      cInt dx = b.X - a.X, dy = b.Y - a.Y;
+      if (dx == 0 && dy == 0) continue;
+      const cInt g = std::gcd(dx, dy);
+      dx /= g;
+      dy /= g;
+      const bool forward = dx > 0 || (dx == 0 && dy > 0);
+      if (!forward) {
+        dx = -dx;
+        dy = -dy;
+      }
+      Wide t0 = Wide(dx) * a.X + Wide(dy) * a.Y, t1 = Wide(dx) * b.X + Wide(dy) * b.Y;
+      if (t1 < t0) std::swap(t0, t1);
+      edges.push_back(Edge{dx, dy, Wide(dx) * a.Y - Wide(dy) * a.X, t0, t1, forward});
+    }
+  }
+  std::sort(edges.begin(), edges.end());
+  for (std::size_t i = 0; i < edges.size();) {
+    std::size_t j = i;
+    Wide reach[2] = {edges[i].t0, edges[i].t0};  // furthest end so far, by direction
+    for (; j < edges.size() && edges[j].ux == edges[i].ux && edges[j].uy == edges[i].uy &&
+           edges[j].offset == edges[i].offset;
+         ++j) {
+      const Edge& e = edges[j];
+      if (e.t0 < reach[e.forward ? 0 : 1]) return true;
+      Wide& own = reach[e.forward ? 1 : 0];
+      own = std::max(own, e.t1);
+    }
+    i = j;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Sweep::Load(GkClipType type, bool& edges) {
+  m_clipper.ZFillFunction(&FillCrossingTag);
+  edges = false;
+  for (int kind = 0; kind < 2; ++kind) {
+    const auto polyType = static_cast<ClipperLib::PolyType>(kind);
+    if (type != kClipXor || !RunsThereAndBack(m_paths[kind])) {
+      for (const Path* path : m_paths[kind])
+        edges = m_clipper.AddPath(*path, polyType, true) || edges;
+      continue;
+    }
+    ClipperLib::Clipper alone;
+    alone.ZFillFunction(&FillCrossingTag);
+    bool any = false;
+    for (const Path* path : m_paths[kind])
+      any = alone.AddPath(*path, ClipperLib::ptSubject, true) || any;
+    Paths united;
+    if (any && !alone.Execute(ClipperLib::ctUnion, united, ClipperLib::pftPositive,
+                              ClipperLib::pftPositive))
+      return false;
+    edges = m_clipper.AddPaths(united, polyType, true) || edges;
+  }
+  return true;
+}
+
+bool Sweep::Run(GkClipType type, ClipperLib::PolyTree& tree) {
+  bool edges = false;
+  if (!Load(type, edges)) return false;
+  if (!edges) {
+    tree.Clear();
+    return true;
+  }
+  return m_clipper.Execute(static_cast<ClipperLib::ClipType>(type), tree, ClipperLib::pftPositive,
+                           ClipperLib::pftPositive);
+}
+
+bool Sweep::Run(GkClipType type, Paths& solution) {
+  bool edges = false;
+  if (!Load(type, edges)) return false;
+  if (!edges) {
+    solution.clear();
+    return true;
+  }
+  return m_clipper.Execute(static_cast<ClipperLib::ClipType>(type), solution,
+                           ClipperLib::pftPositive, ClipperLib::pftPositive);
+}
+
 void OrientByNesting(PassResult& result, std::size_t first) {
   RingForest& forest = result.forest;
   const std::size_t n = forest.nodes.size();
