@@ -49,11 +49,12 @@ inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
 // empty result, not a failure, or a pass over slivers alone would fail the
 // whole call.
 //
-// ClipperLib's exclusive-or misjudges a ring whose edges run there and back
-// along one line (a keyhole's bridge): one lost 44% of its area. Its other
-// operations do not, on hundreds of thousands of random keyholes. So an
-// exclusive-or first unites, alone, each kind of path that has such edges.
-// The paths are read when the sweep runs and must live until then.
+// ClipperLib can misjudge a kind of path whose edges run there and back
+// along one line: an exclusive-or of a keyhole (its bridge) lost 44% of its
+// area, a difference whose clip held one circle twice, once each way, lost
+// 2.9 of 21.9. Unions were right on every such case tried. So every other
+// operation first unites, alone, each kind that has such edges. The paths
+// are read when the sweep runs and must live until then.
 class Sweep {
 public:
   void Add(const Path& path, ClipperLib::PolyType kind) { m_paths[kind].push_back(&path); }

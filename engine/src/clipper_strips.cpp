@@ -19,6 +19,8 @@
 // ones and strips nest their rings by containment.
 #include "clipper_rings.h"
 
+#include <cstring>
+
 namespace clipper_glue {
 namespace rings {
 
@@ -99,56 +101,132 @@ bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
 namespace {
 
 // Whether two of the paths' edges run along one line, over a common stretch
-// of it, in opposite directions. Edges are filed by their line (direction in
-// lowest terms, pointing right or up, and offset) and their stretch along it.
+// of it, in opposite directions.
+//
+// A first pass files every edge by a hash of its line in a table: slope and
+// intercept as doubles, each the correctly rounded quotient of integers
+// exact in a double (coordinates below 2^25 keep them so), equal for every
+// edge of one line; larger coordinates hash the line in lowest terms. Only
+// edges whose hash comes up twice are compared exactly, by direction in
+// lowest terms (pointing right or up), offset, and stretch along the line.
 bool RunsThereAndBack(const std::vector<const Path*>& paths) {
-  struct Edge {
-    cInt ux, uy;   // direction
-    Wide offset;   // ux * y - uy * x on the line
-    Wide t0, t1;   // stretch, t = ux * x + uy * y, t0 < t1
-    bool forward;  // runs from t0 to t1
-    bool operator<(const Edge& o) const {
-      if (ux != o.ux) return ux < o.ux;
-      if (uy != o.uy) return uy < o.uy;
-      if (offset != o.offset) return offset < o.offset;
-      return t0 < o.t0;
+  std::size_t count = 0;
+  cInt extent = 0;
+  for (const Path* path : paths) {
+    if (path->size() < 3) continue;  // ClipperLib takes no such path
+    count += path->size();
+    for (const IntPoint& p : *path) extent = std::max({extent, std::abs(p.X), std::abs(p.Y)});
+  }
+  if (count < 2) return false;
+  const bool exactDoubles = extent < (cInt(1) << 25);
+  auto mix = [](std::uint64_t h, std::uint64_t v) {
+    h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+    return h * 0xff51afd7ed558ccdull;
+  };
+  auto bits = [](double d) {
+    std::uint64_t u;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+  };
+  // Direction (dx, dy) of a -> b in lowest terms, pointing right or up;
+  // forward when a -> b points that way.
+  auto reduce = [](const IntPoint& a, const IntPoint& b, cInt& dx, cInt& dy, bool& forward) {
+    dx = b.X - a.X;
+    dy = b.Y - a.Y;
+    const cInt g = std::gcd(dx, dy);
+    dx /= g;
+    dy /= g;
+    forward = dx > 0 || (dx == 0 && dy > 0);
+    if (!forward) {
+      dx = -dx;
+      dy = -dy;
     }
   };
-  std::vector<Edge> edges;
-  for (const Path* path : paths) {
-    const std::size_t n = path->size();
-    if (n < 2) continue;
-    for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
-      const IntPoint& a = (*path)[j];
-      const IntPoint& b = (*path)[i];
-      cInt dx = b.X - a.X, dy = b.Y - a.Y;
-      if (dx == 0 && dy == 0) continue;
-      const cInt g = std::gcd(dx, dy);
-      dx /= g;
-      dy /= g;
-      const bool forward = dx > 0 || (dx == 0 && dy > 0);
-      if (!forward) {
+  auto lineHash = [&](const IntPoint& a, const IntPoint& b) {
+    cInt dx = b.X - a.X, dy = b.Y - a.Y;
+    if (exactDoubles) {
+      if (dx < 0 || (dx == 0 && dy < 0)) {
         dx = -dx;
         dy = -dy;
       }
-      Wide t0 = Wide(dx) * a.X + Wide(dy) * a.Y, t1 = Wide(dx) * b.X + Wide(dy) * b.Y;
-      if (t1 < t0) std::swap(t0, t1);
-      edges.push_back(Edge{dx, dy, Wide(dx) * a.Y - Wide(dy) * a.X, t0, t1, forward});
+      if (dx == 0) return mix(1, static_cast<std::uint64_t>(a.X));
+      const double slope = static_cast<double>(dy) / static_cast<double>(dx);
+      const double intercept = static_cast<double>(dx * a.Y - dy * a.X) / static_cast<double>(dx);
+      return mix(mix(2, bits(slope)), bits(intercept));
     }
+    bool forward = false;
+    reduce(a, b, dx, dy, forward);
+    const Wide offset = Wide(dx) * a.Y - Wide(dy) * a.X;
+    return mix(mix(mix(3, static_cast<std::uint64_t>(dx)), static_cast<std::uint64_t>(dy)),
+               mix(static_cast<std::uint64_t>(offset), static_cast<std::uint64_t>(offset >> 64)));
+  };
+
+  // Open addressing: each slot a hash (0 empty) and whether it came twice.
+  std::size_t size = 16;
+  int shift = 60;  // a slot is the hash's top bits: the multiply mixes them best
+  while (size < 2 * count) {
+    size *= 2;
+    --shift;
   }
-  std::sort(edges.begin(), edges.end());
-  for (std::size_t i = 0; i < edges.size();) {
-    std::size_t j = i;
-    Wide reach[2] = {edges[i].t0, edges[i].t0};  // furthest end so far, by direction
-    for (; j < edges.size() && edges[j].ux == edges[i].ux && edges[j].uy == edges[i].uy &&
-           edges[j].offset == edges[i].offset;
-         ++j) {
-      const Edge& e = edges[j];
-      if (e.t0 < reach[e.forward ? 0 : 1]) return true;
-      Wide& own = reach[e.forward ? 1 : 0];
-      own = std::max(own, e.t1);
+  std::vector<std::uint64_t> slots(size, 0);
+  std::vector<bool> twice(size, false);
+  auto slotOf = [&](std::uint64_t h) {
+    std::size_t k = static_cast<std::size_t>(h >> shift);
+    while (slots[k] != 0 && slots[k] != h) k = (k + 1) & (size - 1);
+    return k;
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    struct Edge {
+      cInt ux, uy;   // direction
+      Wide offset;   // ux * y - uy * x on the line
+      Wide t0, t1;   // stretch, t = ux * x + uy * y, t0 < t1
+      bool forward;  // runs from t0 to t1
+    };
+    std::vector<Edge> shared;  // second pass: edges whose hash came twice
+    for (const Path* path : paths) {
+      const std::size_t n = path->size();
+      if (n < 3) continue;
+      for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
+        const IntPoint& a = (*path)[j];
+        const IntPoint& b = (*path)[i];
+        if (a.X == b.X && a.Y == b.Y) continue;
+        const std::uint64_t h = lineHash(a, b) | 1;
+        const std::size_t k = slotOf(h);
+        if (pass == 0) {
+          if (slots[k] == h) twice[k] = true;
+          slots[k] = h;
+          continue;
+        }
+        if (!twice[k]) continue;
+        Edge e{};
+        reduce(a, b, e.ux, e.uy, e.forward);
+        e.offset = Wide(e.ux) * a.Y - Wide(e.uy) * a.X;
+        e.t0 = Wide(e.ux) * a.X + Wide(e.uy) * a.Y;
+        e.t1 = Wide(e.ux) * b.X + Wide(e.uy) * b.Y;
+        if (e.t1 < e.t0) std::swap(e.t0, e.t1);
+        shared.push_back(e);
+      }
     }
-    i = j;
+    if (pass == 0) continue;
+    std::sort(shared.begin(), shared.end(), [](const Edge& a, const Edge& b) {
+      if (a.ux != b.ux) return a.ux < b.ux;
+      if (a.uy != b.uy) return a.uy < b.uy;
+      if (a.offset != b.offset) return a.offset < b.offset;
+      return a.t0 < b.t0;
+    });
+    Wide reach[2] = {0, 0};  // furthest end so far on this line, by direction
+    bool seen[2] = {false, false};
+    for (std::size_t k = 0; k < shared.size(); ++k) {
+      const Edge& e = shared[k];
+      if (k > 0) {
+        const Edge& p = shared[k - 1];
+        if (p.ux != e.ux || p.uy != e.uy || p.offset != e.offset) seen[0] = seen[1] = false;
+      }
+      const int own = e.forward ? 1 : 0;
+      if (seen[1 - own] && e.t0 < reach[1 - own]) return true;
+      reach[own] = seen[own] ? std::max(reach[own], e.t1) : e.t1;
+      seen[own] = true;
+    }
   }
   return false;
 }
@@ -160,7 +238,7 @@ bool Sweep::Load(GkClipType type, bool& edges) {
   edges = false;
   for (int kind = 0; kind < 2; ++kind) {
     const auto polyType = static_cast<ClipperLib::PolyType>(kind);
-    if (type != kClipXor || !RunsThereAndBack(m_paths[kind])) {
+    if (type == kClipUnion || !RunsThereAndBack(m_paths[kind])) {
       for (const Path* path : m_paths[kind])
         edges = m_clipper.AddPath(*path, polyType, true) || edges;
       continue;
