@@ -161,7 +161,21 @@ bool RunsThereAndBack(const std::vector<const Path*>& paths) {
                mix(static_cast<std::uint64_t>(offset), static_cast<std::uint64_t>(offset >> 64)));
   };
 
-  // Open addressing: each slot a hash (0 empty) and whether it came twice.
+  // Every edge a path hands ClipperLib, a -> b.
+  auto forEachEdge = [&](auto&& visit) {
+    for (const Path* path : paths) {
+      const std::size_t n = path->size();
+      if (n < 3) continue;
+      for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
+        const IntPoint& a = (*path)[j];
+        const IntPoint& b = (*path)[i];
+        if (a.X != b.X || a.Y != b.Y) visit(a, b);
+      }
+    }
+  };
+
+  // Open addressing: each slot a hash (0 empty) and whether it came twice;
+  // each edge's slot, in the order forEachEdge visits them.
   std::size_t size = 16;
   int shift = 60;  // a slot is the hash's top bits: the multiply mixes them best
   while (size < 2 * count) {
@@ -170,63 +184,54 @@ bool RunsThereAndBack(const std::vector<const Path*>& paths) {
   }
   std::vector<std::uint64_t> slots(size, 0);
   std::vector<bool> twice(size, false);
-  auto slotOf = [&](std::uint64_t h) {
+  std::vector<std::uint32_t> slotOfEdge;
+  slotOfEdge.reserve(count);
+  forEachEdge([&](const IntPoint& a, const IntPoint& b) {
+    const std::uint64_t h = lineHash(a, b) | 1;
     std::size_t k = static_cast<std::size_t>(h >> shift);
     while (slots[k] != 0 && slots[k] != h) k = (k + 1) & (size - 1);
-    return k;
+    if (slots[k] == h) twice[k] = true;
+    slots[k] = h;
+    slotOfEdge.push_back(static_cast<std::uint32_t>(k));
+  });
+
+  // The edges whose hash came twice, exactly.
+  struct Edge {
+    cInt ux, uy;   // direction
+    Wide offset;   // ux * y - uy * x on the line
+    Wide t0, t1;   // stretch, t = ux * x + uy * y, t0 < t1
+    bool forward;  // runs from t0 to t1
   };
-  for (int pass = 0; pass < 2; ++pass) {
-    struct Edge {
-      cInt ux, uy;   // direction
-      Wide offset;   // ux * y - uy * x on the line
-      Wide t0, t1;   // stretch, t = ux * x + uy * y, t0 < t1
-      bool forward;  // runs from t0 to t1
-    };
-    std::vector<Edge> shared;  // second pass: edges whose hash came twice
-    for (const Path* path : paths) {
-      const std::size_t n = path->size();
-      if (n < 3) continue;
-      for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
-        const IntPoint& a = (*path)[j];
-        const IntPoint& b = (*path)[i];
-        if (a.X == b.X && a.Y == b.Y) continue;
-        const std::uint64_t h = lineHash(a, b) | 1;
-        const std::size_t k = slotOf(h);
-        if (pass == 0) {
-          if (slots[k] == h) twice[k] = true;
-          slots[k] = h;
-          continue;
-        }
-        if (!twice[k]) continue;
-        Edge e{};
-        reduce(a, b, e.ux, e.uy, e.forward);
-        e.offset = Wide(e.ux) * a.Y - Wide(e.uy) * a.X;
-        e.t0 = Wide(e.ux) * a.X + Wide(e.uy) * a.Y;
-        e.t1 = Wide(e.ux) * b.X + Wide(e.uy) * b.Y;
-        if (e.t1 < e.t0) std::swap(e.t0, e.t1);
-        shared.push_back(e);
-      }
+  std::vector<Edge> shared;
+  std::size_t edge = 0;
+  forEachEdge([&](const IntPoint& a, const IntPoint& b) {
+    if (!twice[slotOfEdge[edge++]]) return;
+    Edge e{};
+    reduce(a, b, e.ux, e.uy, e.forward);
+    e.offset = Wide(e.ux) * a.Y - Wide(e.uy) * a.X;
+    e.t0 = Wide(e.ux) * a.X + Wide(e.uy) * a.Y;
+    e.t1 = Wide(e.ux) * b.X + Wide(e.uy) * b.Y;
+    if (e.t1 < e.t0) std::swap(e.t0, e.t1);
+    shared.push_back(e);
+  });
+  std::sort(shared.begin(), shared.end(), [](const Edge& a, const Edge& b) {
+    if (a.ux != b.ux) return a.ux < b.ux;
+    if (a.uy != b.uy) return a.uy < b.uy;
+    if (a.offset != b.offset) return a.offset < b.offset;
+    return a.t0 < b.t0;
+  });
+  Wide reach[2] = {0, 0};  // furthest end so far on this line, by direction
+  bool seen[2] = {false, false};
+  for (std::size_t k = 0; k < shared.size(); ++k) {
+    const Edge& e = shared[k];
+    if (k > 0) {
+      const Edge& p = shared[k - 1];
+      if (p.ux != e.ux || p.uy != e.uy || p.offset != e.offset) seen[0] = seen[1] = false;
     }
-    if (pass == 0) continue;
-    std::sort(shared.begin(), shared.end(), [](const Edge& a, const Edge& b) {
-      if (a.ux != b.ux) return a.ux < b.ux;
-      if (a.uy != b.uy) return a.uy < b.uy;
-      if (a.offset != b.offset) return a.offset < b.offset;
-      return a.t0 < b.t0;
-    });
-    Wide reach[2] = {0, 0};  // furthest end so far on this line, by direction
-    bool seen[2] = {false, false};
-    for (std::size_t k = 0; k < shared.size(); ++k) {
-      const Edge& e = shared[k];
-      if (k > 0) {
-        const Edge& p = shared[k - 1];
-        if (p.ux != e.ux || p.uy != e.uy || p.offset != e.offset) seen[0] = seen[1] = false;
-      }
-      const int own = e.forward ? 1 : 0;
-      if (seen[1 - own] && e.t0 < reach[1 - own]) return true;
-      reach[own] = seen[own] ? std::max(reach[own], e.t1) : e.t1;
-      seen[own] = true;
-    }
+    const int own = e.forward ? 1 : 0;
+    if (seen[1 - own] && e.t0 < reach[1 - own]) return true;
+    reach[own] = seen[own] ? std::max(reach[own], e.t1) : e.t1;
+    seen[own] = true;
   }
   return false;
 }
