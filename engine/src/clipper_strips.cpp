@@ -397,13 +397,27 @@ std::vector<cInt> Borders(const GroupRings& group) {
   }
   const std::size_t strips =
       std::min(kMaxStrips, std::max<std::size_t>(2, xs.size() / g_verticesPerStrip));
+  // The k-th border is the (n k / strips)-th smallest x. Selecting the
+  // middle one splits the rest into halves that hold the others, so the
+  // selection costs O(n log strips) rather than one O(n) pass per border.
   std::vector<cInt> borders;
-  for (std::size_t k = 1; k < strips; ++k) {
-    const std::size_t at = xs.size() * k / strips;
-    std::nth_element(xs.begin(), xs.begin() + static_cast<std::ptrdiff_t>(at), xs.end());
+  // For n >= 2, n >= strips, so the positions n k / strips all differ.
+  const std::size_t n = xs.size();
+  if (n == 0) return borders;
+  const auto select = [&](auto&& self, std::size_t lo, std::size_t hi, std::size_t k0,
+                          std::size_t k1) -> void {
+    // Borders k0 .. k1 - 1, all at positions within [lo, hi).
+    if (k0 >= k1) return;
+    const std::size_t k = k0 + (k1 - k0) / 2, at = n * k / strips;
+    std::nth_element(xs.begin() + static_cast<std::ptrdiff_t>(lo),
+                     xs.begin() + static_cast<std::ptrdiff_t>(at),
+                     xs.begin() + static_cast<std::ptrdiff_t>(hi));
     const cInt x = xs[at];
     if (x > group.box.x0 && x < group.box.x1) borders.push_back(x);
-  }
+    self(self, lo, at, k0, k);
+    self(self, at + 1, hi, k + 1, k1);
+  };
+  select(select, 0, n, 1, strips);
   std::sort(borders.begin(), borders.end());
   borders.erase(std::unique(borders.begin(), borders.end()), borders.end());
   return borders;
@@ -665,12 +679,11 @@ private:
     {
       // Pieces of subject and clip rings.
       Paths cut[2];
-      Path half;
+      Path half, piece;  // reused; a kept piece is copied at its size
       for (std::size_t i : members) {
-        Path piece;
         CutToSide(*m_group.paths[i], left, true, half);
         CutToSide(half, right, false, piece);
-        if (piece.size() >= 3) cut[m_group.subject[i] ? 0 : 1].push_back(std::move(piece));
+        if (piece.size() >= 3) cut[m_group.subject[i] ? 0 : 1].emplace_back(piece);
       }
       Sweep sweep;
       for (int kind = 0; kind < 2; ++kind) {
