@@ -147,7 +147,8 @@ put("fuzz_kicad_board", "board-project", BOARD + "\0" + PROJECT)
 KICAD5 = ('(kicad_pcb (version 20171130) (host pcbnew 5.1.9)\n'
           '  (layers (0 F.Cu signal) (31 B.Cu signal) (44 Edge.Cuts user))\n'
           '  (net 0 "") (net 1 GND)\n'
-          '  (net_class Default "" (clearance 0.3))\n'
+          '  (net_class Default "" (clearance 0.3) (add_net GND))\n'
+          '  (net_class Power "" (clearance 0.5) (add_net VCC))\n'
           '  (gr_line (start 0 0) (end 40 0) (layer Edge.Cuts) (width 0.1))\n'
           '  (gr_line (start 40 0) (end 40 25) (layer Edge.Cuts) (width 0.1))\n'
           '  (gr_arc (start 35 25) (end 40 25) (angle 90) (layer Edge.Cuts) (width 0.1))\n'
@@ -159,6 +160,57 @@ KICAD5 = ('(kicad_pcb (version 20171130) (host pcbnew 5.1.9)\n'
           '    (pad 1 smd rect (at 1 0 90) (size 2 1) (layers F.Cu) (net 1 GND))))\n')
 put("fuzz_kicad_board", "kicad5", KICAD5)
 put("fuzz_kicad_board", "old", "(kicad_pcb (version 20160815))")
+# A newer board: properties, strokes, polygons with arcs, offset and oval
+# drills, plain holes, copper text, items that leave out unused layers, an
+# outline whose ends meet within the chaining tolerance but not exactly; its
+# project assigns nets to classes by name and by pattern.
+BOARD8 = (
+    '(kicad_pcb (version 20240108) (generator "pcbnew")\n'
+    '  (layers (0 "F.Cu" signal) (31 "B.Cu" signal) (44 "Edge.Cuts" user))\n'
+    '  (net 0 "") (net 1 "GND") (net 2 "VCC") (net 3 "SIG_A")\n'
+    '  (gr_line (start 0 0) (end 60 0) (stroke (width 0.1) (type solid)) (layer "Edge.Cuts"))\n'
+    '  (gr_line (start 60 0.0005) (end 60 40) (stroke (width 0.1) (type solid)) (layer "Edge.Cuts"))\n'
+    '  (gr_arc (start 60 40) (mid 30 45) (end 0 40) (stroke (width 0.1) (type solid)) (layer "Edge.Cuts"))\n'
+    '  (gr_line (start 0.0004 40) (end 0 0) (stroke (width 0.1) (type solid)) (layer "Edge.Cuts"))\n'
+    '  (gr_text "TOP" (at 5 35) (layer "F.Cu") (effects (font (size 1 1))))\n'
+    '  (gr_poly (pts (xy 40 5) (xy 50 5) (arc (start 50 5) (mid 52 8) (end 50 11)) (xy 40 11))\n'
+    '    (stroke (width 0.2) (type solid)) (fill solid) (layer "B.Cu") (net 1))\n'
+    '  (gr_circle (center 45 30) (end 47 30) (stroke (width 0.3) (type solid)) (fill none) (layer "F.Cu"))\n'
+    '  (gr_rect (start 20 30) (end 24 33) (stroke (width 0.1) (type solid)) (fill none) (layer "B.Cu"))\n'
+    '  (segment (start 10 10) (end 20 10) (width 0.25) (layer "F.Cu") (net 3))\n'
+    '  (arc (start 20 10) (mid 22 12) (end 24 10) (width 0.25) (layer "F.Cu") (net 3))\n'
+    '  (via (at 30 10) (size 0.6) (drill 0.3) (layers "F.Cu" "B.Cu") (remove_unused_layers) (net 3))\n'
+    '  (zone (net 1) (net_name "GND") (layer "B.Cu") (connect_pads (clearance 0.3))\n'
+    '    (fill yes (thermal_gap 0.5))\n'
+    '    (polygon (pts (xy 2 2) (xy 58 2) (xy 58 38) (xy 2 38)))\n'
+    '    (filled_polygon (layer "B.Cu") (pts (xy 2 2) (xy 58 2) (xy 58 20) (xy 2 20))))\n'
+    '  (footprint "lib:J" (layer "B.Cu") (at 15 25 180)\n'
+    '    (property "Reference" "J1" (at 0 0 0) (layer "B.SilkS"))\n'
+    '    (property "Value" "CONN" (at 0 2 0) (layer "B.Fab"))\n'
+    '    (pad "1" thru_hole oval (at 0 0 180) (size 2 3) (drill oval 1 2 (offset 0 0.2))\n'
+    '      (layers "*.Cu" "*.Mask") (remove_unused_layers) (net 2 "VCC"))\n'
+    '    (pad "" np_thru_hole circle (at 4 0) (size 2 2) (drill 2) (layers "*.Cu"))\n'
+    '    (pad "" np_thru_hole circle (at -4 0) (size 3 3) (drill 2) (layers "*.Cu"))\n'
+    '    (pad "2" smd chamfered_rect (at 0 4) (size 2 1) (chamfer_ratio 0.2) (chamfer top_right)\n'
+    '      (layers "B.Cu") (net 3 "SIG_A"))\n'
+    '    (fp_circle (center 0 -4) (end 1 -4) (stroke (width 0.2) (type solid)) (fill solid) (layer "B.Cu")))\n'
+    ')\n')
+PROJECT8 = ('{"net_settings": {"classes": [{"name": "Default", "clearance": 0.2},'
+            ' {"name": "power", "clearance": 0.4}, {"name": "signal"}],'
+            ' "netclass_assignments": {"VCC": ["power"], "GND": "power"},'
+            ' "netclass_patterns": [{"netclass": "signal", "pattern": "SIG_*"}]}}')
+put("fuzz_kicad_board", "board8", BOARD8)
+put("fuzz_kicad_board", "board8-project", BOARD8 + "\0" + PROJECT8)
+# Refused: a pad with a shape per layer, an arc narrower than its stroke.
+put("fuzz_kicad_board", "board8-padstack", BOARD8.replace(
+    '(pad "2" smd chamfered_rect',
+    '(pad "3" smd rect (at 2 2) (size 1 1) (layers "B.Cu") (padstack (mode front_inner_back)))\n'
+    '    (pad "2" smd chamfered_rect'))
+put("fuzz_kicad_board", "board8-thick-arc", BOARD8.replace(
+    '(gr_rect (start 20 30)',
+    '(gr_arc (start 30 20) (mid 30.5 20.5) (end 31 20) (stroke (width 2) (type solid)) (layer "F.Cu"))\n'
+    '  (gr_rect (start 20 30)'))
+damaged("fuzz_kicad_board", "board8", BOARD8)
 damaged("fuzz_kicad_board", "board", BOARD)
 damaged("fuzz_kicad_board", "kicad5", KICAD5)
 
