@@ -52,9 +52,12 @@ inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
 // ClipperLib can misjudge a kind of path whose edges run there and back
 // along one line: an exclusive-or of a keyhole (its bridge) lost 44% of its
 // area, a difference whose clip held one circle twice, once each way, lost
-// 2.9 of 21.9. Unions were right on every such case tried. So every other
-// operation first unites, alone, each kind that has such edges. The paths
-// are read when the sweep runs and must live until then.
+// 2.9 of 21.9. It can misjudge a path that passes through one of its own
+// vertices twice, as its own unions leave them, where an edge of the other
+// kind runs through that pinch. Unions were right on every such case tried.
+// So every other operation first unites, alone, each kind that has such
+// edges, and cuts paths with pinches into loops there. The paths are read
+// when the sweep runs and must live until then.
 class Sweep {
 public:
   void Add(const Path& path, ClipperLib::PolyType kind) { m_paths[kind].push_back(&path); }

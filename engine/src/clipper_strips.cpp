@@ -236,6 +236,82 @@ bool RunsThereAndBack(const std::vector<const Path*>& paths) {
   return false;
 }
 
+// The paths with every path that passes through one of its vertices twice
+// (pinches itself there) cut into loops at those vertices; false, and `out`
+// untouched, when none does. Each loop is a run of the path's own edges
+// that returns to its vertex, so every edge, its tags and every winding
+// number stay as they were; runs of two vertices (there and back) carry no
+// area and are left out. Repeats next to each other are no pinch: ClipperLib
+// drops them. A ring out of a union, xor-ed with a circle whose edge ran
+// through its pinch, lost 6.7 of 157 square units (see Sweep).
+bool SplitAtPinches(const std::vector<const Path*>& paths, Paths& out) {
+  std::size_t count = 0;
+  for (const Path* path : paths) count += path->size() >= 3 ? path->size() : 0;
+  if (count < 4) return false;
+  // Open addressing on (x, y, path): each slot the vertex, its path's index
+  // plus one (0 empty) and where the walk below last put it on its stack.
+  struct Slot {
+    cInt x, y;
+    std::size_t path, at;
+  };
+  std::size_t size = 16;
+  int shift = 60;
+  while (size < 2 * count) {
+    size *= 2;
+    --shift;
+  }
+  std::vector<Slot> slots(size, Slot{0, 0, 0, 0});
+  auto slotOf = [&](const IntPoint& p, std::size_t path, bool& fresh) -> Slot& {
+    std::uint64_t h = static_cast<std::uint64_t>(p.X) * 0x9e3779b97f4a7c15ull;
+    h = (h ^ (h >> 29) ^ static_cast<std::uint64_t>(p.Y)) * 0xff51afd7ed558ccdull;
+    for (std::size_t k = static_cast<std::size_t>(h >> shift);; k = (k + 1) & (size - 1)) {
+      Slot& s = slots[k];
+      fresh = s.path == 0;
+      if (fresh || (s.x == p.X && s.y == p.Y && s.path == path)) return s;
+    }
+  };
+  // First, whether any path pinches: no copies in the common case.
+  bool pinched = false;
+  for (std::size_t i = 0; i < paths.size() && !pinched; ++i) {
+    const Path& path = *paths[i];
+    const std::size_t n = path.size();
+    if (n < 3) continue;
+    for (std::size_t v = 0; v < n && !pinched; ++v) {
+      const IntPoint &p = path[v], &prev = path[v == 0 ? n - 1 : v - 1];
+      if (p.X == prev.X && p.Y == prev.Y) continue;
+      bool fresh = false;
+      Slot& s = slotOf(p, i + 1, fresh);
+      if (!fresh) pinched = true;
+      s = Slot{p.X, p.Y, i + 1, 0};
+    }
+  }
+  if (!pinched) return false;
+  // Then each path is walked with a stack of its vertices: a vertex already
+  // on the stack closes the loop from there to the top, which is cut off.
+  std::fill(slots.begin(), slots.end(), Slot{0, 0, 0, 0});
+  out.clear();
+  Path stack;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const Path& path = *paths[i];
+    if (path.size() < 3) continue;
+    stack.clear();
+    for (const IntPoint& p : path) {
+      if (!stack.empty() && stack.back().X == p.X && stack.back().Y == p.Y) continue;
+      bool fresh = false;
+      Slot& s = slotOf(p, i + 1, fresh);
+      if (!fresh && s.at < stack.size() && stack[s.at].X == p.X && stack[s.at].Y == p.Y) {
+        if (stack.size() - s.at >= 3) out.emplace_back(stack.begin() + s.at, stack.end());
+        stack.resize(s.at + 1);
+        continue;
+      }
+      s = Slot{p.X, p.Y, i + 1, stack.size()};
+      stack.push_back(p);
+    }
+    if (stack.size() >= 3) out.push_back(stack);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool Sweep::Load(GkClipType type, bool& edges) {
@@ -243,21 +319,24 @@ bool Sweep::Load(GkClipType type, bool& edges) {
   edges = false;
   for (int kind = 0; kind < 2; ++kind) {
     const auto polyType = static_cast<ClipperLib::PolyType>(kind);
-    if (type == kClipUnion || !RunsThereAndBack(m_paths[kind])) {
-      for (const Path* path : m_paths[kind])
-        edges = m_clipper.AddPath(*path, polyType, true) || edges;
-      continue;
+    std::vector<const Path*> paths = m_paths[kind];
+    Paths united, split;
+    if (type != kClipUnion && RunsThereAndBack(paths)) {
+      ClipperLib::Clipper alone;
+      alone.ZFillFunction(&FillCrossingTag);
+      bool any = false;
+      for (const Path* path : paths) any = alone.AddPath(*path, ClipperLib::ptSubject, true) || any;
+      if (any && !alone.Execute(ClipperLib::ctUnion, united, ClipperLib::pftPositive,
+                                ClipperLib::pftPositive))
+        return false;
+      paths.clear();
+      for (const Path& path : united) paths.push_back(&path);
     }
-    ClipperLib::Clipper alone;
-    alone.ZFillFunction(&FillCrossingTag);
-    bool any = false;
-    for (const Path* path : m_paths[kind])
-      any = alone.AddPath(*path, ClipperLib::ptSubject, true) || any;
-    Paths united;
-    if (any && !alone.Execute(ClipperLib::ctUnion, united, ClipperLib::pftPositive,
-                              ClipperLib::pftPositive))
-      return false;
-    edges = m_clipper.AddPaths(united, polyType, true) || edges;
+    if (type != kClipUnion && SplitAtPinches(paths, split)) {
+      paths.clear();
+      for (const Path& path : split) paths.push_back(&path);
+    }
+    for (const Path* path : paths) edges = m_clipper.AddPath(*path, polyType, true) || edges;
   }
   return true;
 }

@@ -900,3 +900,52 @@ TEST(ClipperFuzzRegression, ADifferenceWithACircleThereAndBackLosesNothingElse) 
 }
 
 }  // namespace
+
+// The union of the first five shapes leaves a ring that passes twice through
+// a vertex on the circle of the last shape (the circles all come from one
+// key, so their samples coincide). ClipperLib's exclusive-or of that ring
+// with the circle lost 6.7 square units, its difference too, while its
+// union and intersection were right: |P or Q| - |P and Q| = 157.276. Only
+// the strips, which cut the ring apart, were right. Before every operation
+// but a union, paths with such a pinch are now cut into loops there.
+TEST(ClipperFuzzRegression, AnXorWithARingPinchedOnItsCircleLosesNothing) {
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(fuzzChain({{{-2.0218505859375, -3.7176513671875}, 118},
+                                        {{-3.7176513671875, -3.7176513671875}, 118},
+                                        {{3.717529296875, 3.7139892578125}, 118}}));
+  shapes[0]->AppendCompCurve(fuzzChain({{{-3.71875, -2.5926513671875}, -128},
+                                        {{0.64306640625, 0.64306640625}, -128},
+                                        {{0.64306640625, 0.64306640625}, -128},
+                                        {{0.64306640625, 0.64306640625}, -128},
+                                        {{0.64306640625, 0.64306640625}, -128},
+                                        {{0.625, -4}, -128}}));
+  const double r = 1.1608148317692837, c = 0.64306640625;
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[1]->AppendCompCurve(circleLoop(0.6431884765625, 0.64111328125, r, false));
+  shapes[1]->AppendCompCurve(circleLoop(c, c, r, false));
+  for (int twice = 0; twice < 2; ++twice) {  // shapes 2 and 3: the circle, once each way
+    shapes.push_back(std::make_unique<GkShape>());
+    shapes.back()->AppendCompCurve(circleLoop(c, c, r, false));
+    shapes.back()->AppendCompCurve(circleLoop(c, c, r, false));
+  }
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[4]->AppendCompCurve(circleLoop(c, -0.91943359375, r, false));
+  shapes[4]->AppendCompCurve(circleLoop(c, 0.6444091796875, 3.0518043793392844e-05, false));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[5]->AppendCompCurve(circleLoop(c, c, r, false));
+  shapes[5]->AppendCompCurve(
+      circleLoop(3.9998779296875, 3.9998779296875, 1.9968871595330739, true));
+  const std::vector<GkClipType> types{kClipXor, kClipXor, kClipUnion, kClipUnion, kClipXor};
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), 157.276, 0.01) << "short ways";
+  EXPECT_NEAR(AreaOrFailure(operands, types, true), 157.276, 0.01) << "plain sweep";
+  clipper_glue::SetStripSize(16, 16);
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), 157.276, 0.01) << "strips";
+  clipper_glue::SetStripSize(0, 0);
+  // The difference of the same two regions: |P| - |P and Q| = 155.987.
+  std::vector<GkClipType> difference = types;
+  difference.back() = kClipDifference;
+  EXPECT_NEAR(AreaOrFailure(operands, difference, false), 155.987, 0.01) << "difference";
+}
