@@ -360,10 +360,12 @@ struct GroupRings {
 
 // ClipperLib can hand back a ring whose direction disagrees with its place
 // in the result tree: with a path and its reverse in one set, a ring that
-// lies in no other came back clockwise (a hole of nothing). Checks the
-// forest nodes from `first` on, which hold one sweep's rings; on any
-// disagreement it nests them again by containment alone and turns each ring
-// to match its depth (outer rings counter-clockwise, holes clockwise).
+// lies in no other came back clockwise (a hole of nothing); and it can put
+// a ring under another than the smallest ring around it. Checks the forest
+// nodes from `first` on, which hold one sweep's rings, against their
+// nesting by containment; on any disagreement it takes that nesting and
+// turns each ring to match its depth (outer rings counter-clockwise, holes
+// clockwise).
 // Reversed rings are copied into result.rings.
 void OrientByNesting(PassResult& result, std::size_t first);
 

@@ -380,18 +380,21 @@ void OrientByNesting(PassResult& result, std::size_t first) {
   }
   // A ring holds only rings of less area: ClipperLib can put a ring on a
   // circle under the sliver that runs along that circle and back.
-  for (std::size_t node = first; node < n && agrees; ++node) {
-    for (std::size_t child : forest.nodes[node].childs)
+  std::vector<std::size_t> treeParent(n, RingForest::npos);
+  for (std::size_t node = first; node < n; ++node) {
+    for (std::size_t child : forest.nodes[node].childs) {
       agrees = agrees && std::abs(area[child]) <= std::abs(area[node]);
+      treeParent[child] = node;
+    }
   }
-  if (agrees) return;
 
   // Each ring under the smallest ring around it, larger rings first so that
-  // a parent's depth is known before its children's.
+  // a parent's depth is known before its children's. ClipperLib's tree must
+  // say the same: it put a hole in a thin ring under the outer ring around
+  // both, beside the hole that held them, and the hole's area was lost.
   std::vector<std::pair<double, std::size_t>> order;  // (-|area|, node)
   Containers containers;
   for (std::size_t node = first; node < n; ++node) {
-    forest.nodes[node].childs.clear();
     if (forest.nodes[node].contour->size() < 3) continue;
     order.emplace_back(-std::abs(area[node]), node);
     containers.Add(*forest.nodes[node].contour, node, node, false);
@@ -399,13 +402,18 @@ void OrientByNesting(PassResult& result, std::size_t first) {
   containers.Seal();
   std::sort(order.begin(), order.end());
   std::vector<std::size_t> parent(n, RingForest::npos);
+  std::vector<std::size_t> newDepth(n, 0);
   for (const auto& entry : order) {
     const std::size_t node = entry.second;
     const Containers::Entry* around =
         containers.Around(*forest.nodes[node].contour, node, area[node]);
     parent[node] = around == nullptr ? RingForest::npos : around->node;
-    depth[node] = around == nullptr ? 0 : depth[around->node] + 1;
+    newDepth[node] = around == nullptr ? 0 : newDepth[around->node] + 1;
+    agrees = agrees && parent[node] == treeParent[node];
   }
+  if (agrees) return;
+  depth.swap(newDepth);
+  for (std::size_t node = first; node < n; ++node) forest.nodes[node].childs.clear();
   // The structure again, in the sweep's order of rings.
   std::vector<std::size_t> roots;
   for (std::size_t root : forest.roots) {

@@ -949,3 +949,57 @@ TEST(ClipperFuzzRegression, AnXorWithARingPinchedOnItsCircleLosesNothing) {
   difference.back() = kClipDifference;
   EXPECT_NEAR(AreaOrFailure(operands, difference, false), 155.987, 0.01) << "difference";
 }
+
+// Two circles a hair apart (radii 1.5006 and 1.5059) leave a thin ring,
+// its hole inside it, inside a hole of the outline; slivers of a second thin
+// ring cross them. ClipperLib's tree put the thin ring's hole under the
+// outline, beside the hole that holds them both: each shape alone looked
+// right, but the shapes, fed back as operands, filled that hole (6.57 square
+// units). Every ring now sits under the smallest ring around it, and the
+// result's shapes, united again, keep their area.
+TEST(ClipperFuzzRegression, AHoleInAThinRingIsNestedUnderThatRing) {
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(fuzzChain({{{3.9998779296875, 3.9998779296875}, 64},
+                                        {{3.9998779296875, -3.75}, 64},
+                                        {{-4, -4}, 72},
+                                        {{-3.9996337890625, -4}, 64},
+                                        {{-3.9453125, -4}, 64},
+                                        {{-3.9765625, 2.0234375}, 64}}));
+  shapes[0]->AppendCompCurve(circleLoop(2.0234375, 2.0234375, 1.5005722133211261, true));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[1]->AppendCompCurve(circleLoop(2.0234375, 2.0233154296875, 1.5059128709849698, true));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[2]->AppendCompCurve(fuzzChain({{{-2.4560546875, 1.7294921875}, 0},
+                                        {{-0.10693359375, -0.68603515625}, 0},
+                                        {{-2.62060546875, 2.1920166015625}, 0}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[3]->AppendCompCurve(fuzzChain({{{1.650146484375, -3.9979248046875}, 80},
+                                        {{0.66943359375, 1.65087890625}, 80},
+                                        {{-2.4346923828125, 2.525390625}, 80},
+                                        {{2.525390625, 2.525390625}, 80},
+                                        {{2.525390625, 2.525390625}, 80}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[4]->AppendCompCurve(circleLoop(2.525390625, 2.525390625, 1.6314030670634012, false));
+  shapes[4]->AppendCompCurve(circleLoop(2.525390625, 2.525390625, 1.6313420309758144, false));
+  const std::vector<GkClipType> types{kClipXor, kClipUnion, kClipXor, kClipUnion};
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  for (bool plain : {false, true}) {
+    std::vector<GkShape*> copy = operands;
+    GkClipper clipper;
+    clipper.SetShapeList(copy);
+    std::vector<GkShape*> raw;
+    clipper_glue::SetPlainSweep(plain);
+    clipper.Execute(types, raw);
+    clipper_glue::SetPlainSweep(false);
+    const std::vector<std::unique_ptr<GkShape>> region(raw.begin(), raw.end());
+    double length = 0;
+    const double area = RegionArea(region, length);
+    EXPECT_NEAR(area, 80.534, 0.01) << (plain ? "plain sweep" : "short ways");
+    ASSERT_GE(raw.size(), 2u);
+    EXPECT_NEAR(AreaOrFailure(raw, std::vector<GkClipType>(raw.size() - 1, kClipUnion), false),
+                area, 0.01)
+        << "the shapes united again" << (plain ? ", plain sweep" : "");
+  }
+}
