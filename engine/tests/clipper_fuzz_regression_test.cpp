@@ -442,10 +442,11 @@ TEST(ClipperFuzzRegression, ACrescentBetweenCirclesOfOneKeyIsNoFullCircle) {
   EXPECT_NEAR(area, 2 * r * 1.220703125e-4, length * kMargin);
 }
 
-// Runs Execute, the short ways or one plain sweep per pass; the area of
-// the result, or NaN when Execute reports a failure.
-double AreaOrFailure(const std::vector<GkShape*>& operands, const std::vector<GkClipType>& types,
-                     bool plain) {
+// Runs Execute, the short ways or one plain sweep per pass; its result,
+// and whether it reported a failure.
+std::vector<std::unique_ptr<GkShape>> RunWays(const std::vector<GkShape*>& operands,
+                                              const std::vector<GkClipType>& types, bool plain,
+                                              bool& failed) {
   std::vector<GkShape*> copy = operands;
   GkClipper clipper;
   clipper.SetShapeList(copy);
@@ -453,9 +454,17 @@ double AreaOrFailure(const std::vector<GkShape*>& operands, const std::vector<Gk
   clipper_glue::SetPlainSweep(plain);
   clipper.Execute(types, raw);
   clipper_glue::SetPlainSweep(false);
-  const std::vector<std::unique_ptr<GkShape>> result(raw.begin(), raw.end());
+  failed = clipper.LastExecuteFailed();
+  return std::vector<std::unique_ptr<GkShape>>(raw.begin(), raw.end());
+}
+
+// The area of that result, or NaN when Execute reports a failure.
+double AreaOrFailure(const std::vector<GkShape*>& operands, const std::vector<GkClipType>& types,
+                     bool plain) {
+  bool failed = false;
+  const std::vector<std::unique_ptr<GkShape>> result = RunWays(operands, types, plain, failed);
   double length = 0;
-  return clipper.LastExecuteFailed() ? std::nan("") : RegionArea(result, length);
+  return failed ? std::nan("") : RegionArea(result, length);
 }
 
 // Loops of no area (corners on one line) that cross each other form a
@@ -986,14 +995,11 @@ TEST(ClipperFuzzRegression, AHoleInAThinRingIsNestedUnderThatRing) {
   std::vector<GkShape*> operands;
   for (const auto& s : shapes) operands.push_back(s.get());
   for (bool plain : {false, true}) {
-    std::vector<GkShape*> copy = operands;
-    GkClipper clipper;
-    clipper.SetShapeList(copy);
+    bool failed = false;
+    const std::vector<std::unique_ptr<GkShape>> region = RunWays(operands, types, plain, failed);
+    ASSERT_FALSE(failed);
     std::vector<GkShape*> raw;
-    clipper_glue::SetPlainSweep(plain);
-    clipper.Execute(types, raw);
-    clipper_glue::SetPlainSweep(false);
-    const std::vector<std::unique_ptr<GkShape>> region(raw.begin(), raw.end());
+    for (const auto& s : region) raw.push_back(s.get());
     double length = 0;
     const double area = RegionArea(region, length);
     EXPECT_NEAR(area, 80.534, 0.01) << (plain ? "plain sweep" : "short ways");
