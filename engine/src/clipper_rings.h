@@ -38,6 +38,9 @@ inline constexpr std::size_t kVerticesPerBand = 8;
 
 __extension__ typedef __int128 Wide;
 
+// v / s rounded down (s > 0).
+inline cInt FloorDiv(cInt v, cInt s) { return v >= 0 ? v / s : -((-v + s - 1) / s); }
+
 // (b - a) x (c - a), exact.
 inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
   return Wide(b.X - a.X) * Wide(c.Y - a.Y) - Wide(b.Y - a.Y) * Wide(c.X - a.X);
@@ -130,14 +133,24 @@ public:
     return false;
   }
 
-  // Winding number of the ring about p (counter-clockwise positive). When p
-  // lies on an edge, onEdge is set and the number means nothing.
-  int Winding(const IntPoint& p, bool& onEdge) {
-    if (!m_box.Holds(p)) return 0;
+  // Winding number of the ring about p / S (counter-clockwise positive);
+  // S = 2 puts p on the half-unit grid, for midpoints of edges (the ring's
+  // vertices are scaled instead, so every test stays exact). When p lies on
+  // an edge, onEdge is set and the number means nothing; `near`, when
+  // given, is set when p comes within kMargin of an edge.
+  template <int S = 1>
+  int Winding(const IntPoint& p, bool& onEdge, bool* near = nullptr) {
+    const cInt reach = near == nullptr ? 0 : S * kMargin;
+    if (p.X < S * m_box.x0 - reach || p.X > S * m_box.x1 + reach || p.Y < S * m_box.y0 - reach ||
+        p.Y > S * m_box.y1 + reach)
+      return 0;
     int wn = 0;
-    auto edge = [&](std::size_t i) {
-      const IntPoint& a = m_path[i];
-      const IntPoint& b = m_path[(i + 1) % m_path.size()];
+    auto edge = [&](std::size_t i, bool count) {
+      const IntPoint& u = m_path[i];
+      const IntPoint& v = m_path[(i + 1) % m_path.size()];
+      const IntPoint a(S * u.X, S * u.Y), b(S * v.X, S * v.Y);
+      if (near != nullptr && !*near) *near = Within(a, b, p, reach);
+      if (!count) return;
       const Wide cross = Cross(a, b, p);
       if (cross == 0 && p.X >= std::min(a.X, b.X) && p.X <= std::max(a.X, b.X) &&
           p.Y >= std::min(a.Y, b.Y) && p.Y <= std::max(a.Y, b.Y))
@@ -149,12 +162,21 @@ public:
       }
     };
     if (!Indexed()) {
-      for (std::size_t i = 0; i < m_path.size(); ++i) edge(i);
+      for (std::size_t i = 0; i < m_path.size(); ++i) edge(i, true);
       return wn;
     }
     Build();
-    const std::size_t band = Band(p.Y);
-    for (std::size_t k = m_start[band]; k < m_start[band + 1]; ++k) edge(m_edges[k]);
+    // Every edge that crosses the height p.Y / S meets the band of its
+    // floor; edges within reach may lie in the bands beside it.
+    const std::size_t band = Band(FloorDiv(p.Y, S));
+    for (std::size_t k = m_start[band]; k < m_start[band + 1]; ++k) edge(m_edges[k], true);
+    if (near != nullptr) {
+      const std::size_t lo = Band(FloorDiv(p.Y - reach, S)), hi = Band(FloorDiv(p.Y + reach, S));
+      for (std::size_t other = lo; other <= hi && !*near; ++other) {
+        if (other == band) continue;
+        for (std::size_t k = m_start[other]; k < m_start[other + 1]; ++k) edge(m_edges[k], false);
+      }
+    }
     return wn;
   }
   // The same for a point known to lie on no edge.
@@ -164,6 +186,20 @@ public:
   }
 
 private:
+  // p within r of the segment ab (rounded; it only decides which point to
+  // test).
+  static bool Within(const IntPoint& a, const IntPoint& b, const IntPoint& p, cInt r) {
+    if (p.X < std::min(a.X, b.X) - r || p.X > std::max(a.X, b.X) + r ||
+        p.Y < std::min(a.Y, b.Y) - r || p.Y > std::max(a.Y, b.Y) + r)
+      return false;
+    const double dx = double(b.X - a.X), dy = double(b.Y - a.Y);
+    const double px = double(p.X - a.X), py = double(p.Y - a.Y);
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0 ? std::clamp((px * dx + py * dy) / length2, 0.0, 1.0) : 0.0;
+    const double ex = px - t * dx, ey = py - t * dy;
+    return ex * ex + ey * ey <= double(r) * double(r);
+  }
+
   bool Indexed() {
     if (!m_start.empty()) return true;
     return m_path.size() > kIndexedRing && ++m_queries > kIndexAfterQueries;
@@ -265,47 +301,118 @@ public:
     }
   }
 
-  // The smallest ring of another group than `group` that contains the ring
-  // (tested at its first vertex that lies on none of the candidates), or
-  // nullptr. Rings of less area than this one never hold it: a sliver that
-  // runs along a circle and back encloses next to nothing, yet a vertex of
-  // a ring on that circle can test inside it.
+  // The smallest ring of another group than `group` that contains the ring,
+  // or nullptr. It is tested at its first vertex that lies clear of every
+  // candidate's edges: where two rings nearly touch, the sweep's rounding
+  // can put a corner of one a grid unit on the wrong side of the other.
+  // When every vertex lies that close, its vertices off every edge vote,
+  // and when every vertex lies on one, the midpoints of its edges do.
+  // `decided`, when given, is cleared when every midpoint lay on an edge
+  // too, and the answer means nothing. Rings of less area than this one
+  // never hold it: a sliver that runs along a circle and back encloses next
+  // to nothing, yet a vertex of a ring on that circle can test inside it.
   const Entry* Around(const Path& ring, std::size_t group) {
     return Around(ring, group, Area2(ring));
   }
   // The same, for a ring whose Area2 the caller has at hand.
-  const Entry* Around(const Path& ring, std::size_t group, double area2) {
-    const Entry* best = nullptr;
+  const Entry* Around(const Path& ring, std::size_t group, double area2, bool* decided = nullptr) {
     const double own = std::abs(area2) * 0.5;
-    for (std::size_t v = 0; v < ring.size(); ++v) {
-      bool onEdge = false;
-      best = Around(ring[v], group, onEdge, own);
-      if (!onEdge) break;
+    if (decided != nullptr) *decided = true;
+    for (const IntPoint& p : ring) {
+      bool onEdge = false, near = false;
+      const Entry* e = AroundAt<1>(p, group, onEdge, own, &near);
+      if (!near) return e;
     }
-    return best;
+    Votes votes;
+    for (const IntPoint& p : ring) {
+      bool onEdge = false;
+      const Entry* e = AroundAt<1>(p, group, onEdge, own, nullptr);
+      if (!onEdge) votes.Add(e);
+    }
+    for (std::size_t v = 0; v < ring.size() && votes.Empty(); ++v) {
+      const IntPoint &a = ring[v], &b = ring[(v + 1) % ring.size()];
+      bool onEdge = false;
+      const Entry* e = AroundAt<2>(IntPoint(a.X + b.X, a.Y + b.Y), group, onEdge, own, nullptr);
+      if (!onEdge) votes.Add(e);
+    }
+    if (decided != nullptr) *decided = !votes.Empty();
+    return votes.Winner();
   }
 
   // The smallest ring of another group than `group`, of at least minArea,
   // that contains p, or nullptr; onEdge set when p lies on a candidate's
   // edge.
   const Entry* Around(const IntPoint& p, std::size_t group, bool& onEdge, double minArea = 0.0) {
-    const Entry* best = nullptr;
-    auto consider = [&](std::size_t k) {
-      const Entry& e = m_entries[k];
-      if (e.group == group || e.area < minArea || !e.box.Holds(p)) return;
-      if (best != nullptr && e.area >= best->area) return;
-      if (m_index[k].Winding(p, onEdge) != 0) best = &e;
-    };
-    for (std::size_t k : m_large) consider(k);
-    if (!m_entries.empty() && m_bounds.Holds(p)) {
-      for (std::size_t k : m_cells[CellY(p.Y) * m_side + CellX(p.X)]) consider(k);
-    }
-    return best;
+    return AroundAt<1>(p, group, onEdge, minArea, nullptr);
   }
 
 private:
   static constexpr std::size_t kMaxSide = 1024;
   static constexpr std::size_t kMaxCellsPerEntry = 64;
+
+  // Around for the point p / S (S = 2: half units); `near` as in
+  // RingIndex::Winding.
+  template <int S>
+  const Entry* AroundAt(const IntPoint& p, std::size_t group, bool& onEdge, double minArea,
+                        bool* near) {
+    const Entry* best = nullptr;
+    const cInt reach = near == nullptr ? 0 : S * kMargin;
+    auto holds = [&](const Box& b) {
+      return p.X >= S * b.x0 - reach && p.X <= S * b.x1 + reach && p.Y >= S * b.y0 - reach &&
+             p.Y <= S * b.y1 + reach;
+    };
+    auto consider = [&](std::size_t k) {
+      const Entry& e = m_entries[k];
+      if (e.group == group || e.area < minArea || !holds(e.box)) return;
+      if (best != nullptr && e.area >= best->area) return;
+      if (m_index[k].template Winding<S>(p, onEdge, near) != 0) best = &e;
+    };
+    for (std::size_t k : m_large) consider(k);
+    if (m_entries.empty() || !holds(m_bounds)) return best;
+    // The cells that the point, widened by reach, meets.
+    const auto clampX = [&](cInt x) { return std::clamp(x, m_bounds.x0, m_bounds.x1); };
+    const auto clampY = [&](cInt y) { return std::clamp(y, m_bounds.y0, m_bounds.y1); };
+    const std::size_t cx0 = CellX(clampX(FloorDiv(p.X - reach, S)));
+    const std::size_t cx1 = CellX(clampX(FloorDiv(p.X + reach, S)));
+    const std::size_t cy0 = CellY(clampY(FloorDiv(p.Y - reach, S)));
+    const std::size_t cy1 = CellY(clampY(FloorDiv(p.Y + reach, S)));
+    for (std::size_t cy = cy0; cy <= cy1; ++cy) {
+      for (std::size_t cx = cx0; cx <= cx1; ++cx) {
+        for (std::size_t k : m_cells[cy * m_side + cx]) consider(k);
+      }
+    }
+    return best;
+  }
+
+  // Counts of the rings that points voted for (nullptr: none); the first
+  // to reach the highest count wins.
+  class Votes {
+  public:
+    void Add(const Entry* e) {
+      for (auto& vote : m_votes) {
+        if (vote.first == e) {
+          ++vote.second;
+          return;
+        }
+      }
+      m_votes.emplace_back(e, 1);
+    }
+    bool Empty() const { return m_votes.empty(); }
+    const Entry* Winner() const {
+      const Entry* best = nullptr;
+      int count = 0;
+      for (const auto& vote : m_votes) {
+        if (vote.second > count) {
+          best = vote.first;
+          count = vote.second;
+        }
+      }
+      return best;
+    }
+
+  private:
+    std::vector<std::pair<const Entry*, int>> m_votes;
+  };
 
   std::size_t CellX(cInt x) const { return static_cast<std::size_t>((x - m_bounds.x0) / m_cellW); }
   std::size_t CellY(cInt y) const { return static_cast<std::size_t>((y - m_bounds.y0) / m_cellH); }

@@ -405,10 +405,16 @@ void OrientByNesting(PassResult& result, std::size_t first) {
   std::vector<std::size_t> newDepth(n, 0);
   for (const auto& entry : order) {
     const std::size_t node = entry.second;
+    bool decided = true;
     const Containers::Entry* around =
-        containers.Around(*forest.nodes[node].contour, node, area[node]);
+        containers.Around(*forest.nodes[node].contour, node, area[node], &decided);
     parent[node] = around == nullptr ? RingForest::npos : around->node;
-    newDepth[node] = around == nullptr ? 0 : newDepth[around->node] + 1;
+    // A ring that lies on others' edges at every vertex and midpoint keeps
+    // the tree's parent when that is placed already.
+    const std::size_t up = treeParent[node];
+    if (!decided && (up == RingForest::npos || std::abs(area[up]) >= std::abs(area[node])))
+      parent[node] = up;
+    newDepth[node] = parent[node] == RingForest::npos ? 0 : newDepth[parent[node]] + 1;
     agrees = agrees && parent[node] == treeParent[node];
   }
   if (agrees) return;

@@ -1009,3 +1009,76 @@ TEST(ClipperFuzzRegression, AHoleInAThinRingIsNestedUnderThatRing) {
         << "the shapes united again" << (plain ? ", plain sweep" : "");
   }
 }
+
+// A difference whose clip shape, a self-crossing polygon with a ring of
+// half circles, leaves a hole that nearly touches the outline at one
+// corner: the sweep's rounding put that corner a grid unit outside the
+// outline. The nesting check judged the hole at that corner, found it in
+// nothing and turned it into an island, which added its 1.085 square units
+// instead of taking them away. Rings are now judged at a vertex clear of
+// the other rings' edges.
+TEST(ClipperFuzzRegression, AHoleWhoseCornerStraysOutsideItsOutlineStaysAHole) {
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(
+      circleLoop(-0.6337890625, -2.5235595703125, 0.30450904097047377, true));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[1]->AppendCompCurve(fuzzChain({{{-2.5723876953125, 0.2664794921875}, -56},
+                                        {{1.601806640625, -3.5155029296875}, -124},
+                                        {{-1.1966552734375, -1.0740966796875}, -124},
+                                        {{0.4183349609375, -3.134033203125}, -77},
+                                        {{-3.87451171875, -2.3895263671875}, 0},
+                                        {{-2.0140380859375, -0.9029541015625}, -67}}));
+  shapes[1]->AppendCompCurve(
+      circleLoop(-3.9998779296875, -3.24560546875, 0.92552071412222481, false));
+  const double c = -0.298095703125;  // a corner many loops share
+  shapes[1]->AppendCompCurve(fuzzChain({{{c, c}, 0},
+                                        {{c, c}, 0},
+                                        {{-2.610595703125, -0.3125}, 0},
+                                        {{-3.9998779296875, -3.24560546875}, 0},
+                                        {{c, c}, 0}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[2]->AppendCompCurve(circleLoop(-1.2774658203125, 1.083984375, 1.255237659266041, true));
+  const double d = 0.3607177734375;
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[3]->AppendCompCurve(
+      fuzzChain({{{c, c}, 0}, {{c, c}, 0}, {{c, -1}, 0}, {{-3.9830322265625, d}, 0}, {{d, d}, 0}}));
+  shapes[3]->AppendCompCurve(
+      fuzzChain({{{d, d}, 0}, {{d, d}, 0}, {{d, d}, 0}, {{d, d}, 0}, {{d, d}, 0}, {{d, d}, 0}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[4]->AppendCompCurve(fuzzChain({{{d, d}, 0},
+                                        {{d, d}, -128},
+                                        {{d, -4}, -128},
+                                        {{-4, -3.999755859375}, -128},
+                                        {{c, c}, -128},
+                                        {{c, c}, -128}}));
+  shapes[4]->AppendCompCurve(circleLoop(-3.999755859375, c, 0.92552071412222481, false));
+  shapes.push_back(std::make_unique<GkShape>());  // the clip of the last pass
+  shapes[5]->AppendCompCurve(fuzzChain({{{c, c}, 0},
+                                        {{c, c}, 0},
+                                        {{-3.9998779296875, -3.24560546875}, 0},
+                                        {{-0.3125, -4}, 0},
+                                        {{-4, -4}, 0},
+                                        {{-3.610595703125, c}, 0}}));
+  shapes[5]->AppendCompCurve(fuzzChain({{{-0.30712890625, c}, 127},
+                                        {{c, c}, 127},
+                                        {{c, c}, 127},
+                                        {{-2.5885009765625, -2.6510009765625}, 127},
+                                        {{-2.6251220703125, 3.9998779296875}, 127}}));
+  const std::vector<GkClipType> types{kClipUnion, kClipXor, kClipDifference, kClipUnion,
+                                      kClipDifference};
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  // |P| - |P and Q| = 50.185 - 1.085; sampled winding numbers give 49.15 +- 0.16.
+  for (bool plain : {false, true}) {
+    bool failed = false;
+    const std::vector<std::unique_ptr<GkShape>> region = RunWays(operands, types, plain, failed);
+    ASSERT_FALSE(failed);
+    double length = 0;
+    EXPECT_NEAR(RegionArea(region, length), 49.100, 0.01) << (plain ? "plain sweep" : "short ways");
+    EXPECT_EQ(region.size(), 1u) << "the hole lies in the outline";
+  }
+  clipper_glue::SetStripSize(16, 16);
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), 49.100, 0.01) << "strips";
+  clipper_glue::SetStripSize(0, 0);
+}

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -588,4 +589,76 @@ TEST(ClipperGlue, RingsAreTurnedToMatchTheirNesting) {
   EXPECT_EQ(same.forest.roots, (std::vector<std::size_t>{o2}));
   EXPECT_EQ(same.forest.nodes[o2].childs, (std::vector<std::size_t>{h2}));
   EXPECT_TRUE(same.rings.empty());
+}
+
+// The ring around a ring is judged at a point clear of the other rings'
+// edges: where two rings nearly touch, the sweep's rounding can put a corner
+// of a hole a grid unit outside the ring that holds it, and a hole judged
+// there came back as an island. A ring that touches the ring around it at
+// every corner is judged at the midpoints of its edges; one that lies on
+// the other's edges everywhere is undecided.
+TEST(ClipperGlue, TheRingAroundARingIsJudgedClearOfOtherEdges) {
+  using clipper_glue::rings::Containers;
+  const Path square = Square(0, 0, 1000, 1000, true);
+  const Path stray{{-1, 500}, {300, 600}, {300, 400}};               // first corner just outside
+  const Path diamond{{500, 0}, {0, 500}, {500, 1000}, {1000, 500}};  // corners on the edges
+  const Path twin = Square(0, 0, 1000, 1000, false);
+  const Path beside{{1003, 500}, {1200, 600}, {1200, 400}};  // near the square, outside it
+  Containers containers;
+  containers.Add(square, 0, 0, false);
+  containers.Seal();
+  for (const Path* inside : {&stray, &diamond}) {
+    bool decided = false;
+    const Containers::Entry* around =
+        containers.Around(*inside, 1, clipper_glue::rings::Area2(*inside), &decided);
+    ASSERT_NE(around, nullptr) << inside->front().X;
+    EXPECT_EQ(around->node, 0u);
+    EXPECT_TRUE(decided);
+  }
+  bool decided = true;
+  containers.Around(twin, 1, clipper_glue::rings::Area2(twin), &decided);
+  EXPECT_FALSE(decided);
+  decided = false;
+  EXPECT_EQ(containers.Around(beside, 1, clipper_glue::rings::Area2(beside), &decided), nullptr);
+  EXPECT_TRUE(decided);
+}
+
+// Nearness to an edge is the same whether or not a long ring has built its
+// band index: edges within reach of a point may lie in the bands beside the
+// point's own.
+TEST(ClipperGlue, NearnessToARingIsTheSameWithItsBandIndex) {
+  using clipper_glue::rings::RingIndex;
+  Path ring;  // a 200-gon of radius 10,000
+  for (int k = 0; k < 200; ++k) {
+    const double a = 2 * kPi * k / 200;
+    ring.emplace_back(static_cast<cInt>(std::lround(10000 * std::cos(a))),
+                      static_cast<cInt>(std::lround(10000 * std::sin(a))));
+  }
+  const clipper_glue::rings::Box box = clipper_glue::rings::BoxOf(ring);
+  RingIndex banded(ring, box);
+  for (int k = 0; k < 64; ++k) banded.Winding(IntPoint(0, 0));  // builds the index
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> vertex(0, 199), offset(-6, 6);
+  int nearCount = 0;
+  for (int k = 0; k < 4000; ++k) {
+    const IntPoint& v = ring[vertex(rng)];
+    const IntPoint p(v.X + offset(rng), v.Y + offset(rng));
+    bool onA = false, onB = false, nearA = false, nearB = false;
+    RingIndex plain(ring, box);  // a fresh index scans every edge
+    const int wa = plain.Winding(p, onA, &nearA);
+    const int wb = banded.Winding(p, onB, &nearB);
+    ASSERT_EQ(nearA, nearB) << p.X << ", " << p.Y;
+    ASSERT_EQ(onA, onB) << p.X << ", " << p.Y;
+    if (!onA) {
+      ASSERT_EQ(wa, wb) << p.X << ", " << p.Y;
+    }
+    nearCount += nearA;
+    // Within 4 units of the vertex itself is near; farther than 4 from
+    // every edge is not.
+    if (std::abs(p.X - v.X) + std::abs(p.Y - v.Y) <= 4) {
+      ASSERT_TRUE(nearA);
+    }
+  }
+  EXPECT_GT(nearCount, 0);
+  EXPECT_LT(nearCount, 4000);
 }
