@@ -384,20 +384,10 @@ bool SplitToForest(const SplitPass& split, PassResult& result, bool& trusted) {
 
 }  // namespace
 
-namespace {
-
-// The circle both ends of an edge belong to, or 0.
-cInt ChordKey(const IntPoint& a, const IntPoint& b) {
-  const cInt key = std::abs(a.Z);
-  return key >= kTagBase && std::abs(b.Z) == key ? key : 0;
-}
-
-}  // namespace
-
 void FillCrossingTag(IntPoint& e1bot, IntPoint& e1top, IntPoint& e2bot, IntPoint& e2top,
                      IntPoint& pt) {
-  const cInt key = ChordKey(e1bot, e1top);
-  if (key != 0 && ChordKey(e2bot, e2top) == key) pt.Z = -key;
+  const cInt tag = ChordTag(e1bot, e1top);
+  if (tag != 0 && ChordTag(e2bot, e2top) == tag) pt.Z = -tag;
 }
 
 bool RunPass(const Paths& subject, const Paths& clip, GkClipType type, Paths& solution) {

@@ -544,9 +544,7 @@ void CutToSide(const Path& ring, cInt border, bool keepRight, Path& out) {
     const Wide twice = 2 * (r < 0 ? -r : r), absDen = den < 0 ? -den : den;
     const bool negative = (num < 0) != (den < 0);
     const Wide rounded = twice >= absDen ? q + (negative ? -1 : 1) : q;
-    const cInt key = std::abs(a.Z);
-    const cInt z = key >= kTagBase && std::abs(b.Z) == key ? -key : 0;
-    return IntPoint(border, a.Y + static_cast<cInt>(rounded), z);
+    return IntPoint(border, a.Y + static_cast<cInt>(rounded), -ChordTag(a, b));
   };
   const IntPoint* prev = &ring[n - 1];
   bool prevIn = inside(*prev);

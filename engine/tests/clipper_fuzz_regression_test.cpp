@@ -1082,3 +1082,72 @@ TEST(ClipperFuzzRegression, AHoleWhoseCornerStraysOutsideItsOutlineStaysAHole) {
   EXPECT_NEAR(AreaOrFailure(operands, types, false), 49.100, 0.01) << "strips";
   clipper_glue::SetStripSize(0, 0);
 }
+
+// Strips of 16 vertices gave 46.09 for a region of 30.20 (sampled winding
+// numbers 30.06 +- 0.31). The region's outline runs along a circle and
+// crosses it on one straight edge between two of its points: a jump, not a
+// chord of its sampling. Each strip border cut that edge at a point tagged
+// as created on the circle, so the merged outline carried the circle's tag
+// all round and came back as the whole circle (41.36 instead of 25.47).
+// Cut points, and ClipperLib's crossings, are now on a circle only where
+// the edge hops no farther than the circle's step.
+TEST(ClipperFuzzRegression, AStraightEdgeBetweenPointsOfACircleIsNoChordOfIt) {
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(fuzzChain(
+      {{{1.8880615234375, 1.7557373046875}, 66}, {{3.629638671875, 3.7972412109375}, 94}}));
+  shapes[0]->AppendCompCurve(
+      circleLoop(-2.5411376953125, -2.5772705078125, 0.41400778210116729, true));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[1]->AppendCompCurve(fuzzChain(
+      {{{3.9998779296875, -3.7379150390625}, -77}, {{-3.134033203125, -3.87451171875}, 0}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[2]->AppendCompCurve(circleLoop(-3.16552734375, -3.24560546875, 1.6187075608453498, true));
+  shapes[2]->AppendCompCurve(fuzzChain({{{1.5113525390625, 1.0111083984375}, 56},
+                                        {{1.3148193359375, -1.3165283203125}, -81},
+                                        {{-2.647705078125, 0.700439453125}, 116},
+                                        {{2.9466552734375, 1.8880615234375}, -90}}));
+  shapes[2]->AppendCompCurve(fuzzChain({{{2.089599609375, 0.255615234375}, 127},
+                                        {{1.4742431640625, 0.2249755859375}, 127},
+                                        {{3.9373779296875, 3.9998779296875}, 127}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[3]->AppendCompCurve(fuzzChain({{{1.7186279296875, 3.9749755859375}, 48},
+                                        {{0.28515625, 0.753173828125}, -35},
+                                        {{1.6279296875, -2.8497314453125}, 0},
+                                        {{-2.4893798828125, -3.011474609375}, -37}}));
+  shapes[3]->AppendCompCurve(fuzzChain({{{1.561279296875, 0.07080078125}, -104},
+                                        {{-1.5863037109375, 1.73876953125}, -121},
+                                        {{2.61328125, -3.2171630859375}, 127}}));
+  shapes[3]->AppendCompCurve(fuzzChain(
+      {{{3.9998779296875, 3.998779296875}, 107}, {{2.203857421875, 1.0770263671875}, 0}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[4]->AppendCompCurve(
+      circleLoop(-3.66650390625, 3.8167724609375, 0.78605325398641945, true));
+  shapes[4]->AppendCompCurve(fuzzChain({{{1.93310546875, 2.9307861328125}, 127},
+                                        {{-0.24609375, 1.574462890625}, 127},
+                                        {{1.9559326171875, 0.97021484375}, 127},
+                                        {{-1.369384765625, 3.698974609375}, 127},
+                                        {{-1.574462890625, 3.5814208984375}, 127},
+                                        {{1.053466796875, 0.1251220703125}, 127}}));
+  shapes[4]->AppendCompCurve(fuzzChain({{{-0.9742431640625, -2.429443359375}, 127},
+                                        {{3.9847412109375, 2.9447021484375}, 127},
+                                        {{-3.992919921875, 1.561279296875}, 127},
+                                        {{0.07080078125, -1.5860595703125}, 127},
+                                        {{1.73876953125, 2.61328125}, 127},
+                                        {{-3.2171630859375, -3.6876220703125}, 127}}));
+  shapes.push_back(std::make_unique<GkShape>());
+  shapes[5]->AppendCompCurve(fuzzChain({{{1.0770263671875, 3.35546875}, 0},
+                                        {{-2.79052734375, -3.66650390625}, 0},
+                                        {{3.8167724609375, -0.85595703125}, -116},
+                                        {{3.2999267578125, -0.7269287109375}, -44},
+                                        {{2.9019775390625, 2.2958984375}, -82},
+                                        {{-2.978271484375, -0.9295654296875}, 0}}));
+  const std::vector<GkClipType> types{kClipUnion, kClipXor, kClipXor, kClipDifference,
+                                      kClipDifference};
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), 30.2005, 0.005) << "short ways";
+  clipper_glue::SetStripSize(16, 16);
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), 30.2005, 0.005) << "strips";
+  clipper_glue::SetStripSize(0, 0);
+}

@@ -322,7 +322,7 @@ TEST(ClipperGlue, ArcsOnOneCircleShareOneKeyAndTheLargestStepAcrossShapes) {
 }
 
 TEST(ClipperGlue, CrossingsOfChordsOfOneCircleAreCreatedOnIt) {
-  const cInt t = 7 * kTagBase + 40;
+  const cInt t = 7 * kTagBase + 120;
   IntPoint a(0, 0, t), b(100, 0, t), c(50, -10, -t), d(50, 10, t), pt(50, 0, 0);
   clipper_glue::FillCrossingTag(a, b, c, d, pt);
   EXPECT_EQ(pt.Z, -t);
@@ -331,6 +331,15 @@ TEST(ClipperGlue, CrossingsOfChordsOfOneCircleAreCreatedOnIt) {
   EXPECT_EQ(pt2.Z, 0) << "chords of two circles";
   clipper_glue::FillCrossingTag(a, b, c, plain, pt3);
   EXPECT_EQ(pt3.Z, 0) << "a chord and a plain edge";
+  // With a step of 40, the edge from a to b hops farther than the circle's
+  // samples ever do: it joins two points of the circle but is no chord of
+  // its sampling, and its crossing lies off the circle.
+  const cInt fine = 7 * kTagBase + 40;
+  IntPoint fa(0, 0, fine), fb(100, 0, fine), fc(50, -10, -fine), fd(50, 10, fine), pt4(50, 0, 0);
+  clipper_glue::FillCrossingTag(fa, fb, fc, fd, pt4);
+  EXPECT_EQ(pt4.Z, 0) << "a jump";
+  EXPECT_EQ(clipper_glue::ChordTag(fc, fd), fine);
+  EXPECT_EQ(clipper_glue::ChordTag(fa, fb), 0);
 }
 
 TEST(ClipperGlue, CreatedPointsJoinARunButNeverDefineItsArc) {
