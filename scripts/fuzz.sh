@@ -7,7 +7,9 @@
 # FUZZ_PARALLEL=N runs N targets at a time (default 1); the working corpora
 # (build-fuzz/corpus/<target>) grow from run to run, crash inputs go to
 # build-fuzz/artifacts/<target>/; FUZZ_BUILD_DIR names another build folder,
-# FUZZ_TMPDIR the scratch folder of the file targets (default /dev/shm).
+# FUZZ_TMPDIR the scratch folder of the file targets (default /dev/shm),
+# FUZZ_OPTS more libFuzzer options; an ASAN_OPTIONS given is appended to
+# ours (later settings win).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -33,7 +35,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clan
   -DGK_WARNINGS_AS_ERRORS="${GK_WARNINGS_AS_ERRORS:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >/dev/null
 
-export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export LSAN_OPTIONS="suppressions=$top/fuzz/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
@@ -50,6 +52,8 @@ run_one() {
   local opts=(-max_total_time="$seconds" -max_len="${max_len[$t]}" -timeout=10
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts")
   if [ -n "${dict[$t]:-}" ]; then opts+=(-dict="fuzz/dict/${dict[$t]}.dict"); fi
+  # shellcheck disable=SC2206 # FUZZ_OPTS is a list of words
+  opts+=(${FUZZ_OPTS:-})
   # The working corpus first (new inputs go there), the seeds read only.
   local rc=0
   "$build/fuzz/$t" "${opts[@]}" "$corpus" "fuzz/seeds/$t" >"$log" 2>&1 || rc=$?
