@@ -56,16 +56,22 @@ ClipperLib::cInt ToInt(double v);
 // The way back: c / kScale.
 inline double FromInt(ClipperLib::cInt c) { return static_cast<double>(c) / kScale; }
 
+// The hop from a to b stays within step in x and in y: consecutive samples
+// of a circle whose step is that (a longer hop is a jump).
+inline bool HopsWithin(const ClipperLib::IntPoint& a, const ClipperLib::IntPoint& b,
+                       ClipperLib::cInt step) {
+  const ClipperLib::cInt dx = b.X - a.X, dy = b.Y - a.Y;
+  return (dx < 0 ? -dx : dx) <= step && (dy < 0 ? -dy : dy) <= step;
+}
+
 // The tag (without sign) of the circle that the edge ab is a chord of, or
-// 0: both ends carry it, and the edge hops no farther in x or y than that
-// circle's step. A longer edge between two points of one circle is a jump
-// where the clipping cut the run; points cut from it lie off the circle.
+// 0: both ends carry it, and the edge hops within that circle's step. A
+// longer edge between two points of one circle is a jump where the
+// clipping cut the run; points cut from it lie off the circle.
 inline ClipperLib::cInt ChordTag(const ClipperLib::IntPoint& a, const ClipperLib::IntPoint& b) {
   const ClipperLib::cInt tag = a.Z < 0 ? -a.Z : a.Z;
   if (tag < kTagBase || (b.Z < 0 ? -b.Z : b.Z) != tag) return 0;
-  const ClipperLib::cInt step = tag % kTagBase;
-  const ClipperLib::cInt dx = b.X - a.X, dy = b.Y - a.Y;
-  return (dx < 0 ? -dx : dx) <= step && (dy < 0 ? -dy : dy) <= step ? tag : 0;
+  return HopsWithin(a, b, tag % kTagBase) ? tag : 0;
 }
 
 }  // namespace clipper_glue
@@ -167,10 +173,10 @@ void BuildOperands(const std::vector<GkShape*>& shapes, const std::vector<GkClip
 
 // ClipperLib's fill callback for points it creates where two edges cross:
 // when both edges are chords of one circle (ChordTag), the crossing lies
-// within that circle's sampling
-// band and gets the negated tag, "created on this circle" (so do the points
-// where a strip border cuts a chord, see clipper_strips.cpp). Readers take a negated tag as part of
-// the circle's run but never build an arc through it.
+// within that circle's sampling band and gets the negated tag, "created on
+// this circle" (so do the points where a strip border cuts a chord, see
+// clipper_strips.cpp). Readers take a negated tag as part of the circle's
+// run but never build an arc through it.
 void FillCrossingTag(ClipperLib::IntPoint& e1bot, ClipperLib::IntPoint& e1top,
                      ClipperLib::IntPoint& e2bot, ClipperLib::IntPoint& e2top,
                      ClipperLib::IntPoint& pt);

@@ -139,9 +139,7 @@ private:
 };
 
 bool RingReader::IsJump(std::size_t from, std::size_t to) const {
-  const ClipperLib::cInt step = Key(from) % kTagBase;
-  return std::abs(m_path[to].X - m_path[from].X) > step ||
-         std::abs(m_path[to].Y - m_path[from].Y) > step;
+  return !HopsWithin(m_path[from], m_path[to], Key(from) % kTagBase);
 }
 
 RingReader::Hop RingReader::HopOf(std::size_t from, std::size_t to) const {

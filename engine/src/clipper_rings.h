@@ -318,15 +318,11 @@ public:
   const Entry* Around(const Path& ring, std::size_t group, double area2, bool* decided = nullptr) {
     const double own = std::abs(area2) * 0.5;
     if (decided != nullptr) *decided = true;
+    Votes votes;
     for (const IntPoint& p : ring) {
       bool onEdge = false, near = false;
       const Entry* e = AroundAt<1>(p, group, onEdge, own, &near);
       if (!near) return e;
-    }
-    Votes votes;
-    for (const IntPoint& p : ring) {
-      bool onEdge = false;
-      const Entry* e = AroundAt<1>(p, group, onEdge, own, nullptr);
       if (!onEdge) votes.Add(e);
     }
     for (std::size_t v = 0; v < ring.size() && votes.Empty(); ++v) {
@@ -339,19 +335,14 @@ public:
     return votes.Winner();
   }
 
-  // The smallest ring of another group than `group`, of at least minArea,
-  // that contains p, or nullptr; onEdge set when p lies on a candidate's
-  // edge.
-  const Entry* Around(const IntPoint& p, std::size_t group, bool& onEdge, double minArea = 0.0) {
-    return AroundAt<1>(p, group, onEdge, minArea, nullptr);
-  }
-
 private:
   static constexpr std::size_t kMaxSide = 1024;
   static constexpr std::size_t kMaxCellsPerEntry = 64;
 
-  // Around for the point p / S (S = 2: half units); `near` as in
-  // RingIndex::Winding.
+  // The smallest ring of another group than `group`, of at least minArea,
+  // that contains the point p / S (S = 2: half units), or nullptr; onEdge
+  // set when the point lies on a candidate's edge, `near` as in
+  // RingIndex::Winding (candidates are then widened by its reach).
   template <int S>
   const Entry* AroundAt(const IntPoint& p, std::size_t group, bool& onEdge, double minArea,
                         bool* near) {
