@@ -1,26 +1,28 @@
 // The clipper: the bytes are decoded into two to six shapes whose loops are
 // circles or closed chains of segments and arcs (coordinates within +-4,
 // circle radii up to 2, arc radii up to 250 drawing units), and a sequence
-// of clip types. Execute
-// must not crash; an unknown type gives no result; otherwise every result
-// boundary is finite, closed, lies inside the union of the operands' boxes
-// widened by the sampling tolerance plus one grid step, and every result
-// shape has a non-negative area (outer loop minus its holes).
+// of clip types. Execute must not crash; an unknown type gives no result;
+// otherwise every result boundary is finite, closed, lies inside the union
+// of the operands' boxes widened by the sampling tolerance plus one grid
+// step, and every result shape has a non-negative area (outer loop minus
+// its holes).
 //
-// One value after the shapes picks a cross-check of the short ways (rings
-// that touch nothing skip the sweep, groups sweep apart, large groups run in
-// strips): 1 runs the input again as one plain sweep, 2 again with strips of
-// a few vertices (never reached at the library's sizes on inputs this
-// small). Both results must hold the same area within one sampling band
-// along their boundaries. 3 checks a last pass of one shape against the
-// other operations on the same two regions, P (the shapes before it, as
-// their passes leave them) and Q (the last shape): |P and Q| + |P or Q| =
-// |P| + |Q|, and the result's area is |P and Q|, |P or Q|, |P| - |P and Q|
-// or |P or Q| - |P and Q| by its type, each within the sum of the terms'
-// sampling bands. That catches a sweep wrong in one operation only (an
-// exclusive-or of a ring whose edges run there and back). Integral values
-// come from the end of the bytes, so inputs made before the checks decode
-// as they did.
+// One value after the shapes picks a cross-check. 0 compares the result's
+// area with that of the last pass's rings before any arc was rebuilt from
+// them, within one sampling band along both. 1 and 2 check the short ways
+// (rings that touch nothing skip the sweep, groups sweep apart, large
+// groups run in strips): 1 runs the input again as one plain sweep, 2 again
+// with strips of a few vertices (never reached at the library's sizes on
+// inputs this small). Both results must hold the same area within one
+// sampling band along their boundaries. 3 checks a last pass of one shape
+// against the other operations on the same two regions, P (the shapes
+// before it, as their passes leave them) and Q (the last shape):
+// |P and Q| + |P or Q| = |P| + |Q|, and the result's area is |P and Q|,
+// |P or Q|, |P| - |P and Q| or |P or Q| - |P and Q| by its type, each within
+// the sum of the terms' sampling bands. That catches a sweep wrong in one
+// operation only (an exclusive-or of a ring whose edges run there and
+// back). Integral values come from the end of the bytes, so inputs made
+// before the checks decode as they did.
 #include "clipper_glue.h"
 #include "fuzz_support.h"
 
@@ -278,6 +280,44 @@ void checkIdentities(const std::vector<GkShape*>& operands, const std::vector<Gk
                      "the last pass gives the area its operation says");
 }
 
+// The result against the rings it was rebuilt from: the last pass's rings,
+// before any arc is rebuilt, hold its area within one sampling band along
+// both boundaries (a rebuilt arc lies within the chord tolerance of its
+// chords, every vertex within a grid step of its ring's). That catches a
+// rebuild wrong the same way in every result (an arc bulging to the wrong
+// side, a run read as the whole circle, a hole nested as an island), which
+// the other checks compare only with itself.
+void checkRebuild(const std::vector<GkShape*>& operands, const std::vector<GkClipType>& types,
+                  const Measure& result) {
+  clipper_glue::PassResult last;
+  bool ran = false;
+  try {
+    ran = clipper_glue::ClipToForest(operands, types, last);
+  } catch (...) {
+  }
+  if (!ran) {
+    fuzzsupport::check(result.length == 0, "a run that fails gives no shapes");
+    return;
+  }
+  double area = 0, length = 0;  // grid units
+  for (const clipper_glue::RingForest::Node& node : last.forest.nodes) {
+    if (node.contour == nullptr || node.contour->size() < 2) continue;
+    const ClipperLib::Path& ring = *node.contour;
+    area += ClipperLib::Area(ring);
+    for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++)
+      length += std::hypot(double(ring[i].X - ring[j].X), double(ring[i].Y - ring[j].Y));
+  }
+  area *= kGridStep * kGridStep;
+  length *= kGridStep;
+  const double band = (result.length + length) * (kSampleTol + kGridStep);
+  char line[200];
+  std::snprintf(line, sizeof line, "rings' area %.17g length %.17g, result %.17g, band %.17g\n",
+                area, length, result.area, band);
+  fuzzsupport::context() += line;
+  fuzzsupport::check(std::fabs(result.area - area) <= band,
+                     "the rebuilt result has the area of its rings");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -321,7 +361,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::unique_ptr<GkShape>> results(result.begin(), result.end());
   if (!known) fuzzsupport::check(result.empty(), "an unknown clip type gives no result");
   const Measure a = checkResult(result, box);
-  if (!known || crossCheck == 0) return 0;
+  if (!known) return 0;
+  if (crossCheck == 0) {
+    checkRebuild(operands, types, a);
+    return 0;
+  }
   if (crossCheck == 3) {
     // A closing run of equal types is one pass whose clip set sums the
     // windings of its shapes, not their regions: only a last pass of one

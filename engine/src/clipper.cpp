@@ -23,28 +23,9 @@ void DestroyShapes(std::vector<GkShape*>& shapes) {
 // exceptions, and allocation may throw too.
 bool Clip(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& types,
           std::vector<GkShape*>& result) {
-  if (types.size() + 1 != shapes.size()) return false;
-  for (GkClipType type : types) {
-    if (!IsKnownType(type)) return false;
-  }
   try {
-    clipper_glue::Operands ops;
-    clipper_glue::BuildOperands(shapes, types, ops);
-    if (!ops.valid) return false;
-    ClipperLib::Paths subject;
-    subject.swap(ops.subject);
-    for (std::size_t p = 0; p + 1 < ops.passes.size(); ++p) {
-      ClipperLib::Paths solution;
-      // A failed pass would leave an empty running result that the later
-      // operations then treat as real: give no shapes instead.
-      if (!clipper_glue::RunPass(subject, ops.passes[p].clip, ops.passes[p].type, solution))
-        return false;
-      subject.swap(solution);
-      ClipperLib::Paths().swap(ops.passes[p].clip);
-    }
     clipper_glue::PassResult last;
-    if (!clipper_glue::RunPass(subject, ops.passes.back().clip, ops.passes.back().type, last))
-      return false;
+    if (!clipper_glue::ClipToForest(shapes, types, last)) return false;
     clipper_glue::ForestToShapes(last.forest, result);
     return true;
   } catch (...) {
@@ -54,6 +35,33 @@ bool Clip(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& ty
 }
 
 }  // namespace
+
+namespace clipper_glue {
+
+bool ClipToForest(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& types,
+                  PassResult& last) {
+  last = PassResult();
+  if (types.size() + 1 != shapes.size()) return false;
+  for (GkClipType type : types) {
+    if (!IsKnownType(type)) return false;
+  }
+  Operands ops;
+  BuildOperands(shapes, types, ops);
+  if (!ops.valid) return false;
+  ClipperLib::Paths subject;
+  subject.swap(ops.subject);
+  for (std::size_t p = 0; p + 1 < ops.passes.size(); ++p) {
+    ClipperLib::Paths solution;
+    // A failed pass would leave an empty running result that the later
+    // operations then treat as real: give no shapes instead.
+    if (!RunPass(subject, ops.passes[p].clip, ops.passes[p].type, solution)) return false;
+    subject.swap(solution);
+    ClipperLib::Paths().swap(ops.passes[p].clip);
+  }
+  return RunPass(subject, ops.passes.back().clip, ops.passes.back().type, last);
+}
+
+}  // namespace clipper_glue
 
 GkClipper::GkClipper() = default;
 GkClipper::GkClipper(const GkClipper& src) = default;

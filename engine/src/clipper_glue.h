@@ -225,6 +225,13 @@ bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip, Gk
 bool RunPass(const ClipperLib::Paths& subject, const ClipperLib::Paths& clip, GkClipType type,
              PassResult& result);
 
+// The passes of one Execute call up to the last one's rings, before any arc
+// is rebuilt: false (last empty) for a type count that does not match the
+// shapes, an unknown type, a coordinate off the grid or a failed pass. May
+// throw what ClipperLib or allocation throws.
+bool ClipToForest(const std::vector<GkShape*>& shapes, const std::vector<GkClipType>& types,
+                  PassResult& last);
+
 // Tests only: every pass runs as one plain ClipperLib sweep, the reference
 // the short ways are compared with.
 void SetPlainSweep(bool plain);

@@ -671,3 +671,48 @@ TEST(ClipperGlue, NearnessToARingIsTheSameWithItsBandIndex) {
   EXPECT_GT(nearCount, 0);
   EXPECT_LT(nearCount, 4000);
 }
+
+// ---- the passes before the rebuild ----
+
+// The rings of the last pass are what Execute rebuilds its shapes from: their
+// signed areas sum to the result's within the chord tolerance and a grid
+// step along the boundary, holes included. Calls that Execute refuses give no
+// rings.
+TEST(ClipperGlue, TheLastPassesRingsHoldTheAreaOfTheRebuiltResult) {
+  std::unique_ptr<GkShape> plate(
+      testsupport::MakeShape(testsupport::RoundedRectLoop(0, 0, 6, 4, 0.8),
+                             {testsupport::CircleLoop(AcGePoint2d(2, 2), 0.7, false)}));
+  std::unique_ptr<GkShape> disc(
+      testsupport::MakeShape(testsupport::CircleLoop(AcGePoint2d(5, 3), 1.5)));
+  std::unique_ptr<GkShape> bar(testsupport::MakeShape(testsupport::RectLoop(1, 1.8, 7, 2.2)));
+  const std::vector<GkShape*> shapes{plate.get(), disc.get(), bar.get()};
+  const double band = (kClipperSampleTol + kGrid) *
+                      (testsupport::ShapePerimeter(*plate) + testsupport::ShapePerimeter(*disc) +
+                       testsupport::ShapePerimeter(*bar));
+  const std::vector<std::vector<GkClipType>> cases{{kClipDifference, kClipDifference},
+                                                   {kClipUnion, kClipIntersection},
+                                                   {kClipXor, kClipDifference},
+                                                   {kClipIntersection, kClipXor}};
+  for (const std::vector<GkClipType>& types : cases) {
+    SCOPED_TRACE(testing::Message() << "types " << types[0] << " " << types[1]);
+    GkClipper clipper;
+    std::vector<GkShape*> operands = shapes;
+    clipper.SetShapeList(operands);
+    std::vector<GkShape*> result;
+    clipper.Execute(types, result);
+    const double rebuilt = testsupport::TotalArea(result);
+    testsupport::DeleteShapes(result);
+
+    clipper_glue::PassResult last;
+    ASSERT_TRUE(clipper_glue::ClipToForest(shapes, types, last));
+    double rings = 0;
+    for (const clipper_glue::RingForest::Node& node : last.forest.nodes)
+      rings += ClipperLib::Area(*node.contour) * kGrid * kGrid;
+    EXPECT_GT(rebuilt, 1.0);
+    EXPECT_NEAR(rings, rebuilt, band);
+  }
+  clipper_glue::PassResult last;
+  EXPECT_FALSE(clipper_glue::ClipToForest(shapes, {kClipUnion}, last));
+  EXPECT_FALSE(clipper_glue::ClipToForest(shapes, {kClipUnion, static_cast<GkClipType>(7)}, last));
+  EXPECT_TRUE(last.forest.nodes.empty());
+}
