@@ -307,6 +307,100 @@ void checkRebuild(const clipper_glue::PassResult& last, const Measure& result) {
                      "the rebuilt result has the area of its rings");
 }
 
+// Containment, for inputs whose loops are all circles: the clipper orients
+// an outer loop counter-clockwise and its holes clockwise, and each pass
+// takes its subject (the first shape, then the running result) against the
+// clip shapes of a run of equal types by the positive fill rule on their
+// summed windings. Points farther than kClearance from every circle are in
+// the result exactly when that says so.
+struct Disc {
+  AcGePoint2d c;
+  double r;
+};
+using Discs = std::vector<Disc>;  // outer circle first, then the holes
+
+// Points closer than this to an input circle are not checked: the result's
+// boundary lies within a few sampling bands of the true one (chords, grid,
+// arcs rebuilt through grid points), drawing units.
+constexpr double kClearance = 0.01;
+constexpr int kContainmentPoints = 24;
+
+// The loops of a shape as circles; false when one is anything else.
+bool asDiscs(GkShape& shape, Discs& out) {
+  std::vector<GkCompositeCurve2d*> loops;
+  shape.GetCompCurveList(loops);
+  for (GkCompositeCurve2d* l : loops) {
+    std::vector<GkCurve2d*> members;
+    l->GetCurveList(members);
+    auto* arc = members.size() == 1 ? dynamic_cast<AcGeCircArc2d*>(members[0]) : nullptr;
+    if (arc == nullptr || !arc->IsCircle()) return false;
+    out.push_back({arc->center(), arc->radius()});
+  }
+  return true;
+}
+
+int winding(const Discs& shape, const AcGePoint2d& p) {
+  int w = 0;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    if (std::hypot(p.x - shape[i].c.x, p.y - shape[i].c.y) < shape[i].r) w += i == 0 ? 1 : -1;
+  }
+  return w;
+}
+
+bool expectedIn(const std::vector<Discs>& shapes, const std::vector<GkClipType>& types,
+                const AcGePoint2d& p) {
+  bool in = winding(shapes[0], p) > 0;
+  for (std::size_t i = 0; i < types.size();) {
+    int w = 0;
+    std::size_t j = i;
+    for (; j < types.size() && types[j] == types[i]; ++j) w += winding(shapes[j + 1], p);
+    const bool clip = w > 0;
+    switch (types[i]) {
+      case kClipIntersection: in = in && clip; break;
+      case kClipUnion: in = in || clip; break;
+      case kClipDifference: in = in && !clip; break;
+      case kClipXor: in = in != clip; break;
+    }
+    i = j;
+  }
+  return in;
+}
+
+void checkContainment(const std::vector<Discs>& shapes, const std::vector<GkClipType>& types,
+                      std::vector<GkShape*>& result, const Box& box, const uint8_t* data,
+                      std::size_t size) {
+  // The points follow from the bytes (FNV-1a, then xorshift), so a report
+  // replays.
+  uint64_t state = 1469598103934665603ull;
+  for (std::size_t i = 0; i < size; ++i) state = (state ^ data[i]) * 1099511628211ull;
+  auto next = [&state]() {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;  // [0, 1)
+  };
+  for (int k = 0; k < kContainmentPoints; ++k) {
+    const AcGePoint2d p(box.minX - 0.1 + next() * (box.maxX - box.minX + 0.2),
+                        box.minY - 0.1 + next() * (box.maxY - box.minY + 0.2));
+    bool clear = true;
+    for (const Discs& shape : shapes) {
+      for (const Disc& d : shape)
+        clear = clear && std::fabs(std::hypot(p.x - d.c.x, p.y - d.c.y) - d.r) > kClearance;
+    }
+    if (!clear) continue;
+    bool in = false;
+    for (GkShape* s : result) in = in || s->IsPointIn(p);
+    const bool expected = expectedIn(shapes, types, p);
+    if (in != expected) {
+      char line[160];
+      std::snprintf(line, sizeof line, "point (%.17g, %.17g) in the result %d, expected %d\n", p.x,
+                    p.y, in, expected);
+      fuzzsupport::context() += line;
+    }
+    fuzzsupport::check(in == expected, "points clear of the circles are where the operations say");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -367,6 +461,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!known) fuzzsupport::check(result.empty(), "an unknown clip type gives no result");
   const Measure a = checkResult(result, box);
   if (!known) return 0;
+  std::vector<Discs> discs(operands.size());
+  bool circles = true;
+  for (std::size_t i = 0; i < operands.size() && circles; ++i)
+    circles = asDiscs(*operands[i], discs[i]);
+  if (circles) checkContainment(discs, types, result, box, data, size);
   if (rebuildCheck) {
     checkRebuild(rings, a);
     return 0;
