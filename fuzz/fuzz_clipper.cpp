@@ -307,47 +307,86 @@ void checkRebuild(const clipper_glue::PassResult& last, const Measure& result) {
                      "the rebuilt result has the area of its rings");
 }
 
-// Containment, for inputs whose loops are all circles: the clipper orients
-// an outer loop counter-clockwise and its holes clockwise, and each pass
-// takes its subject (the first shape, then the running result) against the
-// clip shapes of a run of equal types by the positive fill rule on their
-// summed windings. Points farther than kClearance from every circle are in
-// the result exactly when that says so.
-struct Disc {
-  AcGePoint2d c;
-  double r;
+// Containment: the clipper orients an outer loop counter-clockwise and its
+// holes clockwise (by the sign of the loop's area), and each pass takes its
+// subject (the first shape, then the running result) against the clip
+// shapes of a run of equal types by the positive fill rule on their summed
+// windings. Points farther than kClearance from every input loop are in the
+// result exactly when the windings of the finely sampled inputs say so.
+// Inputs with a loop of about no area (whose direction the clipper's own
+// sampling may decide either way) are not checked.
+struct Ring {
+  std::vector<AcGePoint2d> pts;  // closed: the last point repeats the first
+  int sign = 1;                  // +1 or -1: the direction the role needs
 };
-using Discs = std::vector<Disc>;  // outer circle first, then the holes
+using Rings = std::vector<Ring>;  // outer loop first, then the holes
 
-// Points closer than this to an input circle are not checked: the result's
+// Points closer than this to an input loop are not checked: the result's
 // boundary lies within a few sampling bands of the true one (chords, grid,
 // arcs rebuilt through grid points), drawing units.
 constexpr double kClearance = 0.01;
+// Sampling tolerance of the reference rings, drawing units.
+constexpr double kFineTol = 1e-4;
 constexpr int kContainmentPoints = 24;
 
-// The loops of a shape as circles; false when one is anything else.
-bool asDiscs(GkShape& shape, Discs& out) {
+// The shape's loops, sampled finely and signed by role; false when a loop
+// has too little area for its direction to be sure.
+bool asRings(GkShape& shape, Rings& out) {
   std::vector<GkCompositeCurve2d*> loops;
   shape.GetCompCurveList(loops);
-  for (GkCompositeCurve2d* l : loops) {
-    std::vector<GkCurve2d*> members;
-    l->GetCurveList(members);
-    auto* arc = members.size() == 1 ? dynamic_cast<AcGeCircArc2d*>(members[0]) : nullptr;
-    if (arc == nullptr || !arc->IsCircle()) return false;
-    out.push_back({arc->center(), arc->radius()});
+  for (std::size_t i = 0; i < loops.size(); ++i) {
+    Ring ring;
+    loops[i]->GetSampleBuffer(ring.pts, kFineTol);
+    if (ring.pts.size() < 2) return false;
+    if (ring.pts.front().x != ring.pts.back().x || ring.pts.front().y != ring.pts.back().y)
+      ring.pts.push_back(ring.pts.front());
+    double area2 = 0, length = 0;
+    for (std::size_t k = 0; k + 1 < ring.pts.size(); ++k) {
+      const AcGePoint2d &a = ring.pts[k], &b = ring.pts[k + 1];
+      area2 += a.x * b.y - b.x * a.y;
+      length += std::hypot(b.x - a.x, b.y - a.y);
+    }
+    if (!(std::fabs(area2 / 2) > length * kClearance)) return false;
+    ring.sign = (area2 > 0) == (i == 0) ? 1 : -1;
+    out.push_back(std::move(ring));
   }
   return true;
 }
 
-int winding(const Discs& shape, const AcGePoint2d& p) {
+// Winding number of the closed polyline about p (crossings of the
+// horizontal ray to the right, counted by direction).
+int windingOf(const std::vector<AcGePoint2d>& pts, const AcGePoint2d& p) {
   int w = 0;
-  for (std::size_t i = 0; i < shape.size(); ++i) {
-    if (std::hypot(p.x - shape[i].c.x, p.y - shape[i].c.y) < shape[i].r) w += i == 0 ? 1 : -1;
+  for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
+    const AcGePoint2d &a = pts[k], &b = pts[k + 1];
+    const double side = (b.x - a.x) * (p.y - a.y) - (p.x - a.x) * (b.y - a.y);
+    if (a.y <= p.y && b.y > p.y && side > 0) ++w;
+    if (a.y > p.y && b.y <= p.y && side < 0) --w;
   }
   return w;
 }
 
-bool expectedIn(const std::vector<Discs>& shapes, const std::vector<GkClipType>& types,
+int winding(const Rings& shape, const AcGePoint2d& p) {
+  int w = 0;
+  for (const Ring& r : shape) w += r.sign * windingOf(r.pts, p);
+  return w;
+}
+
+// Distance from p to the polyline, a lower bound on the true loop's within
+// kFineTol.
+double distanceTo(const std::vector<AcGePoint2d>& pts, const AcGePoint2d& p) {
+  double best = INFINITY;
+  for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
+    const AcGePoint2d &a = pts[k], &b = pts[k + 1];
+    const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+    double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0;
+    t = std::min(1.0, std::max(0.0, t));
+    best = std::min(best, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+  }
+  return best;
+}
+
+bool expectedIn(const std::vector<Rings>& shapes, const std::vector<GkClipType>& types,
                 const AcGePoint2d& p) {
   bool in = winding(shapes[0], p) > 0;
   for (std::size_t i = 0; i < types.size();) {
@@ -366,7 +405,7 @@ bool expectedIn(const std::vector<Discs>& shapes, const std::vector<GkClipType>&
   return in;
 }
 
-void checkContainment(const std::vector<Discs>& shapes, const std::vector<GkClipType>& types,
+void checkContainment(const std::vector<Rings>& shapes, const std::vector<GkClipType>& types,
                       std::vector<GkShape*>& result, const Box& box, const uint8_t* data,
                       std::size_t size) {
   // The points follow from the bytes (FNV-1a, then xorshift), so a report
@@ -383,9 +422,8 @@ void checkContainment(const std::vector<Discs>& shapes, const std::vector<GkClip
     const AcGePoint2d p(box.minX - 0.1 + next() * (box.maxX - box.minX + 0.2),
                         box.minY - 0.1 + next() * (box.maxY - box.minY + 0.2));
     bool clear = true;
-    for (const Discs& shape : shapes) {
-      for (const Disc& d : shape)
-        clear = clear && std::fabs(std::hypot(p.x - d.c.x, p.y - d.c.y) - d.r) > kClearance;
+    for (const Rings& shape : shapes) {
+      for (const Ring& r : shape) clear = clear && distanceTo(r.pts, p) > kClearance + kFineTol;
     }
     if (!clear) continue;
     bool in = false;
@@ -397,7 +435,7 @@ void checkContainment(const std::vector<Discs>& shapes, const std::vector<GkClip
                     p.y, in, expected);
       fuzzsupport::context() += line;
     }
-    fuzzsupport::check(in == expected, "points clear of the circles are where the operations say");
+    fuzzsupport::check(in == expected, "points clear of the inputs are where the operations say");
   }
 }
 
@@ -461,11 +499,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!known) fuzzsupport::check(result.empty(), "an unknown clip type gives no result");
   const Measure a = checkResult(result, box);
   if (!known) return 0;
-  std::vector<Discs> discs(operands.size());
-  bool circles = true;
-  for (std::size_t i = 0; i < operands.size() && circles; ++i)
-    circles = asDiscs(*operands[i], discs[i]);
-  if (circles) checkContainment(discs, types, result, box, data, size);
+  std::vector<Rings> reference(operands.size());
+  bool sure = true;
+  for (std::size_t i = 0; i < operands.size() && sure; ++i)
+    sure = asRings(*operands[i], reference[i]);
+  if (sure) checkContainment(reference, types, result, box, data, size);
   if (rebuildCheck) {
     checkRebuild(rings, a);
     return 0;
