@@ -201,6 +201,9 @@ DesignLoop polyLoop(const SExpr& item, const Placement& at) {
       lineTo(s);
       DesignCurve arc;
       if (arcThrough(s, m, e, arc)) {
+        // The radius limit of every other arc: nearly collinear points make
+        // a huge circle run the long way round.
+        positive(v, arc.radius, "arc radius");
         loop.push_back(arc);
         current = e;
       } else {

@@ -342,6 +342,12 @@ TEST(KicadBoard, MalformedBoardsAreRefusedWithTheirPlace) {
        boardText("  (arc (start 30 20) (mid 832 22) (end 34 20) (width 0.4) (layer \"F.Cu\") "
                  "(net 2))\n"),
        "line 6: (arc): the arc radius must be positive and at most 1000"},
+      // The same in a polygon's (arc) piece: radius 37,800, 270,000 chords
+      // for the audit's sweeps (found by fuzzing).
+      {"polygon arc radius beyond the limit",
+       boardText("  (gr_poly (pts (xy 40 5) (arc (start 50 5) (mid 502 8) (end 0 5)))\n"
+                 "    (layer \"F.Cu\") (width 0.1))\n"),
+       "line 6: (arc): the arc radius must be positive and at most 1000"},
       {"old arc radius beyond the limit",
        boardText("  (gr_arc (start 0 0) (end 2000 0) (angle 90) (layer \"F.Cu\") (width 0.1))\n"),
        "line 6: (gr_arc): the arc radius must be positive and at most 1000"},
