@@ -5,7 +5,9 @@
 // otherwise every result boundary is finite, closed, lies inside the union
 // of the operands' boxes widened by the sampling tolerance plus one grid
 // step, and every result shape has a non-negative area (outer loop minus
-// its holes).
+// its holes). Unless an input loop is about flat, points clear of every
+// input loop lie in the result exactly when the windings of the finely
+// sampled inputs, taken through the passes, say so (checkContainment).
 //
 // One value after the shapes picks a cross-check. 0 compares the result's
 // area with that of the last pass's rings before any arc was rebuilt from
