@@ -55,12 +55,14 @@ inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
 // ClipperLib can misjudge a kind of path whose edges run there and back
 // along one line: an exclusive-or of a keyhole (its bridge) lost 44% of its
 // area, a difference whose clip held one circle twice, once each way, lost
-// 2.9 of 21.9. It can misjudge a path that passes through one of its own
-// vertices twice, as its own unions leave them, where an edge of the other
-// kind runs through that pinch. Unions were right on every such case tried.
-// So every other operation first unites, alone, each kind that has such
-// edges, and cuts paths with pinches into loops there. The paths are read
-// when the sweep runs and must live until then.
+// 2.9 of 21.9, and a union whose clip held one circle once each way, on a
+// hole of the subject, turned that hole into an island. It can misjudge a
+// path that passes through one of its own vertices twice, as its own unions
+// leave them, where an edge of the other kind runs through that pinch;
+// unions were right on every such case tried. So every operation first
+// unites, alone, each kind that has edges there and back, and every
+// operation but a union cuts paths with pinches into loops there. The paths
+// are read when the sweep runs and must live until then.
 class Sweep {
 public:
   void Add(const Path& path, ClipperLib::PolyType kind) { m_paths[kind].push_back(&path); }
@@ -302,15 +304,17 @@ public:
   }
 
   // The smallest ring of another group than `group` that contains the ring,
-  // or nullptr. It is tested at its first vertex that lies clear of every
-  // candidate's edges: where two rings nearly touch, the sweep's rounding
-  // can put a corner of one a grid unit on the wrong side of the other.
-  // When every vertex lies that close, its vertices off every edge vote,
-  // and when every vertex lies on one, the midpoints of its edges do.
-  // `decided`, when given, is cleared when every midpoint lay on an edge
-  // too, and the answer means nothing. Rings of less area than this one
-  // never hold it: a sliver that runs along a circle and back encloses next
-  // to nothing, yet a vertex of a ring on that circle can test inside it.
+  // or nullptr. It is tested at its first vertex, else at the first
+  // midpoint of its edges, that lies clear of every candidate's edges:
+  // where two rings nearly touch, the sweep's rounding can put a corner of
+  // one a grid unit on the wrong side of the other (an island on a hole's
+  // corners, its third corner rounded 0.03 units outside that hole's edge,
+  // voted itself out of the hole). When every such point lies that close,
+  // its vertices off every edge vote, and when every vertex lies on one,
+  // the midpoints off every edge do. `decided`, when given, is cleared when
+  // every midpoint lay on an edge too, and the answer means nothing. Rings of less area than this
+  // one never hold it: a sliver that runs along a circle and back encloses next to nothing, yet a
+  // vertex of a ring on that circle can test inside it.
   const Entry* Around(const Path& ring, std::size_t group) {
     return Around(ring, group, Area2(ring));
   }
@@ -325,14 +329,17 @@ public:
       if (!near) return e;
       if (!onEdge) votes.Add(e);
     }
-    for (std::size_t v = 0; v < ring.size() && votes.Empty(); ++v) {
+    Votes midpoints;
+    for (std::size_t v = 0; v < ring.size(); ++v) {
       const IntPoint &a = ring[v], &b = ring[(v + 1) % ring.size()];
-      bool onEdge = false;
-      const Entry* e = AroundAt<2>(IntPoint(a.X + b.X, a.Y + b.Y), group, onEdge, own, nullptr);
-      if (!onEdge) votes.Add(e);
+      bool onEdge = false, near = false;
+      const Entry* e = AroundAt<2>(IntPoint(a.X + b.X, a.Y + b.Y), group, onEdge, own, &near);
+      if (!near) return e;
+      if (!onEdge) midpoints.Add(e);
     }
-    if (decided != nullptr) *decided = !votes.Empty();
-    return votes.Winner();
+    if (!votes.Empty()) return votes.Winner();
+    if (decided != nullptr) *decided = !midpoints.Empty();
+    return midpoints.Winner();
   }
 
 private:

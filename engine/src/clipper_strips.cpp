@@ -321,7 +321,7 @@ bool Sweep::Load(GkClipType type, bool& edges) {
     const auto polyType = static_cast<ClipperLib::PolyType>(kind);
     std::vector<const Path*> paths = m_paths[kind];
     Paths united, split;
-    if (type != kClipUnion && RunsThereAndBack(paths)) {
+    if (RunsThereAndBack(paths)) {
       ClipperLib::Clipper alone;
       alone.ZFillFunction(&FillCrossingTag);
       bool any = false;

@@ -1151,3 +1151,109 @@ TEST(ClipperFuzzRegression, AStraightEdgeBetweenPointsOfACircleIsNoChordOfIt) {
   EXPECT_NEAR(AreaOrFailure(operands, types, false), 30.2005, 0.005) << "strips";
   clipper_glue::SetStripSize(0, 0);
 }
+
+// A union whose clip set held one circle twice, once each way, on a hole of
+// the subject with that circle's samples (P, the exclusive-or of the first
+// two shapes, has a hole on the circle, reached by a pinch of its outer
+// ring). The clip set adds nothing, yet ClipperLib's union came back with
+// the hole run as an island: 38.258 square units instead of |P| = 37.863,
+// in the short ways and the plain sweep alike; only the strips were right.
+// Later passes then filled the hole. Every operation, unions too, now first
+// unites alone a kind whose edges run there and back.
+TEST(ClipperFuzzRegression, AUnionWithACircleThereAndBackKeepsTheHoleOnIt) {
+  const double c = -2.99609375, r = 0.25101091020065613;
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  for (int i = 0; i < 3; ++i) shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(fuzzChain({{{2.9473876953125, -1.4281005859375}, -96},
+                                        {{1.603759765625, -2.99609375}, -96},
+                                        {{c, c}, -96},
+                                        {{c, c}, -96}}));
+  shapes[0]->AppendCompCurve(circleLoop(c, c, r, false));
+  shapes[1]->AppendCompCurve(circleLoop(c, c, r, false));
+  shapes[1]->AppendCompCurve(circleLoop(c, c, 1.9850156404974442, true));
+  shapes[2]->AppendCompCurve(circleLoop(c, c, r, false));  // outer loop: once counter-clockwise
+  shapes[2]->AppendCompCurve(circleLoop(c, c, r, false));  // its hole: once clockwise
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  const double p = AreaOrFailure({operands[0], operands[1]}, {kClipXor}, false);
+  EXPECT_NEAR(p, 37.863, 0.01);
+  const std::vector<GkClipType> types{kClipXor, kClipUnion};
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), p, 0.01) << "short ways";
+  EXPECT_NEAR(AreaOrFailure(operands, types, true), p, 0.01) << "plain sweep";
+  clipper_glue::SetStripSize(16, 16);
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), p, 0.01) << "strips";
+  clipper_glue::SetStripSize(0, 0);
+}
+
+// Three shapes of straight edges, all bent at (-0.298, -0.298): the union
+// of the first two, exclusive-or the third. ClipperLib's result held an
+// outer ring, a hole in it, and in the hole an island of 0.071 square
+// units, two corners on the hole's corners and the third rounded 0.03 grid
+// units outside the hole's edge. Nesting by containment asked that corner
+// alone (the other two lay on edges) and put the island beside the hole,
+// turned into a second hole: the island was lost, and |P xor Q| fell short
+// of |P or Q| - |P and Q| by twice its area. A ring whose corners all lie
+// that close to another's edges is now asked at a midpoint of its edges
+// clear of them, before its corners vote.
+TEST(ClipperFuzzRegression, AnIslandOnTheCornersOfItsHoleStaysInIt) {
+  const double k = -0.298095703125;
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  for (int i = 0; i < 3; ++i) shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(fuzzChain({{{-2.860595703125, -3.7501220703125}, 0},
+                                        {{3.9998779296875, 3.9998779296875}, 0},
+                                        {{-3.999755859375, 0.2974853515625}, 0},
+                                        {{k, k}, 0},
+                                        {{k, k}, 0},
+                                        {{k, -2.610595703125}, 0}}));
+  shapes[1]->AppendCompCurve(fuzzChain({{{-2.5885009765625, -2.6510009765625}, 0},
+                                        {{-2.6251220703125, 3.9998779296875}, 0},
+                                        {{3.9998779296875, 3.9998779296875}, 0},
+                                        {{3.9998779296875, 3.9998779296875}, 0},
+                                        {{3.9998779296875, -2.641845703125}, 0}}));
+  shapes[1]->AppendCompCurve(fuzzChain({{{-2.5723876953125, 0.2664794921875}, 0},
+                                        {{1.6153564453125, 3.9835205078125}, 0},
+                                        {{k, k}, 0},
+                                        {{-0.3125, -3.954345703125}, 0},
+                                        {{k, k}, 0},
+                                        {{-0.30712890625, k}, 0}}));
+  shapes[2]->AppendCompCurve(fuzzChain({{{-2.5723876953125, 0.2664794921875}, 0},
+                                        {{1.6153564453125, 3.9835205078125}, 0},
+                                        {{k, k}, 0},
+                                        {{-0.3125, -3.954345703125}, 0},
+                                        {{k, k}, 0},
+                                        {{k, -2.610595703125}, 0}}));
+  shapes[2]->AppendCompCurve(fuzzChain({{{k, k}, 0},
+                                        {{k, 2.4752197265625}, 0},
+                                        {{-1.2767333984375, -3.011474609375}, 0},
+                                        {{1.51953125, 1.3345947265625}, 0},
+                                        {{-0.282470703125, k}, 0}}));
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  // Outside the first two shapes, inside the third (their windings).
+  const AcGePoint2d inIsland(-0.7994, 1.7963);
+  for (bool plain : {false, true}) {
+    SCOPED_TRACE(plain ? "plain sweep" : "short ways");
+    bool failed = false;
+    const auto result = RunWays(operands, {kClipUnion, kClipXor}, plain, failed);
+    ASSERT_FALSE(failed);
+    bool in = false;
+    for (const auto& s : result) in = in || s->IsPointIn(inIsland);
+    EXPECT_TRUE(in);
+    // P (the first two united) and Q (the third alone, its windings made
+    // 0 or 1), then P op Q as one pass over the shapes of both.
+    const auto p = RunWays({operands[0], operands[1]}, {kClipUnion}, plain, failed);
+    const auto q = RunWays({operands[2]}, {}, plain, failed);
+    ASSERT_FALSE(failed);
+    ASSERT_FALSE(p.empty() || q.empty());
+    auto area = [&](GkClipType type) {
+      std::vector<GkShape*> both;
+      for (const auto& s : p) both.push_back(s.get());
+      for (const auto& s : q) both.push_back(s.get());
+      std::vector<GkClipType> types(p.size() - 1, kClipUnion);
+      types.resize(both.size() - 1, type);
+      return AreaOrFailure(both, types, plain);
+    };
+    EXPECT_NEAR(area(kClipXor), area(kClipUnion) - area(kClipIntersection), 0.01);
+    EXPECT_NEAR(AreaOrFailure(operands, {kClipUnion, kClipXor}, plain), area(kClipXor), 0.01);
+  }
+}
