@@ -100,8 +100,10 @@ bool NestByContainment(Paths& rings, PassResult& result, bool& trusted) {
 
 namespace {
 
-// Whether two of the paths' edges run along one line, over a common stretch
-// of it, in opposite directions.
+// Bit 0 set when two of the first set's edges run along one line, over a
+// common stretch of it, in opposite directions. With a second set, bit k
+// set when set k's edges do so where an edge of the other set runs over
+// that stretch too.
 //
 // A first pass files every edge by a hash of its line in a table: slope and
 // intercept as doubles, each the correctly rounded quotient of integers
@@ -109,15 +111,19 @@ namespace {
 // edge of one line; larger coordinates hash the line in lowest terms. Only
 // edges whose hash comes up twice are compared exactly, by direction in
 // lowest terms (pointing right or up), offset, and stretch along the line.
-bool RunsThereAndBack(const std::vector<const Path*>& paths) {
+unsigned ThereAndBack(const std::vector<const Path*>& first,
+                      const std::vector<const Path*>* second) {
   std::size_t count = 0;
   cInt extent = 0;
-  for (const Path* path : paths) {
-    if (path->size() < 3) continue;  // ClipperLib takes no such path
-    count += path->size();
-    for (const IntPoint& p : *path) extent = std::max({extent, std::abs(p.X), std::abs(p.Y)});
+  for (const auto* set : {&first, second}) {
+    if (set == nullptr) continue;
+    for (const Path* path : *set) {
+      if (path->size() < 3) continue;  // ClipperLib takes no such path
+      count += path->size();
+      for (const IntPoint& p : *path) extent = std::max({extent, std::abs(p.X), std::abs(p.Y)});
+    }
   }
-  if (count < 2) return false;
+  if (count < 2) return 0;
   const bool exactDoubles = extent < (cInt(1) << 25);
   auto mix = [](std::uint64_t h, std::uint64_t v) {
     h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
@@ -161,15 +167,18 @@ bool RunsThereAndBack(const std::vector<const Path*>& paths) {
                mix(static_cast<std::uint64_t>(offset), static_cast<std::uint64_t>(offset >> 64)));
   };
 
-  // Every edge a path hands ClipperLib, a -> b.
+  // Every edge a path hands ClipperLib, a -> b, and its set (0 or 1).
   auto forEachEdge = [&](auto&& visit) {
-    for (const Path* path : paths) {
-      const std::size_t n = path->size();
-      if (n < 3) continue;
-      for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
-        const IntPoint& a = (*path)[j];
-        const IntPoint& b = (*path)[i];
-        if (a.X != b.X || a.Y != b.Y) visit(a, b);
+    for (const auto* set : {&first, second}) {
+      if (set == nullptr) continue;
+      for (const Path* path : *set) {
+        const std::size_t n = path->size();
+        if (n < 3) continue;
+        for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
+          const IntPoint& a = (*path)[j];
+          const IntPoint& b = (*path)[i];
+          if (a.X != b.X || a.Y != b.Y) visit(a, b, set == second ? 1 : 0);
+        }
       }
     }
   };
@@ -186,7 +195,7 @@ bool RunsThereAndBack(const std::vector<const Path*>& paths) {
   std::vector<bool> twice(size, false);
   std::vector<std::uint32_t> slotOfEdge;
   slotOfEdge.reserve(count);
-  forEachEdge([&](const IntPoint& a, const IntPoint& b) {
+  forEachEdge([&](const IntPoint& a, const IntPoint& b, int) {
     const std::uint64_t h = lineHash(a, b) | 1;
     std::size_t k = static_cast<std::size_t>(h >> shift);
     while (slots[k] != 0 && slots[k] != h) k = (k + 1) & (size - 1);
@@ -197,17 +206,19 @@ bool RunsThereAndBack(const std::vector<const Path*>& paths) {
 
   // The edges whose hash came twice, exactly.
   struct Edge {
-    cInt ux, uy;   // direction
-    Wide offset;   // ux * y - uy * x on the line
-    Wide t0, t1;   // stretch, t = ux * x + uy * y, t0 < t1
-    bool forward;  // runs from t0 to t1
+    cInt ux, uy;  // direction
+    Wide offset;  // ux * y - uy * x on the line
+    Wide t0, t1;  // stretch, t = ux * x + uy * y, t0 < t1
+    int kind;     // 2 * set, plus 1 when it runs from t0 to t1
   };
   std::vector<Edge> shared;
   std::size_t edge = 0;
-  forEachEdge([&](const IntPoint& a, const IntPoint& b) {
+  forEachEdge([&](const IntPoint& a, const IntPoint& b, int set) {
     if (!twice[slotOfEdge[edge++]]) return;
     Edge e{};
-    reduce(a, b, e.ux, e.uy, e.forward);
+    bool forward = false;
+    reduce(a, b, e.ux, e.uy, forward);
+    e.kind = 2 * set + (forward ? 1 : 0);
     e.offset = Wide(e.ux) * a.Y - Wide(e.uy) * a.X;
     e.t0 = Wide(e.ux) * a.X + Wide(e.uy) * a.Y;
     e.t1 = Wide(e.ux) * b.X + Wide(e.uy) * b.Y;
@@ -220,20 +231,35 @@ bool RunsThereAndBack(const std::vector<const Path*>& paths) {
     if (a.offset != b.offset) return a.offset < b.offset;
     return a.t0 < b.t0;
   });
-  Wide reach[2] = {0, 0};  // furthest end so far on this line, by direction
-  bool seen[2] = {false, false};
+  // Furthest end so far on this line, by kind. A stretch that three kinds
+  // cover starts where one of them does, and the other two reach beyond
+  // that start.
+  Wide reach[4] = {0, 0, 0, 0};
+  bool seen[4] = {false, false, false, false};
+  auto covers = [&](int kind, const Wide& t) { return seen[kind] && t < reach[kind]; };
+  unsigned found = 0;
   for (std::size_t k = 0; k < shared.size(); ++k) {
     const Edge& e = shared[k];
     if (k > 0) {
       const Edge& p = shared[k - 1];
-      if (p.ux != e.ux || p.uy != e.uy || p.offset != e.offset) seen[0] = seen[1] = false;
+      if (p.ux != e.ux || p.uy != e.uy || p.offset != e.offset)
+        std::fill(std::begin(seen), std::end(seen), false);
     }
-    const int own = e.forward ? 1 : 0;
-    if (seen[1 - own] && e.t0 < reach[1 - own]) return true;
+    const int own = e.kind, set = own / 2, other = 2 * (1 - set);
+    if (second == nullptr) {
+      if (covers(own ^ 1, e.t0)) return 1;
+    } else {
+      // e and an edge of its own set the other way, an edge of the other
+      // set along both; or e along the other set's edges both ways.
+      if (covers(own ^ 1, e.t0) && (covers(other, e.t0) || covers(other + 1, e.t0)))
+        found |= 1u << set;
+      if (covers(other, e.t0) && covers(other + 1, e.t0)) found |= 1u << (1 - set);
+      if (found == 3) return found;
+    }
     reach[own] = seen[own] ? std::max(reach[own], e.t1) : e.t1;
     seen[own] = true;
   }
-  return false;
+  return found;
 }
 
 // The paths with every path that passes through one of its vertices twice
@@ -317,11 +343,13 @@ bool SplitAtPinches(const std::vector<const Path*>& paths, Paths& out) {
 bool Sweep::Load(GkClipType type, bool& edges) {
   m_clipper.ZFillFunction(&FillCrossingTag);
   edges = false;
+  // A union misjudged only stretches that the other kind runs along too.
+  const unsigned unite = type == kClipUnion ? ThereAndBack(m_paths[0], &m_paths[1]) : 0;
   for (int kind = 0; kind < 2; ++kind) {
     const auto polyType = static_cast<ClipperLib::PolyType>(kind);
     std::vector<const Path*> paths = m_paths[kind];
     Paths united, split;
-    if (RunsThereAndBack(paths)) {
+    if (type == kClipUnion ? (unite >> kind & 1u) != 0 : ThereAndBack(paths, nullptr) != 0) {
       ClipperLib::Clipper alone;
       alone.ZFillFunction(&FillCrossingTag);
       bool any = false;
