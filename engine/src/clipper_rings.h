@@ -59,10 +59,11 @@ inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
 // hole of the subject, turned that hole into an island. It can misjudge a
 // path that passes through one of its own vertices twice, as its own unions
 // leave them, where an edge of the other kind runs through that pinch;
-// unions were right on every such case tried. So every operation first
-// unites, alone, each kind that has edges there and back, and every
-// operation but a union cuts paths with pinches into loops there. The paths
-// are read when the sweep runs and must live until then.
+// unions were right on every such case tried. So every operation but a
+// union first unites, alone, each kind that has edges there and back (a
+// union only where an edge of the other kind runs along them too, as in the
+// one case it got wrong), and cuts paths with pinches into loops there.
+// The paths are read when the sweep runs and must live until then.
 class Sweep {
 public:
   void Add(const Path& path, ClipperLib::PolyType kind) { m_paths[kind].push_back(&path); }
