@@ -313,9 +313,10 @@ public:
   // voted itself out of the hole). When every such point lies that close,
   // its vertices off every edge vote, and when every vertex lies on one,
   // the midpoints off every edge do. `decided`, when given, is cleared when
-  // every midpoint lay on an edge too, and the answer means nothing. Rings of less area than this
-  // one never hold it: a sliver that runs along a circle and back encloses next to nothing, yet a
-  // vertex of a ring on that circle can test inside it.
+  // every midpoint lay on an edge too, and the answer means nothing. Rings
+  // of less area than this one never hold it: a sliver that runs along a
+  // circle and back encloses next to nothing, yet a vertex of a ring on
+  // that circle can test inside it.
   const Entry* Around(const Path& ring, std::size_t group) {
     return Around(ring, group, Area2(ring));
   }
