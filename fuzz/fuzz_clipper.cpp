@@ -14,12 +14,13 @@
 // them, within one sampling band along both. 1 and 2 check the short ways
 // (rings that touch nothing skip the sweep, groups sweep apart, large
 // groups run in strips): 1 runs the input again as one plain sweep, 2 again
-// with strips of 16, 32, 64 or 128 vertices (by one more value; the
-// library's own strips start far beyond inputs this small). Both results
-// must hold the same area within one sampling band along their boundaries.
-// 3 checks a last pass of one shape against the other operations on the
-// same two regions, P (the shapes before it, as their passes leave them)
-// and Q (the last shape):
+// with every group of more than 16 vertices cut into strips of 16, 32, 64
+// or 128 (by one more value; at least two strips; the library's own strips
+// start far beyond inputs this small). Both results must hold the same
+// area within one sampling band along their boundaries. 3 checks a last
+// pass of one shape against the other operations on the same two regions,
+// P (the shapes before it, as their passes leave them) and Q (the last
+// shape):
 // |P and Q| + |P or Q| = |P| + |Q|, and the result's area is |P and Q|,
 // |P or Q|, |P| - |P and Q| or |P or Q| - |P and Q| by its type, each within
 // the sum of the terms' sampling bands. That catches a sweep wrong in one
@@ -57,10 +58,11 @@ constexpr double kMaxRadius = 250.0;
 constexpr double kMaxCircleRadius = 2.0;
 // Consecutive members of a result loop meet within this (drawing units).
 constexpr double kJoinTol = 1e-6;
-// Smallest strip size of the strips cross-check, vertices: a circle of the
-// largest radius samples to about 60, so most groups here are cut several
-// times. The input doubles it up to three times: the cuts fall elsewhere,
-// and at 16 the strips' merges took three quarters of the target's time.
+// The strips cross-check cuts groups of more than this many vertices into
+// strips of this many, doubled by the input up to three times: a circle
+// of the largest radius samples to about 60, so most groups here are cut
+// several times. The cuts then fall elsewhere, and at 16 alone the strips'
+// merges took three quarters of the target's time.
 constexpr std::size_t kCrossCheckStripVertices = 16;
 
 struct Box {
@@ -529,7 +531,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // With no byte left, 16 as before the size was drawn.
     const std::size_t strip = kCrossCheckStripVertices << in.ConsumeIntegralInRange(0, 3);
     context += "strips of " + std::to_string(strip) + "\n";
-    clipper_glue::SetStripSize(strip, strip);
+    clipper_glue::SetStripSize(kCrossCheckStripVertices, strip);
   }
   std::vector<GkShape*> other;
   clipper.Execute(types, other);
