@@ -1253,7 +1253,9 @@ TEST(ClipperFuzzRegression, AnIslandOnTheCornersOfItsHoleStaysInIt) {
       types.resize(both.size() - 1, type);
       return AreaOrFailure(both, types, plain);
     };
-    EXPECT_NEAR(area(kClipXor), area(kClipUnion) - area(kClipIntersection), 0.01);
-    EXPECT_NEAR(AreaOrFailure(operands, {kClipUnion, kClipXor}, plain), area(kClipXor), 0.01);
+    const double exclusive = area(kClipXor);
+    EXPECT_NEAR(exclusive, area(kClipUnion) - area(kClipIntersection), 0.01);
+    double length = 0;
+    EXPECT_NEAR(RegionArea(result, length), exclusive, 0.01);
   }
 }
