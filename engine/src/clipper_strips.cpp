@@ -108,9 +108,12 @@ namespace {
 // A first pass files every edge by a hash of its line in a table: slope and
 // intercept as doubles, each the correctly rounded quotient of integers
 // exact in a double (coordinates below 2^25 keep them so), equal for every
-// edge of one line; larger coordinates hash the line in lowest terms. Only
-// edges whose hash comes up twice are compared exactly, by direction in
-// lowest terms (pointing right or up), offset, and stretch along the line.
+// edge of one line; larger coordinates hash the line in lowest terms. Each
+// slot also notes which sets ran along its line in which direction; only
+// edges of a slot where one set ran both ways (and, with a second set, the
+// other set ran too) are compared exactly, by direction in lowest terms
+// (pointing right or up), offset, and stretch along the line. In a union
+// of tracks many edges share a line, but seldom so.
 unsigned ThereAndBack(const std::vector<const Path*>& first,
                       const std::vector<const Path*>* second) {
   std::size_t count = 0;
@@ -183,8 +186,11 @@ unsigned ThereAndBack(const std::vector<const Path*>& first,
     }
   };
 
-  // Open addressing: each slot a hash (0 empty) and whether it came twice;
-  // each edge's slot, in the order forEachEdge visits them.
+  // Open addressing: each slot a hash (0 empty) and the kinds of edge on
+  // it, bit 2 * set + 1 for one pointing right or up, bit 2 * set for one
+  // pointing back; each edge's slot, in the order forEachEdge visits them.
+  // Edges of one line share a hash and so a slot; two lines that share a
+  // slot only cost an exact comparison.
   std::size_t size = 16;
   int shift = 60;  // a slot is the hash's top bits: the multiply mixes them best
   while (size < 2 * count) {
@@ -192,19 +198,28 @@ unsigned ThereAndBack(const std::vector<const Path*>& first,
     --shift;
   }
   std::vector<std::uint64_t> slots(size, 0);
-  std::vector<bool> twice(size, false);
+  std::vector<std::uint8_t> kinds(size, 0);
   std::vector<std::uint32_t> slotOfEdge;
   slotOfEdge.reserve(count);
-  forEachEdge([&](const IntPoint& a, const IntPoint& b, int) {
+  forEachEdge([&](const IntPoint& a, const IntPoint& b, int set) {
     const std::uint64_t h = lineHash(a, b) | 1;
     std::size_t k = static_cast<std::size_t>(h >> shift);
     while (slots[k] != 0 && slots[k] != h) k = (k + 1) & (size - 1);
-    if (slots[k] == h) twice[k] = true;
     slots[k] = h;
+    const bool forward = b.X > a.X || (b.X == a.X && b.Y > a.Y);
+    kinds[k] |= static_cast<std::uint8_t>(1u << (2 * set + (forward ? 1 : 0)));
     slotOfEdge.push_back(static_cast<std::uint32_t>(k));
   });
 
-  // The edges whose hash came twice, exactly.
+  // What the exact pass below can find on a line needs one set there both
+  // ways, and with a second set, the other set there too.
+  auto mayFind = [&](std::uint8_t m) {
+    const bool both0 = (m & 3u) == 3u, both1 = (m & 12u) == 12u;
+    if (second == nullptr) return both0;
+    return (both0 && (m & 12u) != 0) || (both1 && (m & 3u) != 0);
+  };
+
+  // The edges of such slots, exactly.
   struct Edge {
     cInt ux, uy;  // direction
     Wide offset;  // ux * y - uy * x on the line
@@ -214,7 +229,7 @@ unsigned ThereAndBack(const std::vector<const Path*>& first,
   std::vector<Edge> shared;
   std::size_t edge = 0;
   forEachEdge([&](const IntPoint& a, const IntPoint& b, int set) {
-    if (!twice[slotOfEdge[edge++]]) return;
+    if (!mayFind(kinds[slotOfEdge[edge++]])) return;
     Edge e{};
     bool forward = false;
     reduce(a, b, e.ux, e.uy, forward);
