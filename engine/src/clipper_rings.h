@@ -46,6 +46,16 @@ inline Wide Cross(const IntPoint& a, const IntPoint& b, const IntPoint& c) {
   return Wide(b.X - a.X) * Wide(c.Y - a.Y) - Wide(b.Y - a.Y) * Wide(c.X - a.X);
 }
 
+// The paths with every path that passes through one of its vertices twice
+// (pinches itself there) cut into loops at those vertices; false, and `out`
+// untouched, when none does. Each loop is a run of the path's own edges
+// that returns to its vertex, so every edge, its tags and every winding
+// number stay as they were; runs of two vertices (there and back) carry no
+// area and are left out. Repeats next to each other are no pinch: ClipperLib
+// drops them. A ring out of a union, xor-ed with a circle whose edge ran
+// through its pinch, lost 6.7 of 157 square units (see Sweep).
+bool SplitAtPinches(const std::vector<const Path*>& paths, Paths& out);
+
 // One ClipperLib sweep with the positive fill rule and the crossing tags,
 // knowing whether it was given any edge. ClipperLib's Execute returns false
 // when it has none (every path empty, flat or a single point): that is an

@@ -560,6 +560,14 @@ private:
           sweep.Add(rings, ClipperLib::ptSubject);
           Paths merged;
           if (!sweep.Run(kClipUnion, merged)) return false;
+          // The union can hang a hole on its outer ring by a channel along
+          // a border, both ways: the ring then passes twice through the
+          // channel's ends. Cut there, the hole is a ring of its own again,
+          // or it would go with a frame that is dropped.
+          std::vector<const Path*> each;
+          for (const Path& ring : merged) each.push_back(&ring);
+          Paths cut;
+          if (SplitAtPinches(each, cut)) merged.swap(cut);
           rings.swap(merged);
         } else if (rings.empty()) {
           rings.swap(right);

@@ -188,14 +188,8 @@ unsigned ThereAndBack(const std::vector<const Path*>& first,
   return found;
 }
 
-// The paths with every path that passes through one of its vertices twice
-// (pinches itself there) cut into loops at those vertices; false, and `out`
-// untouched, when none does. Each loop is a run of the path's own edges
-// that returns to its vertex, so every edge, its tags and every winding
-// number stay as they were; runs of two vertices (there and back) carry no
-// area and are left out. Repeats next to each other are no pinch: ClipperLib
-// drops them. A ring out of a union, xor-ed with a circle whose edge ran
-// through its pinch, lost 6.7 of 157 square units (see Sweep).
+}  // namespace
+
 bool SplitAtPinches(const std::vector<const Path*>& paths, Paths& out) {
   std::size_t count = 0;
   for (const Path* path : paths) count += path->size() >= 3 ? path->size() : 0;
@@ -263,8 +257,6 @@ bool SplitAtPinches(const std::vector<const Path*>& paths, Paths& out) {
   }
   return true;
 }
-
-}  // namespace
 
 bool Sweep::Load(GkClipType type, bool& edges) {
   m_clipper.ZFillFunction(&FillCrossingTag);

@@ -766,4 +766,44 @@ TEST(ClipperFuzzRegression, AnIslandOnTheCornersOfItsHoleStaysInIt) {
   }
 }
 
+// A chain with a thin wedge, a chain of half circles, a bulge and two
+// circles: xor, union, xor, xor. The last pass frames its group (the
+// rings around it stand for the region outside), and its hole of 0.392
+// straddles the border between two strips of 64 vertices. The union that
+// joins the strips hung that hole on the frame by a channel along the
+// border, both ways, and the frame was then dropped with the hole on it:
+// 78.506 instead of 78.113. The joins now cut their rings where they pass
+// through a vertex twice.
+TEST(ClipperFuzzRegression, AHoleHungOnTheFrameAcrossAStripBorderStays) {
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  for (int i = 0; i < 5; ++i) shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(fuzzChain({{{2.9473876953125, -1.4281005859375}, 84},
+                                        {{1.603759765625, -1.5718994140625}, 0},
+                                        {{-3.4176025390625, -1.459228515625}, 0},
+                                        {{2.8055419921875, -2.307861328125}, -47}}));
+  shapes[1]->AppendCompCurve(fuzzChain({{{1.1136474609375, 1.1136474609375}, -128},
+                                        {{1.09375, -4}, -128},
+                                        {{-4, -4}, -128},
+                                        {{-4, -4}, -128},
+                                        {{-4, -4}, -128}}));
+  shapes[2]->AppendCompCurve(
+      fuzzChain({{{-4, 2.9071044921875}, 57}, {{1.4620361328125, 2.2451171875}, 0}}));
+  shapes[3]->AppendCompCurve(
+      circleLoop(-1.11376953125, -1.11376953125, 0.69816128786144804, false));
+  shapes[4]->AppendCompCurve(
+      circleLoop(-1.114990234375, -1.427490234375, 0.64316777294575422, false));
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  const std::vector<GkClipType> types{kClipXor, kClipUnion, kClipXor, kClipXor};
+  // The last pass's rings hold 78.1138.
+  const double expected = 78.113;
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "short ways";
+  EXPECT_NEAR(AreaOrFailure(operands, types, true), expected, 0.01) << "plain sweep";
+  for (std::size_t strip : {16, 32, 64, 128}) {
+    clipper_glue::SetStripSize(16, strip);
+    EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "strips of " << strip;
+  }
+  clipper_glue::SetStripSize(0, 0);
+}
+
 }  // namespace
