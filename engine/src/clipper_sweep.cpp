@@ -266,8 +266,14 @@ bool Sweep::Load(GkClipType type, bool& edges) {
   for (int kind = 0; kind < 2; ++kind) {
     const auto polyType = static_cast<ClipperLib::PolyType>(kind);
     std::vector<const Path*> paths = m_paths[kind];
-    Paths united, split;
+    Paths united, split, loops;
     if (type == kClipUnion ? (unite >> kind & 1u) != 0 : ThereAndBack(paths, nullptr) != 0) {
+      // The union alone misjudged a hole that pinches itself, edges there
+      // and back, as an island: cut into loops first, it unites right.
+      if (SplitAtPinches(paths, loops)) {
+        paths.clear();
+        for (const Path& path : loops) paths.push_back(&path);
+      }
       ClipperLib::Clipper alone;
       alone.ZFillFunction(&FillCrossingTag);
       bool any = false;

@@ -806,4 +806,80 @@ TEST(ClipperFuzzRegression, AHoleHungOnTheFrameAcrossAStripBorderStays) {
   clipper_glue::SetStripSize(0, 0);
 }
 
+// Six shapes of chains and circles that meet at (-0.298, -0.298): xor,
+// union, xor, xor, then a difference with a small chain. The region before
+// the difference holds a hole of 5.155 that pinches itself, and its edges
+// run there and back, so the difference first unites that kind alone.
+// ClipperLib's union of it alone turned the hole into an island of 4.695:
+// one plain sweep and the short ways gave 154.837 where the strips (which
+// cut the hole) and sampled windings give 151.000. The kind is now cut into
+// loops at its pinches before it is united alone.
+TEST(ClipperFuzzRegression, ADifferenceAfterPassesMeetingAtOnePointKeepsTheTipOut) {
+  std::vector<std::unique_ptr<GkShape>> shapes;
+  for (int i = 0; i < 6; ++i) shapes.push_back(std::make_unique<GkShape>());
+  shapes[0]->AppendCompCurve(fuzzChain({{{2.9473876953125, -1.4281005859375}, 0},
+                                        {{1.603759765625, -1.5718994140625}, 0},
+                                        {{-3.4176025390625, -1.4658203125}, 0},
+                                        {{-2.860595703125, -0.298095703125}, 0}}));
+  shapes[0]->AppendCompCurve(fuzzChain({{{-0.298095703125, -0.2908935546875}, -84},
+                                        {{3.9835205078125, -0.298095703125}, 0},
+                                        {{-0.298095703125, -0.3125}, 0},
+                                        {{-3.954345703125, -0.2979736328125}, 0},
+                                        {{-0.298095703125, -0.298095703125}, 0}}));
+  shapes[1]->AppendCompCurve(fuzzChain({{{-0.298095703125, -0.298095703125}, 0},
+                                        {{-0.298095703125, -0.298095703125}, 0},
+                                        {{2.474609375, -1.2774658203125}, 0},
+                                        {{1.083984375, 1.0029296875}, 0},
+                                        {{-2.860595703125, -0.298095703125}, 0}}));
+  shapes[1]->AppendCompCurve(fuzzChain({{{-0.298095703125, 1.5322265625}, 0},
+                                        {{3.9998779296875, 1.0460205078125}, 0},
+                                        {{-0.298095703125, -0.798095703125}, 127},
+                                        {{-0.3125, -3.954345703125}, 33},
+                                        {{-0.298095703125, -0.30712890625}, 0}}));
+  shapes[2]->AppendCompCurve(fuzzChain({{{-0.298095703125, -3.9998779296875}, 0},
+                                        {{-0.298095703125, -0.298095703125}, -81},
+                                        {{-2.610595703125, -0.298095703125}, 0},
+                                        {{-0.298095703125, -0.298095703125}, 0},
+                                        {{-0.298095703125, -0.298095703125}, 0}}));
+  shapes[2]->AppendCompCurve(fuzzChain({{{-0.298095703125, -0.298095703125}, -43},
+                                        {{-0.298095703125, -0.3125}, -85},
+                                        {{-4, -4}, 0},
+                                        {{-4, -4}, 0},
+                                        {{-4, -4}, 0}}));
+  shapes[3]->AppendCompCurve(fuzzChain({{{0.3607177734375, 0.3607177734375}, 122},
+                                        {{-4, -4}, 122},
+                                        {{3.843017578125, 3.843017578125}, 122},
+                                        {{3.843017578125, 3.843017578125}, 122},
+                                        {{3.843017578125, 3.843017578125}, 122},
+                                        {{3.843017578125, 3.843017578125}, 0}}));
+  shapes[3]->AppendCompCurve(fuzzChain({{{0.3607177734375, 0.3607177734375}, -44},
+                                        {{0.3607177734375, 0.3607177734375}, -36},
+                                        {{0.3607177734375, 0.3607177734375}, -36},
+                                        {{0.3607177734375, 0.3607177734375}, -36},
+                                        {{0.3607177734375, 0.3489990234375}, -36},
+                                        {{-1.427490234375, -1.1075439453125}, 53}}));
+  shapes[4]->AppendCompCurve(
+      circleLoop(-1.1136474609375, -1.11376953125, 1.549736781872282, false));
+  shapes[4]->AppendCompCurve(
+      circleLoop(-1.11376953125, 0.3607177734375, 1.0860151064316776, false));
+  shapes[4]->AppendCompCurve(
+      circleLoop(-0.298095703125, -0.298095703125, 0.26144808117799651, false));
+  shapes[5]->AppendCompCurve(fuzzChain({{{-0.298095703125, -0.298095703125}, 0},
+                                        {{-0.298095703125, -0.30029296875}, -52},
+                                        {{-2.3936767578125, -0.8336181640625}, 0},
+                                        {{-0.830322265625, -0.70947265625}, -57},
+                                        {{-0.8350830078125, -0.891845703125}, 0}}));
+  std::vector<GkShape*> operands;
+  for (const auto& s : shapes) operands.push_back(s.get());
+  const std::vector<GkClipType> types{kClipXor, kClipUnion, kClipXor, kClipXor, kClipDifference};
+  const double expected = 151.000;
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "short ways";
+  EXPECT_NEAR(AreaOrFailure(operands, types, true), expected, 0.01) << "plain sweep";
+  for (std::size_t strip : {16, 32, 64, 128}) {
+    clipper_glue::SetStripSize(16, strip);
+    EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "strips of " << strip;
+  }
+  clipper_glue::SetStripSize(0, 0);
+}
+
 }  // namespace
