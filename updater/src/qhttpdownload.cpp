@@ -161,7 +161,15 @@ void QHttpDownLoad::replyFinished(QNetworkReply* finishedReply) {
   m_idleTimer.stop();
   m_speedTimer.stop();
 
-  const bool networkOk = finishedReply->error() == QNetworkReply::NoError && !m_timedOut;
+  // A connection closed before the announced length can end the reply
+  // without an error: the body is then short, a failure. A length announced
+  // for an encoded body counts the encoded bytes, so it is not compared.
+  const QVariant announced = finishedReply->header(QNetworkRequest::ContentLengthHeader);
+  const QByteArray encoding = finishedReply->rawHeader("Content-Encoding").trimmed().toLower();
+  const bool plainBody = encoding.isEmpty() || encoding == "identity";
+  const bool shortBody = announced.isValid() && plainBody && m_received < announced.toLongLong();
+  const bool networkOk =
+      finishedReply->error() == QNetworkReply::NoError && !m_timedOut && !shortBody;
   const bool fileOk = !m_writeFailed && file->flush() && file->error() == QFileDevice::NoError;
   file->close();
   if (!fileOk) {

@@ -236,6 +236,25 @@ TEST_F(DownloadTest, ScriptedAnswers) {
   }
 }
 
+// A server that announces 4,096 bytes, sends 1,000 and closes: whether Qt
+// reports the closed connection or ends the reply quietly, the body is
+// short and the transfer a failure.
+TEST_F(DownloadTest, ABodyShorterThanItsAnnouncedLengthFails) {
+  const QByteArray body(1000, 'x');
+  for (const char* length : {"4096", "1001"}) {
+    FaultServer server;
+    ASSERT_NE(server.port(), 0);
+    FaultServer::Script script = FaultServer::reply(200, body);
+    script.sendLength = false;
+    script.headers << QByteArray("Content-Length: ") + length;
+    server.setScript(script);
+    const QString target = root() + "/work/short-" + length + "/f.bin";
+    QHttpDownLoad d;
+    d.setInactivityLimit(300);
+    EXPECT_EQ(d.downLoadFile(server.url("f.bin"), target), QHttpDownLoad::kNetworkError) << length;
+  }
+}
+
 TEST_F(DownloadTest, QuarterOfTheBodyReportsTwentyFive) {
   FaultServer server;
   FaultServer::Script s;
