@@ -658,6 +658,19 @@ TEST(ClipperFuzzRegression, AUnionWithACircleThereAndBackKeepsTheHoleOnIt) {
   clipper_glue::SetStripSize(0, 0);
 }
 
+// The area of Execute(types) within 0.01 of `expected` in the short ways,
+// one plain sweep per pass, and strips of 16, 32, 64 and 128 vertices.
+void ExpectAreaInEveryWay(const std::vector<GkShape*>& operands,
+                          const std::vector<GkClipType>& types, double expected) {
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "short ways";
+  EXPECT_NEAR(AreaOrFailure(operands, types, true), expected, 0.01) << "plain sweep";
+  for (std::size_t strip : {16, 32, 64, 128}) {
+    clipper_glue::SetStripSize(16, strip);
+    EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "strips of " << strip;
+  }
+  clipper_glue::SetStripSize(0, 0);
+}
+
 // The case above with three more passes, two exclusive-ors and a
 // difference, each with a shape that holds the subject's hole circle as its
 // outer loop and as holes, so that its edges run there and back. Every
@@ -682,13 +695,7 @@ TEST(ClipperFuzzRegression, MorePassesWithCirclesThereAndBackKeepTheHole) {
   // Sampled windings on a 300 by 300 grid give 37.784; the last pass's
   // rings hold 37.7736.
   const double expected = 37.7736;
-  EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "short ways";
-  EXPECT_NEAR(AreaOrFailure(operands, types, true), expected, 0.01) << "plain sweep";
-  for (std::size_t strip : {16, 32, 64, 128}) {
-    clipper_glue::SetStripSize(16, strip);
-    EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "strips of " << strip;
-  }
-  clipper_glue::SetStripSize(0, 0);
+  ExpectAreaInEveryWay(operands, types, expected);
 }
 
 // Three shapes of straight edges, all bent at (-0.298, -0.298): the union
@@ -797,13 +804,7 @@ TEST(ClipperFuzzRegression, AHoleHungOnTheFrameAcrossAStripBorderStays) {
   const std::vector<GkClipType> types{kClipXor, kClipUnion, kClipXor, kClipXor};
   // The last pass's rings hold 78.1138.
   const double expected = 78.113;
-  EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "short ways";
-  EXPECT_NEAR(AreaOrFailure(operands, types, true), expected, 0.01) << "plain sweep";
-  for (std::size_t strip : {16, 32, 64, 128}) {
-    clipper_glue::SetStripSize(16, strip);
-    EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "strips of " << strip;
-  }
-  clipper_glue::SetStripSize(0, 0);
+  ExpectAreaInEveryWay(operands, types, expected);
 }
 
 // Six shapes of chains and circles that meet at (-0.298, -0.298): xor,
@@ -873,13 +874,7 @@ TEST(ClipperFuzzRegression, ADifferenceAfterPassesMeetingAtOnePointKeepsTheTipOu
   for (const auto& s : shapes) operands.push_back(s.get());
   const std::vector<GkClipType> types{kClipXor, kClipUnion, kClipXor, kClipXor, kClipDifference};
   const double expected = 151.000;
-  EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "short ways";
-  EXPECT_NEAR(AreaOrFailure(operands, types, true), expected, 0.01) << "plain sweep";
-  for (std::size_t strip : {16, 32, 64, 128}) {
-    clipper_glue::SetStripSize(16, strip);
-    EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, 0.01) << "strips of " << strip;
-  }
-  clipper_glue::SetStripSize(0, 0);
+  ExpectAreaInEveryWay(operands, types, expected);
 }
 
 }  // namespace
