@@ -139,4 +139,25 @@ inline double AreaOrFailure(const std::vector<GkShape*>& operands,
   return failed ? std::nan("") : RegionArea(result, length);
 }
 
+// The area of Execute(types) within `tol` of `expected` in strips of 16,
+// 32, 64 and 128 vertices (groups of more than 16 vertices cut to strips).
+inline void ExpectAreaInStrips(const std::vector<GkShape*>& operands,
+                               const std::vector<GkClipType>& types, double expected,
+                               double tol = 0.01) {
+  for (std::size_t strip : {16, 32, 64, 128}) {
+    clipper_glue::SetStripSize(16, strip);
+    EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, tol) << "strips of " << strip;
+  }
+  clipper_glue::SetStripSize(0, 0);
+}
+
+// The same in the short ways and one plain sweep per pass as well.
+inline void ExpectAreaInEveryWay(const std::vector<GkShape*>& operands,
+                                 const std::vector<GkClipType>& types, double expected,
+                                 double tol = 0.01) {
+  EXPECT_NEAR(AreaOrFailure(operands, types, false), expected, tol) << "short ways";
+  EXPECT_NEAR(AreaOrFailure(operands, types, true), expected, tol) << "plain sweep";
+  ExpectAreaInStrips(operands, types, expected, tol);
+}
+
 }  // namespace
