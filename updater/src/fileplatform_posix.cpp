@@ -162,7 +162,9 @@ bool makeFolderLevel(const std::string& path) {
   const QByteArray p = encoded(path);
   struct stat st {};
   if (::lstat(p.constData(), &st) == 0) return S_ISDIR(st.st_mode);
-  if (::mkdir(p.constData(), 0777) == 0) return true;
+  // Never group or other write, whatever the umask: others must not swap
+  // what is installed below.
+  if (::mkdir(p.constData(), 0755) == 0) return true;
   // Someone else may have made it meanwhile.
   return errno == EEXIST && ::lstat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }

@@ -54,6 +54,9 @@ bool InstallTransaction::add(const QString& source, const QString& relative, boo
   QStringList levels = relative.split('/', Qt::SkipEmptyParts);
   if (levels.isEmpty() || levels.contains("..") || levels.contains(".")) return false;
   const QString name = levels.takeLast();
+  // Names of the helper files are refused as targets: one would be written
+  // over another target's new data or backup.
+  if (name.endsWith(kFreshMark) || name.endsWith(kBackupMark)) return false;
   QString folderPath;
   if (!makeLevels(levels, folderPath)) return false;
 
@@ -61,6 +64,15 @@ bool InstallTransaction::add(const QString& source, const QString& relative, boo
   entry.target = folderPath + '/' + name;
   entry.fresh = folderPath + "/." + name + kFreshMark;
   entry.backup = folderPath + "/." + name + kBackupMark;
+  // A target prepared again takes the later data, as files unpacked in
+  // turn would: one entry per target, or the commit would move the first
+  // entry's new file onto the backup of the original.
+  for (int i = 0; i < m_entries.size(); ++i) {
+    if (m_entries[i].target != entry.target) continue;
+    QFile::remove(m_entries[i].fresh);
+    m_entries.remove(i);
+    break;
+  }
   entry.hadTarget = exists(entry.target);
   if (entry.hadTarget &&
       (QFileInfo(entry.target).isDir() || isReadOnlyFile(entry.target.toStdString())))

@@ -25,8 +25,10 @@ public:
   // copies the data into a new file beside the target. The new file takes
   // the replaced file's permission bits, or the source's for a new target,
   // never group or other write, set-user-id or set-group-id; `executable`
-  // adds the execute bits. False, with nothing changed in place, when the
-  // target is a folder or a read-only file, or writing fails.
+  // adds the execute bits. A target added again takes the later data. False,
+  // with nothing changed in place, when the target is a folder or a
+  // read-only file, its name is that of a helper file (ending in
+  // ".gkupdate-new" or ".gkupdate-old"), or writing fails.
   bool add(const QString& source, const QString& relative, bool executable = false);
 
   // Moves every prepared file into place. True when all are in (the backups

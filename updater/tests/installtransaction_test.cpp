@@ -97,6 +97,66 @@ TEST_F(InstallTransactionTest, AFailedMovePutsTheReplacedFilesBack) {
   EXPECT_EQ(readFileAt(app + "/sub/b.txt"), "old b");
 }
 
+// A target added twice (an archive that carries the list file, two
+// archives that share a file) takes the later data, and a failed commit
+// still puts the original back.
+TEST_F(InstallTransactionTest, ATargetAddedTwiceTakesTheLaterData) {
+  {
+    InstallTransaction install(app);
+    ASSERT_TRUE(install.add(source("a1", "first a"), "a.txt"));
+    ASSERT_TRUE(install.add(source("c1", "first c"), "c.txt"));
+    ASSERT_TRUE(install.add(source("a2", "second a"), "a.txt"));
+    ASSERT_TRUE(install.add(source("c2", "second c"), "c.txt"));
+    EXPECT_EQ(install.size(), 2);
+    ASSERT_TRUE(install.commit());
+  }
+  EXPECT_EQ(readFileAt(app + "/a.txt"), "second a");
+  EXPECT_EQ(readFileAt(app + "/c.txt"), "second c");
+  EXPECT_EQ(treeOf(app), QStringList({"a.txt", "c.txt", "sub/", "sub/b.txt"}));
+
+  before = treeOf(app);
+  {
+    InstallTransaction install(app);
+    ASSERT_TRUE(install.add(source("a3", "third a"), "a.txt"));
+    ASSERT_TRUE(install.add(source("a4", "fourth a"), "a.txt"));
+    ASSERT_TRUE(install.add(source("b", "new b"), "sub/b.txt"));
+    ASSERT_TRUE(QFile::remove(app + "/sub/.b.txt.gkupdate-new")) << "the prepared file disappears";
+    EXPECT_FALSE(install.commit());
+  }
+  EXPECT_EQ(treeOf(app), before);
+  EXPECT_EQ(readFileAt(app + "/a.txt"), "second a") << "the original is put back";
+}
+
+// The names of the helper files beside a target are no targets: one would
+// land on another target's new data or on its backup.
+TEST_F(InstallTransactionTest, HelperFileNamesAreRefusedAsTargets) {
+  for (const char* relative : {".a.txt.gkupdate-new", ".a.txt.gkupdate-old",
+                               "sub/.b.txt.gkupdate-new", "x.gkupdate-old"}) {
+    {
+      InstallTransaction install(app);
+      ASSERT_TRUE(install.add(source("a", "new a"), "a.txt")) << relative;
+      EXPECT_FALSE(install.add(source("h", "helper-named"), relative)) << relative;
+    }
+    EXPECT_EQ(treeOf(app), before) << relative;
+    EXPECT_EQ(readFileAt(app + "/a.txt"), "old a") << relative;
+  }
+}
+
+// Folders made for new files are never writable by group or others, even
+// under a umask that would allow it.
+TEST_F(InstallTransactionTest, NewFoldersAreNotWritableByOthers) {
+  const mode_t previous = ::umask(0);
+  {
+    InstallTransaction install(app);
+    EXPECT_TRUE(install.add(source("x", "x"), "plugins/deep/x.so"));
+    EXPECT_TRUE(install.commit());
+  }
+  ::umask(previous);
+  EXPECT_EQ(statOf(app + "/plugins").mode, 0755);
+  EXPECT_EQ(statOf(app + "/plugins/deep").mode, 0755);
+  EXPECT_EQ(statOf(app + "/plugins/deep/x.so").mode, 0644);
+}
+
 TEST_F(InstallTransactionTest, PermissionBitsAreSafe) {
   ASSERT_EQ(::chmod(QFile::encodeName(app + "/a.txt").constData(), 0664), 0);
   InstallTransaction install(app);

@@ -105,6 +105,30 @@ TEST_F(UpdateEndToEnd, InstallsChangedFilesAndArchivesThenRestartsTheApplication
   EXPECT_FALSE(QFileInfo::exists(inst.appDir + "/data")) << "the archive itself is not installed";
 }
 
+// A full-release archive that carries a list file of its own: the
+// downloaded list is the one that becomes the local list, and the rest of
+// the archive is installed.
+TEST_F(UpdateEndToEnd, AnArchiveThatCarriesTheListFileLeavesTheServerList) {
+  ASSERT_TRUE(inst.writeHttpIni(baseUrl, 2));
+  ASSERT_TRUE(QDir().mkpath(inst.updateDir + "/data"));
+  ASSERT_TRUE(
+      testsupport::writeZip(inst.updateDir + "/data/Full.zip",
+                            {testsupport::windowsEntry("filelist.xml", "the list as packed"),
+                             testsupport::windowsEntry("a.txt", "a from the release")}));
+  const QByteArray remoteList = serveList({
+      {"a.txt", "1.0.1", "", 0},
+      {"same.dat", "1.0.0", "", 0},
+      {"data/Full.zip", "2", "", 0},
+  });
+
+  UpdaterRun run(inst, {"old"});
+  EXPECT_EQ(run.exitCode(), 0);
+  EXPECT_EQ(appLogAfter(3), kStartedThenStoppedThenRestarted);
+  EXPECT_EQ(inst.app("a.txt"), "a from the release");
+  EXPECT_EQ(inst.app("filelist.xml"), remoteList) << "the server list becomes the local list";
+  EXPECT_TRUE(fetched("data/Full.zip"));
+}
+
 TEST_F(UpdateEndToEnd, WithoutLocalListEveryServerItemIsInstalled) {
   ASSERT_TRUE(QFile::remove(inst.appDir + "/filelist.xml"));
   ASSERT_TRUE(inst.writeHttpIni(baseUrl, 1));
