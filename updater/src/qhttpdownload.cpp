@@ -100,6 +100,11 @@ int QHttpDownLoad::downLoadFile(const QString& url, const QString& localPath) {
 
   QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
   request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kUserAgent));
+  // The bytes on the wire are the file: asked for itself, Qt would offer
+  // gzip and inflate each arrival whole before readyRead, past every byte
+  // limit (a few megabytes of zeros become gigabytes), and a length
+  // announced for an encoded body could not be checked.
+  request.setRawHeader("Accept-Encoding", "identity");
   reply = m_manager->get(request);
   reply->setReadBufferSize(kReadBufferBytes);
   report(0.0);
@@ -162,14 +167,14 @@ void QHttpDownLoad::replyFinished(QNetworkReply* finishedReply) {
   m_speedTimer.stop();
 
   // A connection closed before the announced length can end the reply
-  // without an error: the body is then short, a failure. A length announced
-  // for an encoded body counts the encoded bytes, so it is not compared.
+  // without an error: the body is then short, a failure. A body encoded
+  // although only identity was accepted is not the file either.
   const QVariant announced = finishedReply->header(QNetworkRequest::ContentLengthHeader);
   const QByteArray encoding = finishedReply->rawHeader("Content-Encoding").trimmed().toLower();
   const bool plainBody = encoding.isEmpty() || encoding == "identity";
-  const bool shortBody = announced.isValid() && plainBody && m_received < announced.toLongLong();
+  const bool shortBody = announced.isValid() && m_received < announced.toLongLong();
   const bool networkOk =
-      finishedReply->error() == QNetworkReply::NoError && !m_timedOut && !shortBody;
+      finishedReply->error() == QNetworkReply::NoError && !m_timedOut && plainBody && !shortBody;
   const bool fileOk = !m_writeFailed && file->flush() && file->error() == QFileDevice::NoError;
   file->close();
   if (!fileOk) {

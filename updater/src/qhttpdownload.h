@@ -44,7 +44,9 @@ public:
   // file cannot be opened (no request is made, no signal emitted) or a write
   // to it fails; -2 for any network error, a non-2xx status, or no data for
   // the inactivity limit, a body beyond the size limit or an average speed
-  // below the floor. The file stays on disk in every case: complete on
+  // below the floor, a body shorter than its announced length, or one with
+  // a Content-Encoding (only identity is asked for, so the bytes on the
+  // wire are the file's). The file stays on disk in every case: complete on
   // success, partial or empty otherwise. Progress: 0 first, then
   // bytesReceived * 100 / bytesTotal when the total is known and positive;
   // 100 at a successful end.

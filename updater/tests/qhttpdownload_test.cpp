@@ -295,6 +295,45 @@ TEST_F(DownloadTest, RequestIsAPlainGetWithTheFixedUserAgent) {
   EXPECT_TRUE(request.startsWith("GET /dir/file%20name.bin HTTP/1.1\r\n")) << request.constData();
   EXPECT_TRUE(request.contains(QByteArray("\r\n") + kUserAgentLine + "\r\n"))
       << request.constData();
+  // Only the bytes themselves: an encoding offered would be inflated whole
+  // before any byte limit could see it.
+  EXPECT_TRUE(request.contains("\r\nAccept-Encoding: identity\r\n")) << request.constData();
+}
+
+// A body sent with a Content-Encoding is not the file, complete or cut
+// short; identity is the file itself.
+TEST_F(DownloadTest, AnEncodedBodyIsNotTheFile) {
+  // gzip of "version 2 of the list\n" fifty times (1,100 bytes), 53 bytes.
+  const QByteArray gzip = QByteArray::fromHex(
+      "1f8b08000000000002032b4b2d2acecccf533052c84f5328c94855c8c92c2ee12a1b151d151d151d"
+      "152549140019da8a164c040000");
+  ASSERT_EQ(gzip.size(), 53);
+  struct Row {
+    const char* name;
+    const char* encoding;
+    qint64 firstPart;  // bytes sent before the connection drops; -1: all
+    int result;
+  };
+  for (const Row& row : {Row{"gzip", "gzip", -1, QHttpDownLoad::kNetworkError},
+                         Row{"gzip cut short", "gzip", 20, QHttpDownLoad::kNetworkError},
+                         Row{"deflate", "deflate", -1, QHttpDownLoad::kNetworkError},
+                         Row{"identity", "identity", -1, QHttpDownLoad::kSuccess}}) {
+    FaultServer server;
+    ASSERT_NE(server.port(), 0);
+    FaultServer::Script script = FaultServer::reply(200, gzip);
+    script.headers << QByteArray("Content-Encoding: ") + row.encoding;
+    script.firstPart = row.firstPart;
+    script.ending = row.firstPart < 0 ? FaultServer::Ending::Complete : FaultServer::Ending::Drop;
+    server.setScript(script);
+    const QString target = root() + "/work/" + row.name + "/f.xml";
+    QHttpDownLoad d;
+    d.setInactivityLimit(300);
+    EXPECT_EQ(d.downLoadFile(server.url("f.xml"), target), row.result) << row.name;
+    if (row.result == QHttpDownLoad::kSuccess) {
+      EXPECT_TRUE(readAll(target) == gzip) << row.name;
+    }
+    EXPECT_FALSE(readAll(target).contains("version 2")) << row.name << ": never inflated";
+  }
 }
 
 TEST_F(DownloadTest, TargetThatCannotBeOpenedMakesNoRequest) {
