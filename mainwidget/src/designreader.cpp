@@ -243,6 +243,12 @@ bool readDesignFile(const QString& path, Design& out, QString& error) {
     error = QStringLiteral("is a folder, not a design file");
     return false;
   }
+  // A FIFO would block the open, and it and a device have no size to
+  // check against the limit: only regular files are read.
+  if (info.exists() && !info.isFile()) {
+    error = QStringLiteral("is not a regular file");
+    return false;
+  }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     error = QStringLiteral("cannot open: %1").arg(file.errorString());
@@ -261,7 +267,8 @@ bool readDesignFile(const QString& path, Design& out, QString& error) {
   // A board file: net classes come from the project file beside it.
   QFile project(kicadProjectPath(path));
   if (!project.exists()) return parseKicadBoard(data, nullptr, out, error);
-  if (!project.open(QIODevice::ReadOnly) || project.size() > kMaxFileSize) {
+  if (!QFileInfo(project).isFile() || !project.open(QIODevice::ReadOnly) ||
+      project.size() > kMaxFileSize) {
     error = QStringLiteral("cannot read the project file %1").arg(project.fileName());
     return false;
   }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -398,6 +400,29 @@ TEST(KicadBoard, BoardFilesAreAuditedByPathWithExitCodes) {
   const AuditReport broken = auditDesignFile(write("c.kicad_pcb", twoTracks.left(200)));
   EXPECT_EQ(broken.exitCode(), 2);
   EXPECT_TRUE(broken.error.startsWith("line 4: ")) << broken.error.toStdString();
+}
+
+// A FIFO (whose open would wait for a writer) or a device (no size, no
+// end) is neither a design nor the project file beside a board: refused
+// at once, before anything is read.
+TEST(KicadBoard, AFifoOrADeviceIsNoDesignAndNoProjectFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.json")).constData(), 0600), 0);
+  for (const QString& path : {dir.filePath("pipe.json"), QStringLiteral("/dev/zero")}) {
+    const AuditReport report = auditDesignFile(path);
+    EXPECT_EQ(report.exitCode(), 2) << path.toStdString();
+    EXPECT_EQ(report.error, "is not a regular file") << path.toStdString();
+  }
+  QFile board(dir.filePath("b.kicad_pcb"));
+  ASSERT_TRUE(board.open(QIODevice::WriteOnly));
+  board.write(boardText(""));
+  board.close();
+  ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("b.kicad_pro")).constData(), 0600), 0);
+  const AuditReport report = auditDesignFile(board.fileName());
+  EXPECT_EQ(report.exitCode(), 2);
+  EXPECT_TRUE(report.error.startsWith("cannot read the project file"))
+      << report.error.toStdString();
 }
 
 TEST(KicadBoard, KicadFiveBoardsWithModulesAndCentreAngleArcs) {
