@@ -2,12 +2,14 @@
 // the application's login window and runs the event loop; with a design
 // and a tag it audits that design unattended, appends one record to the
 // day's audit log and exits with the audit's result.
+#include "platform.h"
 #include "startmodes.h"
 
 #include <QApplication>
 #include <QStringList>
 
 int main(int argc, char** argv) {
+  carrack::platform::ignoreBrokenPipes();
   const bool offscreenForced = carrack::selectOffscreenWhenHeadless(argc, argv);
   QApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("Carrack"));

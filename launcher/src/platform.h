@@ -41,8 +41,15 @@ char pathSeparator();
 
 // Opens `path` with C stdio mode "ab+" (created if missing, every write
 // appended, bytes unchanged); nullptr when it cannot be opened (errno says
-// why). Paths are UTF-8 on every system.
+// why). On POSIX systems a symbolic link at `path` is refused (ELOOP), and
+// anything but a regular file (a FIFO, a device) too (EINVAL), without
+// blocking. Paths are UTF-8 on every system.
 std::FILE* openAppend(const std::string& path);
+
+// Makes a write to a pipe whose reader has gone fail (EPIPE) instead of
+// ending the process, as it does on Windows: a finished audit still
+// completes its record and returns its result. Nothing to do on Windows.
+void ignoreBrokenPipes();
 
 // True when a window the program opens can be seen by a user: on POSIX
 // systems when DISPLAY (X11) or WAYLAND_DISPLAY names a display server (set

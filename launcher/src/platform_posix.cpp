@@ -1,10 +1,13 @@
 // POSIX (Linux) implementation of the launcher's platform layer.
 #include "platform.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <vector>
@@ -53,7 +56,31 @@ bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) 
 
 char pathSeparator() { return '/'; }
 
-std::FILE* openAppend(const std::string& path) { return std::fopen(path.c_str(), "ab+"); }
+std::FILE* openAppend(const std::string& path) {
+  // Not blocking, so that a FIFO put there by someone else cannot hold the
+  // run before it is refused.
+  const int fd =
+      ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int why = S_ISREG(st.st_mode) ? errno : EINVAL;
+    ::close(fd);
+    errno = why;
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(fd, "ab+");
+  if (file == nullptr) {
+    const int why = errno;
+    ::close(fd);
+    errno = why;
+  }
+  return file;
+}
+
+void ignoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }
 
 bool displayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {

@@ -68,4 +68,7 @@ std::FILE* openAppend(const std::string& path) { return ::_wfopen(wide(path).c_s
 // there is no display server to look for.
 bool displayAvailable() { return true; }
 
+// Writes to a pipe without a reader already fail there.
+void ignoreBrokenPipes() {}
+
 }  // namespace carrack::platform

@@ -3,7 +3,12 @@
 #include <QDate>
 #include <QProcess>
 
+#include <csignal>
 #include <ctime>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 
@@ -40,6 +45,42 @@ CarrackRun CarrackFolder::run(const QStringList& args, const QProcessEnvironment
   r.out = p.readAllStandardOutput();
   r.err = p.readAllStandardError();
   return r;
+}
+
+int CarrackFolder::runIntoAClosedPipe(const QStringList& args) const {
+  std::vector<std::string> argStrings{m_exe.string()};
+  for (const QString& a : args) argStrings.push_back(a.toLocal8Bit().toStdString());
+  std::vector<std::string> envStrings;
+  for (const QString& e : baseEnvironment().toStringList())
+    envStrings.push_back(e.toLocal8Bit().toStdString());
+  std::vector<char*> argv, envp;
+  for (std::string& a : argStrings) argv.push_back(a.data());
+  for (std::string& e : envStrings) envp.push_back(e.data());
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  int fds[2];
+  if (::pipe(fds) != 0) return -1;
+  ::close(fds[0]);  // no reader: every write fails
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::signal(SIGPIPE, SIG_DFL);  // as a shell would start it
+    ::dup2(fds[1], 1);
+    ::dup2(fds[1], 2);
+    if (::chdir(m_dir.str().c_str()) != 0) ::_exit(126);
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  if (pid < 0) return -1;
+  int status = 0;
+  for (int waited = 0; waited < 600; ++waited) {  // a guard against a hang
+    if (::waitpid(pid, &status, WNOHANG) == pid)
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ::usleep(100000);
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  return -1;
 }
 
 std::filesystem::path CarrackFolder::logFile(const std::string& day) const {

@@ -29,6 +29,11 @@ public:
   CarrackRun run(const QStringList& args) const { return run(args, baseEnvironment()); }
   CarrackRun run(const QStringList& args, const QProcessEnvironment& env) const;
 
+  // Runs Carrack with its standard output and error on a pipe whose reader
+  // is already gone (SIGPIPE at its default); its exit status, -1 when it
+  // did not exit normally within 60 s.
+  int runIntoAClosedPipe(const QStringList& args) const;
+
   std::filesystem::path auditLogFolder() const { return folder() / "AuditLog"; }
   // AuditLog/<today>/all.csv for the given local date text (yyyy-MM-dd).
   std::filesystem::path logFile(const std::string& day) const;

@@ -151,6 +151,24 @@ TEST(CarrackBatch, FindingsGoToStandardOutputAndTheSummaryToStandardError) {
       << r.err.toStdString();
 }
 
+// A caller that stops reading (a pipe into head, a reader that died): the
+// writes fail, the record is completed and the exit code is the audit's.
+TEST(CarrackBatch, AReaderGoneFromThePipeStillGetsTheRecordAndTheResult) {
+  for (const auto& [design, expected] :
+       {std::pair{"violations.json", 1}, std::pair{"clean.json", 0}}) {
+    SCOPED_TRACE(design);
+    CarrackFolder f;
+    BatchRun b;
+    b.before = bootTick();
+    EXPECT_EQ(f.runIntoAClosedPipe({q(samplePath(design)), "piped"}), expected);
+    b.after = bootTick();
+    b.log = readBytes(f.logFile(todayText()));
+    ASSERT_FALSE(b.log.empty());
+    EXPECT_EQ(b.log.find('\n'), b.log.size() - 1) << b.log;
+    expectRecord(b.log.substr(0, b.log.size() - 1), "piped", b);
+  }
+}
+
 TEST(CarrackBatch, KicadBoardsAreAuditedWithTheSameRecordAndExitCodes) {
   const std::string board = GK_KICAD_DEMOS_DIR "/pic_programmer/pic_programmer.kicad_pcb";
   CarrackFolder f;
