@@ -71,12 +71,15 @@ void GkCompositeCurve2d::ToggleArcCrossings(AcGeCircArc2d& arc, AcGeLineSeg2d& r
     const double e = GkMath::CorrectAngle(arc.endAng());
     f = arc.isClockWise() ? e : s;
     d = arc.isClockWise() ? s : e;
-    for (const double v : {kHalfPi, kThreeHalfPi}) {
-      if (arc.IsAngleBetween(v, GkGeoLib::g_tol) && std::fabs(f - v) > t && std::fabs(d - v) > t)
-        angles.push_back(f - v > t ? v + kTwoPi : v);
-    }
     // Equal ends read as a full turn when the arc itself says so.
     if (f > d || (f == d && arc.GetArcSweepangle() > kPi)) d += kTwoPi;
+    // The top and bottom only where they lie inside the sweep, clear of
+    // both ends: a cut read a turn away (past D) would add a chord across
+    // the whole arc.
+    for (const double v : {kHalfPi, kThreeHalfPi}) {
+      const double o = GkMath::CorrectAngle(v - f);
+      if (o > t && o < d - f - t) angles.push_back(f + o);
+    }
     angles.push_back(f);
     angles.push_back(d);
   }
@@ -88,7 +91,16 @@ void GkCompositeCurve2d::ToggleArcCrossings(AcGeCircArc2d& arc, AcGeLineSeg2d& r
     double a = (hits[k] - centre).angle();
     if (GkMath::GetAngleDifferenceU(a, f) < kEndSnapAngle) a = f;
     if (GkMath::GetAngleDifferenceU(a, d) < kEndSnapAngle) a = d;
-    if (f - a > t) a += kTwoPi;
+    // Within [F, D]: a crossing that reads outside the sweep is an end point
+    // whose angle the coordinates' rounding moved (by ulp / radius, more
+    // than the snap on a small arc far from the origin), so it goes to the
+    // nearer end, never a turn away.
+    const double o = GkMath::CorrectAngle(a - f);
+    if (o <= d - f) {
+      a = f + o;
+    } else {
+      a = o - (d - f) < kTwoPi - o ? d : f;
+    }
     AppendDistinctAngle(angles, before, a, t);
   }
 

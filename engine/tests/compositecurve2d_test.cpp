@@ -395,6 +395,53 @@ TEST(CompositeCurve2d, PointRightOfEveryMemberIsOutside) {
   EXPECT_TRUE(tri->IsPointIn(AcGePoint2d(1, 1)));
 }
 
+namespace {
+
+// A pie: a counter-clockwise arc about c from `from` to `to`, then the two
+// radii back through c.
+std::unique_ptr<GkCompositeCurve2d> Pie(const AcGePoint2d& c, double r, double from, double to) {
+  auto loop = std::make_unique<GkCompositeCurve2d>();
+  auto* arc = new AcGeCircArc2d(c, r, from, to, true);
+  const AcGePoint2d s = arc->startPoint(), e = arc->endPoint();
+  loop->append(arc);
+  loop->append(new AcGeLineSeg2d(e, c));
+  loop->append(new AcGeLineSeg2d(c, s));
+  return loop;
+}
+
+}  // namespace
+
+// The cuts at the top and bottom of the circle and the crossings of the
+// ray stay within the arc's sweep. An arc starting 5e-8 past the top (as
+// arcs rebuilt through three points do) cut there again a turn away, and a
+// crossing at the start of a small arc far from the origin, whose angle
+// reads 7e-7 below the start angle, was moved a turn away too: each added
+// a chord across the whole arc, and points well inside read outside.
+TEST(CompositeCurve2d, ArcEndsNearTheTopOrAtRoundedEndPointsCountOnce) {
+  const double pi = 3.141592653589793;
+  for (const double delta : {0.0, 5e-8, -5e-8, 2e-7}) {
+    const auto quarter = Pie(AcGePoint2d(0, 0), 1.0, pi / 2 + delta, pi);
+    EXPECT_TRUE(quarter->IsPointIn(AcGePoint2d(-0.6, 0.5))) << delta;
+    EXPECT_TRUE(quarter->IsPointIn(AcGePoint2d(-0.3, 0.3))) << delta;
+    EXPECT_FALSE(quarter->IsPointIn(AcGePoint2d(-0.8, 0.8))) << delta;
+    const auto bottom = Pie(AcGePoint2d(0, 0), 1.0, 3 * pi / 2 + delta, 2 * pi);
+    EXPECT_TRUE(bottom->IsPointIn(AcGePoint2d(0.6, -0.5))) << delta;
+    EXPECT_FALSE(bottom->IsPointIn(AcGePoint2d(-0.1, -0.5))) << delta;
+  }
+  // Pies of sweep 1 and radius 1e-5 about (1e6 + 0.123, 1e6 + 0.456); a
+  // point on the horizontal through the start vertex, halfway between the
+  // two radii (inside: for start angles up to (pi - 1) / 2 the horizontal
+  // meets the second radius within the circle), about 1e-6 from the edges.
+  const AcGePoint2d c(1000000.123, 1000000.456);
+  for (int k = 0; k < 200; ++k) {
+    const double alpha = 0.3 + 0.0035 * k;
+    const auto pie = Pie(c, 1e-5, alpha, alpha + 1.0);
+    const AcGePoint2d s = pie->startPoint();
+    const double xLeft = c.x + (s.y - c.y) / std::tan(alpha + 1.0);
+    EXPECT_TRUE(pie->IsPointIn(AcGePoint2d(0.5 * (xLeft + s.x), s.y))) << "start angle " << alpha;
+  }
+}
+
 TEST(CompositeCurve2d, QuarterPieContainmentEitherArcDirection) {
   const std::vector<PointInCase> cases{
       {"inside", {0.7, 0.5}, true},      {"outsideArc", {0.9, 0.5}, false},
