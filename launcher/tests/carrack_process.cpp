@@ -61,12 +61,15 @@ int CarrackFolder::runIntoAClosedPipe(const QStringList& args) const {
   int fds[2];
   if (::pipe(fds) != 0) return -1;
   ::close(fds[0]);  // no reader: every write fails
+  // Everything the child needs is ready before the fork: between fork and
+  // exec it only calls what is safe in a copy of a threaded process.
+  const std::string workingFolder = m_dir.str();
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::signal(SIGPIPE, SIG_DFL);  // as a shell would start it
     ::dup2(fds[1], 1);
     ::dup2(fds[1], 2);
-    if (::chdir(m_dir.str().c_str()) != 0) ::_exit(126);
+    if (::chdir(workingFolder.c_str()) != 0) ::_exit(126);
     ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }

@@ -98,6 +98,9 @@ TEST(PlatformOpenAppend, RefusesLinksFifosAndDevicesWithoutBlocking) {
     EXPECT_EQ(platform::openAppend(dir.str() + "/" + row.name), nullptr) << row.name;
     EXPECT_EQ(errno, row.error) << row.name;
   }
+  errno = 0;
+  EXPECT_EQ(platform::openAppend("/dev/null"), nullptr) << "a device itself";
+  EXPECT_EQ(errno, EINVAL);
   struct stat st {};
   ASSERT_EQ(::stat(victim.c_str(), &st), 0);
   EXPECT_EQ(st.st_size, 0) << "nothing written through the link";
