@@ -325,6 +325,7 @@ void checkRebuild(const clipper_glue::PassResult& last, const Measure& result) {
 struct Ring {
   std::vector<AcGePoint2d> pts;  // closed: the last point repeats the first
   int sign = 1;                  // +1 or -1: the direction the role needs
+  Box box;                       // of pts: most test points lie far outside it
 };
 using Rings = std::vector<Ring>;  // outer loop first, then the holes
 
@@ -347,6 +348,7 @@ bool asRings(GkShape& shape, Rings& out) {
     if (ring.pts.size() < 2) return false;
     if (ring.pts.front().x != ring.pts.back().x || ring.pts.front().y != ring.pts.back().y)
       ring.pts.push_back(ring.pts.front());
+    for (const AcGePoint2d& p : ring.pts) ring.box.add(p);
     double area2 = 0, length = 0;
     for (std::size_t k = 0; k + 1 < ring.pts.size(); ++k) {
       const AcGePoint2d &a = ring.pts[k], &b = ring.pts[k + 1];
@@ -360,9 +362,13 @@ bool asRings(GkShape& shape, Rings& out) {
   return true;
 }
 
-// Winding number of the closed polyline about p (crossings of the
-// horizontal ray to the right, counted by direction).
-int windingOf(const std::vector<AcGePoint2d>& pts, const AcGePoint2d& p) {
+// Winding number of the ring about p (crossings of the horizontal ray to
+// the right, counted by direction). Only called for points clear of every
+// ring by kClearance, so a point beside or to the right of the ring's box
+// crosses nothing.
+int windingOf(const Ring& ring, const AcGePoint2d& p) {
+  const std::vector<AcGePoint2d>& pts = ring.pts;
+  if (p.y < ring.box.minY || p.y >= ring.box.maxY || p.x > ring.box.maxX) return 0;
   int w = 0;
   for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
     const AcGePoint2d &a = pts[k], &b = pts[k + 1];
@@ -375,22 +381,26 @@ int windingOf(const std::vector<AcGePoint2d>& pts, const AcGePoint2d& p) {
 
 int winding(const Rings& shape, const AcGePoint2d& p) {
   int w = 0;
-  for (const Ring& r : shape) w += r.sign * windingOf(r.pts, p);
+  for (const Ring& r : shape) w += r.sign * windingOf(r, p);
   return w;
 }
 
-// Distance from p to the polyline, a lower bound on the true loop's within
-// kFineTol.
-double distanceTo(const std::vector<AcGePoint2d>& pts, const AcGePoint2d& p) {
-  double best = INFINITY;
+// Whether p lies within d of the ring's polyline (a lower bound on the true
+// loop's distance within kFineTol): squared distances, and a box test first,
+// since most points are far from most rings.
+bool within(const Ring& ring, const AcGePoint2d& p, double d) {
+  if (!ring.box.contains(p, d)) return false;
+  const std::vector<AcGePoint2d>& pts = ring.pts;
+  const double d2 = d * d;
   for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
     const AcGePoint2d &a = pts[k], &b = pts[k + 1];
     const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
     double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0;
     t = std::min(1.0, std::max(0.0, t));
-    best = std::min(best, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
+    if (ex * ex + ey * ey <= d2) return true;
   }
-  return best;
+  return false;
 }
 
 bool expectedIn(const std::vector<Rings>& shapes, const std::vector<GkClipType>& types,
@@ -430,7 +440,7 @@ void checkContainment(const std::vector<Rings>& shapes, const std::vector<GkClip
                         box.minY - 0.1 + next() * (box.maxY - box.minY + 0.2));
     bool clear = true;
     for (const Rings& shape : shapes) {
-      for (const Ring& r : shape) clear = clear && distanceTo(r.pts, p) > kClearance + kFineTol;
+      for (const Ring& r : shape) clear = clear && !within(r, p, kClearance + kFineTol);
     }
     if (!clear) continue;
     bool in = false;
