@@ -27,7 +27,9 @@ bool checkSingleInstance();
 // folder (QDir::tempPath(), so TMPDIR selects it), with "#0". A name that a
 // process of another user holds is skipped for the next ("#1" ... "#7"),
 // so no other user can keep the updater from running; a name held by this
-// user means another updater runs.
+// user means another updater runs. The holder answers every probe (a
+// listener that never does counts as a stranger), and every name is asked
+// before one is taken.
 QString singleInstanceLockName();
 
 // Grants this process the right to stop other users' processes where the

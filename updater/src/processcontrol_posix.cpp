@@ -57,6 +57,9 @@ std::vector<pid_t> listProcessIds() {
 // Names tried in turn for the lock: another user can bind any abstract name,
 // so a name held by someone else is passed over for the next one.
 constexpr int kLockNameCandidates = 8;
+// Connections to the held lock that may wait to be accepted: later starts
+// probing it at the same moment.
+constexpr int kLockBacklog = 16;
 // Room for the name in sockaddr_un after the leading zero byte.
 constexpr int kAbstractNameMax = static_cast<int>(sizeof(sockaddr_un::sun_path)) - 1;
 
@@ -69,22 +72,57 @@ sockaddr_un abstractAddress(const QByteArray& name, socklen_t& length) {
   return address;
 }
 
+// A holder's queue of unaccepted connections may be full for a moment
+// (probes faster than it accepts): tries and pause between them (ms).
+constexpr int kProbeTries = 10;
+constexpr int kProbeRetryMs = 10;
+
 // Who listens on the abstract name: the holder's user id, or -1 when no one
-// answers (a socket bound without listening counts as a stranger).
+// answers (a socket bound without listening, or one whose queue stays full,
+// counts as a stranger). The probe never blocks: a listener that never
+// accepts holds up a start by kProbeTries * kProbeRetryMs at most.
 long holderOf(const QByteArray& name) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
   socklen_t length = 0;
   const sockaddr_un address = abstractAddress(name, length);
-  long uid = -1;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+  for (int attempt = 0; attempt < kProbeTries; ++attempt) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return -1;
+    // A local stream connection is queued at once or refused, with EAGAIN
+    // while the queue is full; the listener's credentials are known then.
+    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+    const bool full = !connected && errno == EAGAIN;
+    long uid = -1;
     ucred credentials{};
     socklen_t size = sizeof(credentials);
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0)
+    if (connected && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0)
       uid = static_cast<long>(credentials.uid);
+    ::close(fd);
+    if (!full) return uid;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kProbeRetryMs));
   }
-  ::close(fd);
-  return uid;
+  return -1;
+}
+
+// Pause before accepting again when the process is out of descriptors (ms).
+constexpr int kAcceptRetryMs = 100;
+
+// Accepts and closes every connection to the held lock for the rest of the
+// process: each later start connects once to learn the holder's user, and
+// connections left queued would fill the queue, after which the probes of
+// later starts could no longer tell this updater from a stranger.
+void drainProbes(int fd) {
+  std::thread([fd] {
+    for (;;) {
+      const int connection = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+      if (connection >= 0) {
+        ::close(connection);
+      } else if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kAcceptRetryMs));
+      } else if (errno != EINTR && errno != ECONNABORTED && errno != EPROTO) {
+        return;
+      }
+    }
+  }).detach();
 }
 
 // The candidate's abstract name: the lock name, the temporary folder (so
@@ -161,7 +199,13 @@ namespace processplatform {
 std::string singleInstanceLockName() { return QFile::decodeName(lockName(0)).toStdString(); }
 
 bool checkSingleInstance() {
-  const uid_t self = ::geteuid();
+  const long self = static_cast<long>(::geteuid());
+  // Another updater of this user may hold any of the names (it passed over
+  // those that strangers held when it started, and they may have let go
+  // since): all are asked before one is taken.
+  for (int candidate = 0; candidate < kLockNameCandidates; ++candidate) {
+    if (holderOf(lockName(candidate)) == self) return false;
+  }
   for (int candidate = 0; candidate < kLockNameCandidates; ++candidate) {
     const QByteArray name = lockName(candidate);
     // Close-on-exec: the application and installers that the updater starts
@@ -171,13 +215,15 @@ bool checkSingleInstance() {
     socklen_t length = 0;
     const sockaddr_un address = abstractAddress(name, length);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
-        ::listen(fd, 4) == 0)
+        ::listen(fd, kLockBacklog) == 0) {
+      drainProbes(fd);
       return true;  // fd stays open: lock held until the process ends
+    }
     const bool inUse = errno == EADDRINUSE;
     ::close(fd);
     if (!inUse) return true;
     // Another updater of this user holds it; a stranger's socket is skipped.
-    if (holderOf(name) == static_cast<long>(self)) return false;
+    if (holderOf(name) == self) return false;
   }
   return true;  // every name squatted: work unlocked rather than never
 }

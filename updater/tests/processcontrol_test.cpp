@@ -149,6 +149,53 @@ TEST_F(ProcessControlTest, SingleInstanceLockHeldByAnotherUserIsPassedOver) {
   EXPECT_FALSE(checkSingleInstance()) << "but our own lock still does";
 }
 
+// The same, but the holder's queue is full and it never accepts: a blocking
+// probe of it would wait for ever.
+const char* const kFullQueueHolder =
+    "import socket, sys, time\n"
+    "s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)\n"
+    "s.bind('\\0' + sys.argv[1])\n"
+    "s.listen(0)\n"
+    "c = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)\n"
+    "c.connect('\\0' + sys.argv[1])\n"
+    "print('held', flush=True)\n"
+    "time.sleep(120)\n";
+
+// A stranger's name that the first updater passed over, and that the
+// stranger then lets go, does not let a second updater in.
+TEST_F(ProcessControlTest, SingleInstanceLockUnderAnyNameExcludesASecondUpdater) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to play a second account";
+  RUN_TEST_IN_CHILD({{"TMPDIR", dir}});
+  Child stranger("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3",
+                             "-c", kAbstractHolder, singleInstanceLockName()});
+  ASSERT_TRUE(stranger.process().waitForReadyRead(20000));
+  EXPECT_TRUE(checkSingleInstance()) << "taken under the next name";
+  stranger.process().kill();
+  ASSERT_TRUE(stranger.process().waitForFinished());
+  EXPECT_FALSE(checkSingleInstance()) << "the first name is free again, the lock still held";
+}
+
+// A stranger whose socket never accepts cannot hold the start up; the hang
+// guard of the child run ends a probe that waits.
+TEST_F(ProcessControlTest, SingleInstanceLockPassesOverAStrangerThatNeverAccepts) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to play a second account";
+  RUN_TEST_IN_CHILD_WITH(testsupport::runCurrentTestInChild({{"TMPDIR", dir}}, QString(), 30000));
+  Child stranger("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3",
+                             "-c", kFullQueueHolder, singleInstanceLockName()});
+  ASSERT_TRUE(stranger.process().waitForReadyRead(20000));
+  EXPECT_TRUE(checkSingleInstance()) << "a stranger's full queue does not count";
+  EXPECT_FALSE(checkSingleInstance());
+}
+
+// Every later start asks the holder once: the holder answers them all, so
+// that the hundredth is refused like the second.
+TEST_F(ProcessControlTest, SingleInstanceLockAnswersEveryLaterStart) {
+  RUN_TEST_IN_CHILD_WITH(testsupport::runCurrentTestInChild({{"TMPDIR", dir}}, QString(), 30000));
+  ASSERT_TRUE(checkSingleInstance());
+  for (int start = 2; start <= 100; ++start)
+    ASSERT_FALSE(checkSingleInstance()) << "start " << start;
+}
+
 TEST(ProcessControl, DebugPrivilegeHasNothingToEnable) { EXPECT_TRUE(enableDebugPrivilege()); }
 
 TEST_F(ProcessControlTest, FindProcessByNameMatchesTheExecutablesFileNameExactly) {
