@@ -92,7 +92,8 @@ bool extractEntry(unzFile zip, const ZipEntry& entry, bool nameIsFolder, const F
                   Budget& budget) {
   if (entry.attributes.symlink) return false;
   QStringList parts;
-  if (!entryPathParts(entry.name, parts)) return false;
+  if (!entryPathParts(entry.name, parts) || parts.size() > ArchiveLimits::kMaxPathParts)
+    return false;
 
   FolderHandle folder;
   if (entry.attributes.directory || nameIsFolder) return openLevels(base, parts, folder);

@@ -18,6 +18,10 @@ struct ArchiveLimits {
   // Unpacked bytes allowed whatever the ratio, so that tiny archives of very
   // compressible files still unpack: 1 MiB.
   static constexpr qint64 kRatioFreeBytes = qint64(1) << 20;
+  // Names in an entry's path (its folders and its own name); a deeper entry
+  // is refused, so that every tree unpacked stays within the depth that the
+  // removal of the working folder walks.
+  static constexpr int kMaxPathParts = 64;
 
   qint64 maxEntries = kMaxEntries;
   qint64 maxUnpackedBytes = kMaxUnpackedBytes;

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QTextCodec>
 #include <QTime>
 
 #include <vector>
@@ -317,7 +318,35 @@ TEST_F(ArchiveTest, EntryNameEncodings) {
   const QStringList legacy = treeOf(target() + "/legacy");
   ASSERT_EQ(legacy.size(), 1);
   EXPECT_TRUE(legacy[0].startsWith("caf") && legacy[0].endsWith(".txt")) << legacy[0].toStdString();
+  // Legacy names under a UTF-8 locale (which the program sets): two names
+  // that differ land as two files, neither replacing the other.
+  QTextCodec* const locale = QTextCodec::codecForLocale();
+  QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+  const bool unpacked = unzipTo(makeZip("u4.zip", {windowsEntry("\xc4\xe3.txt", "you"),
+                                                   windowsEntry("\xba\xc3.txt", "good")}),
+                                target() + "/gbk");
+  QTextCodec::setCodecForLocale(locale);
+  ASSERT_TRUE(unpacked);
+  QStringList contents;
+  for (const QString& name : treeOf(target() + "/gbk"))
+    contents << QString::fromLatin1(readFileAt(target() + "/gbk/" + name));
+  contents.sort();
+  EXPECT_EQ(contents, QStringList({"good", "you"}));
   expectNothingOutside({}, "encodings");
+}
+
+// Entries nest at most kMaxPathParts names deep, so that what is unpacked
+// can always be removed again.
+TEST_F(ArchiveTest, EntriesNestedTooDeepAreRefused) {
+  QString deepest;
+  for (int i = 1; i < ArchiveLimits::kMaxPathParts; ++i) deepest += "d/";
+  ASSERT_TRUE(unzipTo(makeZip("fits.zip", {windowsEntry((deepest + "f.txt").toUtf8(), "f")}),
+                      target() + "/a"));
+  EXPECT_EQ(readFileAt(target() + "/a/" + deepest + "f.txt"), "f");
+  EXPECT_FALSE(
+      unzipTo(makeZip("deep.zip", {windowsEntry(("d/" + deepest + "f.txt").toUtf8(), "f")}),
+              target() + "/b"));
+  EXPECT_FALSE(QFileInfo::exists(target() + "/b/d")) << "refused before any folder is made";
 }
 
 // An archive made by Info-ZIP's zip from real files: its "UT" blocks and
