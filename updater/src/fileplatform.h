@@ -114,5 +114,6 @@ bool setFilePermissionBits(const std::string& path, int mode);
 std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int minute, int second);
 
 // A name in the system's narrow encoding (Windows: the ANSI code page; POSIX:
-// the locale's encoding), as UTF-8.
+// the locale's encoding, or Latin-1 where the bytes are not valid in it, so
+// that different names stay different), as UTF-8.
 std::string ansiToUtf8(const std::string& bytes);

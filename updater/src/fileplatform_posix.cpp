@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QString>
+#include <QTextCodec>
 
 #include <utility>
 
@@ -205,5 +207,12 @@ std::int64_t localTimeToUnixSeconds(int year, int month, int day, int hour, int 
 }
 
 std::string ansiToUtf8(const std::string& bytes) {
-  return QString::fromLocal8Bit(bytes.data(), static_cast<int>(bytes.size())).toStdString();
+  const int size = static_cast<int>(bytes.size());
+  QTextCodec::ConverterState state;
+  const QString text = QTextCodec::codecForLocale()->toUnicode(bytes.data(), size, &state);
+  if (state.invalidChars == 0 && state.remainingChars == 0) return text.toStdString();
+  // Not valid in the locale's encoding (always so for legacy names under a
+  // UTF-8 locale): read byte for byte as Latin-1, so that names that differ
+  // stay different instead of all becoming replacement characters.
+  return QString::fromLatin1(bytes.data(), size).toStdString();
 }

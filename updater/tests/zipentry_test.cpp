@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QTextCodec>
 #include <QTime>
 
 namespace {
@@ -189,8 +190,13 @@ TEST(DecodeEntryNameTest, Encodings) {
   EXPECT_EQ(decodeEntryName("\xc3\xbc/\xc3\x9f.txt", true), umlauts);
   EXPECT_EQ(decodeEntryName("\xc3\xbc/\xc3\x9f.txt", false), umlauts);  // valid UTF-8
   EXPECT_EQ(decodeEntryName("plain/name.txt", false), "plain/name.txt");
-  const QByteArray latin1("caf\xe9.txt");
-  EXPECT_EQ(decodeEntryName(latin1, false), QString::fromLocal8Bit(latin1));
+  // Not valid in a UTF-8 locale: read as Latin-1, so that it stays apart
+  // from other such names.
+  QTextCodec* const locale = QTextCodec::codecForLocale();
+  QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+  EXPECT_EQ(decodeEntryName("caf\xe9.txt", false), QString::fromUtf8("caf\xc3\xa9.txt"));
+  EXPECT_NE(decodeEntryName("\xc4\xe3.txt", false), decodeEntryName("\xba\xc3.txt", false));
+  QTextCodec::setCodecForLocale(locale);
   const QString longName(400, 'n');
   EXPECT_EQ(decodeEntryName(longName.toLatin1(), false), longName);  // never cut
 }
