@@ -37,7 +37,11 @@ void GKTallowUpdate::downLoadProgress(QString name, double progress) {
   // Clamped first: converting a double beyond int is undefined. Values
   // outside the bar's range leave the bar as it is either way.
   m_ui->progressDown->setValue(static_cast<int>(std::clamp(progress, -1.0, 101.0)));
-  // One arg() call, so a "%1" inside the name is not filled in again.
+  // The bar fills in %p, %v and %m wherever they stand in its format and
+  // knows no escape for them: in the name, a word joiner (invisible) after
+  // each "%" keeps them as they are. One arg() call, so a "%1" inside the
+  // name is not filled in again.
+  name.replace(QLatin1Char('%'), QStringLiteral("%\u2060"));
   m_ui->progressDown->setFormat(
       QStringLiteral("%1:%2").arg(name, QString::number(progress, 'f', 2)));
 }

@@ -123,11 +123,14 @@ TEST_F(UpdateWindowTest, ProgressShowsTruncatedValueAndNameWithTwoDecimals) {
       {"truncated, not rounded", "Model.zip", 99.999, 99, "Model.zip:100.00"},
       {"complete", "a.dll", 100.0, 100, "a.dll:100.00"},
       {"place markers in the name stay", "v%1%2.txt", 12.25, 12, "v%1%2.txt:12.25"},
+      {"the bar's own markers in the name stay", "50%p_%v_%m.zip", 37.5, 37,
+       "50%p_%v_%m.zip:37.50"},
   };
   for (const Row& row : rows) {
     window.downLoadProgress(QString::fromUtf8(row.name), row.progress);
     EXPECT_EQ(bar->value(), row.value) << row.what;
-    EXPECT_EQ(bar->text(), QString::fromUtf8(row.text)) << row.what;
+    // Shown as written: the joiners that keep the bar off a "%" are invisible.
+    EXPECT_EQ(bar->text().remove(QChar(0x2060)), QString::fromUtf8(row.text)) << row.what;
   }
   const int before = bar->value();
   const QString textBefore = bar->text();
