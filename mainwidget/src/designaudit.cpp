@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <tuple>
 
 using namespace auditrules;
@@ -38,9 +39,44 @@ void setPoints(AuditFinding& f, const AcGePoint2d& a, const AcGePoint2d& b) {
   f.y2 = b.y;
 }
 
-SweepBox sweepBox(GkShape& shape) {
+// The shape's box grown by margin on every side.
+SweepBox sweepBox(GkShape& shape, double margin) {
   const GkBoundBox2d b = shape.GetBoundBox();
-  return SweepBox{b.minX, b.maxX, b.minY, b.maxY};
+  return SweepBox{b.minX - margin, b.maxX + margin, b.minY - margin, b.maxY + margin};
+}
+
+// Points of one loop that decide on which side of a region it lies: its
+// test point, then the middles of its first members (see anyLoopIn).
+struct LoopProbe {
+  AcGePoint2d any;
+  std::vector<AcGePoint2d> middles;
+};
+
+std::vector<LoopProbe> probesOf(GkShape& shape) {
+  std::vector<GkCompositeCurve2d*> loops;
+  shape.GetCompCurveList(loops);
+  std::vector<LoopProbe> probes;
+  std::vector<GkCurve2d*> members;
+  for (GkCompositeCurve2d* loop : loops) {
+    if (loop->GetCurveCnt() == 0) continue;
+    loop->GetCurveList(members);
+    LoopProbe probe{loop->GetAnyPoint(), {}};
+    for (std::size_t k = 0; k < std::min(members.size(), kSideTries); ++k)
+      probe.middles.push_back(members[k]->midPoint());
+    probes.push_back(std::move(probe));
+  }
+  return probes;
+}
+
+// Whether the loop lies inside region. With the boundaries apart every point
+// of a loop lies on the same side, so where the ray from its test point is
+// degenerate (level with a vertex, as on grid aligned boards) the middles
+// of its first members are tried before the region's own exact test.
+bool loopIn(const LoopProbe& loop, MemberIndex& region) {
+  int side = region.classify(loop.any);
+  for (std::size_t k = 0; side < 0 && k < loop.middles.size(); ++k)
+    side = region.classify(loop.middles[k]);
+  return side < 0 ? region.contains(loop.any) : side == 1;
 }
 
 class Auditor {
@@ -48,13 +84,28 @@ public:
   explicit Auditor(const Design& design) : m_design(design) {
     m_board = makeShape(design.board);
     m_boardIndex = std::make_unique<MemberIndex>(*m_board);
+    m_boardProbes = probesOf(*m_board);
+    std::sort(m_boardProbes.begin(), m_boardProbes.end(),
+              [](const LoopProbe& a, const LoopProbe& b) { return a.any.x < b.any.x; });
     for (const DesignFeature& f : design.features) m_shapes.push_back(makeShape(f.region));
     m_indexes.resize(m_shapes.size());
+    m_probes.resize(m_shapes.size());
   }
 
   AuditResult run() {
-    for (int layer = 0; layer < static_cast<int>(m_design.layers.size()); ++layer) {
-      checkLayer(layer);
+    // Features grouped by layer once, each group in feature order; features
+    // on no layer of the design meet nothing.
+    std::vector<int> order(m_shapes.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return feature(a).layer < feature(b).layer; });
+    for (auto first = order.begin(); first != order.end();) {
+      const int layer = feature(*first).layer;
+      const auto last =
+          std::find_if(first, order.end(), [&](int i) { return feature(i).layer != layer; });
+      if (layer >= 0 && layer < static_cast<int>(m_design.layers.size()))
+        checkLayer(std::vector<int>(first, last));
+      first = last;
     }
     for (int i = 0; i < static_cast<int>(m_shapes.size()); ++i) checkInsideBoard(i);
     std::sort(m_result.findings.begin(), m_result.findings.end(),
@@ -66,20 +117,18 @@ public:
   }
 
 private:
-  // Pairs meet only within one layer; the broad phase reaches as far as the
-  // largest clearance on the layer.
-  void checkLayer(int layer) {
-    std::vector<int> members;
+  // The pairs of one layer's features (in feature order). Each box is grown
+  // by its own feature's clearance: a pair's clearance is the larger of its
+  // two, so the grown boxes of a pair closer than that still meet within
+  // the contact tolerance, and a feature with a huge clearance reaches only
+  // its own pairs, not those of every other feature on the layer.
+  void checkLayer(const std::vector<int>& members) {
     std::vector<SweepBox> boxes;
-    double reach = 0.0;
-    for (int i = 0; i < static_cast<int>(m_shapes.size()); ++i) {
-      const DesignFeature& f = m_design.features[static_cast<std::size_t>(i)];
-      if (f.layer != layer) continue;
-      members.push_back(i);
-      boxes.push_back(sweepBox(*m_shapes[static_cast<std::size_t>(i)]));
-      reach = std::max(reach, m_design.clearanceOf(f));
+    for (int i : members) {
+      boxes.push_back(
+          sweepBox(*m_shapes[static_cast<std::size_t>(i)], m_design.clearanceOf(feature(i))));
     }
-    for (const auto& [a, b] : nearBoxPairs(boxes, reach + kContactTol)) {
+    for (const auto& [a, b] : nearBoxPairs(boxes, kContactTol)) {
       const int i = members[static_cast<std::size_t>(a)];
       const int j = members[static_cast<std::size_t>(b)];
       if (feature(i).net != feature(j).net) checkPair(i, j);
@@ -95,15 +144,13 @@ private:
   // clearance by more than the contact tolerance, so that coordinates
   // rounded from decimal files do not report pads placed exactly at it.
   void checkPair(int i, int j) {
-    GkShape& a = *m_shapes[static_cast<std::size_t>(i)];
-    GkShape& b = *m_shapes[static_cast<std::size_t>(j)];
     const double clearance =
         std::max(m_design.clearanceOf(feature(i)), m_design.clearanceOf(feature(j)));
     MemberIndex& ia = index(i);
     MemberIndex& ib = index(j);
     const BoundaryGap gap = nearestPair(ia, ib);
     const bool contact = gap.distance <= kContactTol;
-    if (contact || anyLoopIn(a, ib) || anyLoopIn(b, ia)) {
+    if (contact || anyLoopIn(probes(i), ib) || anyLoopIn(probes(j), ia)) {
       AuditFinding f = finding(FindingKind::Short, i, j);
       f.distance = 0.0;
       if (contact) setPoints(f, gap.onA, gap.onB);
@@ -178,25 +225,33 @@ private:
     return gap;
   }
 
-  // As anyLoopInside / anyLoopOutside, with the region's index. With the
-  // boundaries apart every point of a loop lies on the same side, so where
-  // the ray from one point is degenerate (level with a vertex, as on grid
-  // aligned boards) the middles of the next members are tried before the
-  // region's own exact test.
-  static bool anyLoopIn(GkShape& loopsOf, MemberIndex& region, bool inside = true) {
-    std::vector<GkCompositeCurve2d*> loops;
-    loopsOf.GetCompCurveList(loops);
-    std::vector<GkCurve2d*> members;
-    for (GkCompositeCurve2d* loop : loops) {
-      if (loop->GetCurveCnt() == 0) continue;
-      loop->GetCurveList(members);
-      int side = region.classify(loop->GetAnyPoint());
-      for (std::size_t k = 0; side < 0 && k < std::min<std::size_t>(members.size(), kSideTries);
-           ++k) {
-        side = region.classify(members[k]->midPoint());
-      }
-      const bool in = side < 0 ? region.contains(loop->GetAnyPoint()) : side == 1;
-      if (in == inside) return true;
+  // The loops of feature i as probes, made on first use.
+  const std::vector<LoopProbe>& probes(int i) {
+    std::unique_ptr<std::vector<LoopProbe>>& slot = m_probes[static_cast<std::size_t>(i)];
+    if (!slot) {
+      slot = std::make_unique<std::vector<LoopProbe>>(
+          probesOf(*m_shapes[static_cast<std::size_t>(i)]));
+    }
+    return *slot;
+  }
+
+  // As anyLoopInside / anyLoopOutside, with the region's index.
+  static bool anyLoopIn(const std::vector<LoopProbe>& loops, MemberIndex& region,
+                        bool inside = true) {
+    return std::any_of(loops.begin(), loops.end(),
+                       [&](const LoopProbe& loop) { return loopIn(loop, region) == inside; });
+  }
+
+  // Whether a loop of the board lies inside feature i. Only a loop whose
+  // test point lies in the feature's box can; the board's loops are sorted
+  // by that point's x, so that a feature looks at the few level with it.
+  bool boardLoopIn(int i) {
+    MemberIndex& region = index(i);
+    const GkBoundBox2d box = region.box();
+    auto it = std::lower_bound(m_boardProbes.begin(), m_boardProbes.end(), box.minX,
+                               [](const LoopProbe& loop, double x) { return loop.any.x < x; });
+    for (; it != m_boardProbes.end() && it->any.x <= box.maxX; ++it) {
+      if (it->any.y >= box.minY && it->any.y <= box.maxY && loopIn(*it, region)) return true;
     }
     return false;
   }
@@ -208,12 +263,14 @@ private:
 
   // With the boundaries apart the loop tests decide exactly; where they
   // touch, the clipped outside area decides, above the sampling noise band.
+  // Whether they touch asks the board's index only about its members near
+  // the feature, never for the nearest of all of them.
   void checkInsideBoard(int i) {
-    GkShape& feature = *m_shapes[i];
+    GkShape& feature = *m_shapes[static_cast<std::size_t>(i)];
     double area = kNaN;
     bool outside = false;
-    if (nearestPair(index(i), *m_boardIndex).distance > kContactTol) {
-      outside = anyLoopIn(feature, *m_boardIndex, false) || anyLoopIn(*m_board, index(i));
+    if (!index(i).within(*m_boardIndex, kContactTol)) {
+      outside = anyLoopIn(probes(i), *m_boardIndex, false) || boardLoopIn(i);
       if (outside) area = clippedArea(feature, *m_board, kClipDifference);
     } else {
       bool ok = true;
@@ -237,7 +294,9 @@ private:
   const Design& m_design;
   std::unique_ptr<GkShape> m_board;
   std::unique_ptr<MemberIndex> m_boardIndex;
+  std::vector<LoopProbe> m_boardProbes;  // by the x of their test points
   std::vector<std::unique_ptr<MemberIndex>> m_indexes;
+  std::vector<std::unique_ptr<std::vector<LoopProbe>>> m_probes;
   std::vector<std::unique_ptr<GkShape>> m_shapes;
   AuditResult m_result;
 };

@@ -1,5 +1,7 @@
 #include "designreader.h"
 
+#include "echotext.h"
+#include "jsonkeys.h"
 #include "kicadboard.h"
 
 #include <QFile>
@@ -29,7 +31,7 @@ void allowOnly(const QJsonObject& obj, std::initializer_list<const char*> keys,
   for (auto it = obj.begin(); it != obj.end(); ++it) {
     bool known = false;
     for (const char* k : keys) known = known || it.key() == QLatin1String(k);
-    if (!known) fail(where, QStringLiteral("unknown key \"%1\"").arg(it.key()));
+    if (!known) fail(where, QStringLiteral("unknown key \"%1\"").arg(quotedExcerpt(it.key())));
   }
 }
 
@@ -91,6 +93,19 @@ double radius(const QJsonObject& obj, const QString& where) {
   return r;
 }
 
+// An angle in degrees, brought within a turn when beyond one. The closure
+// check below places an arc's ends with the degrees as read, the geometry
+// library by reducing their radians with its own double 2 pi: over many
+// turns the two drift apart (16 units at 1e14 turns), and a loop found
+// closed here would be open in the audited geometry. std::fmod is exact,
+// so the reduced angle names the same direction for both. Angles within a
+// turn are kept as written (an arc from 270 to 360 keeps its 360), as the
+// samples and every reader of a design see them.
+double angle(const QJsonValue& v, const QString& where) {
+  const double deg = asNumber(v, where);
+  return std::fabs(deg) > 360.0 ? std::fmod(deg, 360.0) : deg;
+}
+
 bool sameAngle(double aDeg, double bDeg) {
   const double d = std::remainder(aDeg - bDeg, 360.0);
   return std::fabs(d) <= 1e-9;
@@ -111,8 +126,8 @@ DesignCurve curve(const QJsonValue& v, const QString& where) {
     c.kind = DesignCurve::Kind::Arc;
     c.center = point(required(obj, "center", where), at(where, "center"));
     c.radius = radius(obj, where);
-    c.startDeg = asNumber(required(obj, "start", where), at(where, "start"));
-    c.endDeg = asNumber(required(obj, "end", where), at(where, "end"));
+    c.startDeg = angle(required(obj, "start", where), at(where, "start"));
+    c.endDeg = angle(required(obj, "end", where), at(where, "end"));
     const QString dir = required(obj, "direction", where).toString();
     if (dir != QLatin1String("ccw") && dir != QLatin1String("cw")) {
       fail(at(where, "direction"), QStringLiteral("must be \"ccw\" or \"cw\""));
@@ -183,7 +198,7 @@ DesignFeature feature(const QJsonValue& v, const QString& where) {
   allowOnly(obj, {"id", "net", "region"}, where);
   DesignFeature f;
   f.id = asName(required(obj, "id", where), at(where, "id"));
-  const QString named = where + QStringLiteral(" (\"%1\")").arg(f.id);
+  const QString named = where + QStringLiteral(" (\"%1\")").arg(quotedExcerpt(f.id));
   f.net = asName(required(obj, "net", named), at(named, "net"));
   f.region = region(required(obj, "region", named), at(named, "region"));
   return f;
@@ -202,7 +217,8 @@ Design design(const QJsonObject& top) {
     const QString where = at(QStringLiteral("features"), i);
     d.features.push_back(feature(features.at(i), where));
     if (ids.contains(d.features.back().id)) {
-      fail(at(where, "id"), QStringLiteral("\"%1\" is used twice").arg(d.features.back().id));
+      fail(at(where, "id"),
+           QStringLiteral("\"%1\" is used twice").arg(quotedExcerpt(d.features.back().id)));
     }
     ids.insert(d.features.back().id);
   }
@@ -226,6 +242,12 @@ bool parseDesign(const QByteArray& json, Design& out, QString& error) {
   }
   if (!doc.isObject()) {
     error = QStringLiteral("the top level must be an object");
+    return false;
+  }
+  QString path, key;
+  if (findRepeatedKey(json, path, key)) {
+    error = (path.isEmpty() ? QString() : path + QStringLiteral(": ")) +
+            QStringLiteral("the key \"%1\" appears twice").arg(key);
     return false;
   }
   try {

@@ -1,5 +1,7 @@
 #include "findingscsv.h"
 
+#include "echotext.h"
+
 #include <cmath>
 
 namespace {
@@ -68,9 +70,8 @@ QString findingsCsv(const Design& design, const std::vector<AuditFinding>& findi
 
 QString auditSummary(const QString& tag, const QString& path, const AuditReport& report) {
   const QString head = QStringLiteral("audit \"%1\": %2: ").arg(tag, path);
-  QString line = report.readable ? head + auditCounts(report)
-                                 : head + QStringLiteral("cannot read: ") + report.error;
-  // Tags, paths and reasons come from outside: keep the summary one line.
-  line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-  return line;
+  // Tags, paths and reasons come from outside: one line, and no control
+  // character reaches the terminal.
+  return terminalLine(report.readable ? head + auditCounts(report)
+                                      : head + QStringLiteral("cannot read: ") + report.error);
 }

@@ -28,4 +28,5 @@ QString auditCounts(const AuditReport& report);
 // One line without line end, e.g.
 //   audit "nightly": board.json: 12 features, 1 short, 2 clearance violations, 0 outside the board
 //   audit "nightly": board.json: cannot read: <reason>
+// as terminalLine makes it: no control characters.
 QString auditSummary(const QString& tag, const QString& path, const AuditReport& report);

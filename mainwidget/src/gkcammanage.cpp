@@ -2,6 +2,7 @@
 
 #include "auditwindow.h"
 #include "designaudit.h"
+#include "echotext.h"
 #include "findingscsv.h"
 #include "logindialog.h"
 
@@ -10,7 +11,9 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -34,10 +37,15 @@ GkAuditWindow* showMainWindow(const QString& user) {
   return window;
 }
 
-void write(std::FILE* stream, const QString& text) {
+// Exit code of an unattended audit whose findings could not be written.
+constexpr int kFindingsUnwritten = 3;
+
+// False, with errno set, when not all of the text reached the stream's file.
+bool write(std::FILE* stream, const QString& text) {
   const QByteArray bytes = text.toLocal8Bit();
-  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-  std::fflush(stream);
+  const auto size = static_cast<std::size_t>(bytes.size());
+  const bool all = std::fwrite(bytes.constData(), 1, size, stream) == size;
+  return std::fflush(stream) == 0 && all;
 }
 
 }  // namespace
@@ -83,10 +91,22 @@ bool GkCamManage::GetLoginWidget() {
 
 int GkCamManage::RunNoUI(QString designPath, QString tag) {
   const AuditReport report = auditDesignFile(designPath);
-  if (report.readable) write(stdout, findingsCsv(report.design, report.result.findings));
+  int code = report.exitCode();
+  errno = 0;
+  if (report.readable && !write(stdout, findingsCsv(report.design, report.result.findings))) {
+    // A reader that closed the pipe early (head, a pager left) chose to
+    // stop reading: the audit's result stands. Any other failure (a full
+    // disk, a device error) lost findings that the caller expects.
+    const int error = errno;
+    if (error != EPIPE) {
+      write(stderr, QStringLiteral("error: cannot write the findings to standard output: %1\n")
+                        .arg(QString::fromLocal8Bit(std::strerror(error))));
+      code = kFindingsUnwritten;
+    }
+  }
   for (const QString& note : report.design.notes) {
-    write(stderr, QStringLiteral("note: ") + note + QLatin1Char('\n'));
+    write(stderr, QStringLiteral("note: ") + terminalLine(note) + QLatin1Char('\n'));
   }
   write(stderr, auditSummary(tag, designPath, report) + QLatin1Char('\n'));
-  return report.exitCode();
+  return code;
 }

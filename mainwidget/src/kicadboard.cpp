@@ -1,15 +1,18 @@
 #include "kicadboard.h"
 
 #include "designreader.h"
+#include "echotext.h"
 #include "kicadreader.h"
 #include "regionops.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <vector>
 
 using namespace kicadformat;
 
@@ -20,15 +23,14 @@ void refuse(const SExpr& at, const QString& what) { throw Refusal{at.line, what}
 double number(const SExpr& list, std::size_t index) {
   if (index >= list.items.size() || list.items[index].isList) {
     refuse(list, QStringLiteral("(%1) needs a number in place %2")
-                     .arg(QString::fromUtf8(list.head()))
+                     .arg(quotedExcerpt(list.head()))
                      .arg(index));
   }
   bool ok = false;
   const double v = list.items[index].text.toDouble(&ok);
   if (!ok || !std::isfinite(v)) {
-    refuse(list,
-           QStringLiteral("(%1): \"%2\" is not a number")
-               .arg(QString::fromUtf8(list.head()), QString::fromUtf8(list.items[index].text)));
+    refuse(list, QStringLiteral("(%1): \"%2\" is not a number")
+                     .arg(quotedExcerpt(list.head()), quotedExcerpt(list.items[index].text)));
   }
   return v;
 }
@@ -37,7 +39,7 @@ double coordinate(const SExpr& list, std::size_t index) {
   const double v = number(list, index);
   if (std::fabs(v) > designformat::kMaxCoordinate) {
     refuse(list, QStringLiteral("(%1): %2 lies outside +-%3")
-                     .arg(QString::fromUtf8(list.head()))
+                     .arg(quotedExcerpt(list.head()))
                      .arg(v)
                      .arg(designformat::kMaxCoordinate));
   }
@@ -52,8 +54,9 @@ double rotation(const SExpr& list, std::size_t index) {
 const SExpr& need(const SExpr& parent, const char* name) {
   const SExpr* found = parent.find(name);
   if (found == nullptr) {
-    refuse(parent, QStringLiteral("(%1) has no (%2)")
-                       .arg(QString::fromUtf8(parent.head()), QLatin1String(name)));
+    refuse(
+        parent,
+        QStringLiteral("(%1) has no (%2)").arg(quotedExcerpt(parent.head()), QLatin1String(name)));
   }
   return *found;
 }
@@ -81,7 +84,7 @@ double strokeWidth(const SExpr& item) {
   // Zero and negative widths mean no stroke and stay as read.
   if (!(width <= 2 * designformat::kMaxRadius)) {
     refuse(item, QStringLiteral("(%1): the stroke width must be at most %2")
-                     .arg(QString::fromUtf8(item.head()))
+                     .arg(quotedExcerpt(item.head()))
                      .arg(2 * designformat::kMaxRadius));
   }
   return width;
@@ -105,8 +108,9 @@ bool arcOf(const SExpr& item, const Placement& at, DesignCurve& arc, DesignPoint
   // More than a turn is no arc; a huge sweep would also lose the start
   // angle it is added to.
   if (!(std::fabs(sweep) <= 360.0)) {
-    refuse(angle, QStringLiteral("(%1): an arc sweeps at most 360 degrees")
-                      .arg(QString::fromUtf8(item.head())));
+    refuse(
+        angle,
+        QStringLiteral("(%1): an arc sweeps at most 360 degrees").arg(quotedExcerpt(item.head())));
   }
   const double r = std::hypot(p.x - c.x, p.y - c.y);
   // A page clockwise sweep runs counter-clockwise in raw x/y (y down).
@@ -133,7 +137,7 @@ int integer(const SExpr& list, std::size_t index) {
   constexpr double kMaxInt = 2147483647.0;
   if (v != std::floor(v) || std::fabs(v) > kMaxInt) {
     refuse(list, QStringLiteral("(%1): \"%2\" is not a whole number within +-%3")
-                     .arg(QString::fromUtf8(list.head()), QString::fromUtf8(list.items[index].text))
+                     .arg(quotedExcerpt(list.head()), quotedExcerpt(list.items[index].text))
                      .arg(qint64(kMaxInt)));
   }
   return static_cast<int>(v);
@@ -148,7 +152,7 @@ double localClearance(const SExpr& clearance) {
 double positive(const SExpr& at, double value, const char* what) {
   if (!(value > 0) || value > designformat::kMaxRadius) {
     refuse(at, QStringLiteral("(%1): the %2 must be positive and at most %3")
-                   .arg(QString::fromUtf8(at.head()), QLatin1String(what))
+                   .arg(quotedExcerpt(at.head()), QLatin1String(what))
                    .arg(designformat::kMaxRadius));
   }
   return value;
@@ -285,7 +289,7 @@ std::vector<DesignRegion> BoardReader::graphicRegions(const SExpr& item, const P
     if (w > 0) strokeRegions(item, loop, w / 2, parts);
     if (parts.empty()) refuse(item, QStringLiteral("an unfilled shape without a stroke"));
   } else {
-    refuse(item, QStringLiteral("(%1) shapes are not read").arg(QString::fromUtf8(head)));
+    refuse(item, QStringLiteral("(%1) shapes are not read").arg(quotedExcerpt(head)));
   }
   return parts;
 }
@@ -318,8 +322,8 @@ void BoardReader::addEdgeGraphic(const SExpr& item, const Placement& at) {
   } else if (kind == "poly") {
     m_edgeLoops.emplace_back(polyLoop(item, at), item.line);
   } else {
-    refuse(item, QStringLiteral("(%1) shapes on Edge.Cuts are not read")
-                     .arg(QString::fromUtf8(item.head())));
+    refuse(item,
+           QStringLiteral("(%1) shapes on Edge.Cuts are not read").arg(quotedExcerpt(item.head())));
   }
 }
 
@@ -327,7 +331,7 @@ void BoardReader::read(const QByteArray* project) {
   if (m_root.head() != "kicad_pcb") {
     refuse(m_root,
            QStringLiteral("not a KiCad board: the document is (%1 ...), not (kicad_pcb ...)")
-               .arg(QString::fromUtf8(m_root.head())));
+               .arg(quotedExcerpt(m_root.head())));
   }
   const SExpr& version = need(m_root, "version");
   m_version = number(version, 1);
@@ -335,7 +339,7 @@ void BoardReader::read(const QByteArray* project) {
     refuse(version,
            QStringLiteral("written in the format of %1, older than KiCad 5.0 (%2); save it "
                           "with KiCad 5 or later")
-               .arg(QString::fromUtf8(version.items[1].text))
+               .arg(quotedExcerpt(version.items[1].text))
                .arg(kMinVersion));
   }
   m_design = Design();
@@ -362,11 +366,25 @@ void BoardReader::read(const QByteArray* project) {
 }
 
 void BoardReader::readLayers() {
+  // Vias and *.Cu pads make a feature on every copper layer they span: the
+  // count is bounded as KiCad bounds it. A copper name given twice would
+  // leave its items on either layer.
   std::vector<std::pair<int, QByteArray>> copper;
+  QSet<QByteArray> names;
   for (const SExpr& entry : need(m_root, "layers").items) {
     if (!entry.isList || entry.items.size() < 2) continue;
     const QByteArray name = entry.items[1].text;
-    if (name.endsWith(".Cu")) copper.emplace_back(integer(entry, 0), name);
+    if (!name.endsWith(".Cu")) continue;
+    if (names.contains(name)) {
+      refuse(entry,
+             QStringLiteral("the copper layer \"%1\" is listed twice").arg(quotedExcerpt(name)));
+    }
+    if (copper.size() == static_cast<std::size_t>(kMaxCopperLayers)) {
+      refuse(entry,
+             QStringLiteral("the board has more than %1 copper layers").arg(kMaxCopperLayers));
+    }
+    names.insert(name);
+    copper.emplace_back(integer(entry, 0), name);
   }
   if (copper.empty())
     refuse(need(m_root, "layers"), QStringLiteral("the board has no copper layer"));
@@ -422,9 +440,8 @@ std::vector<int> BoardReader::copperLayers(const SExpr& at, const QByteArray& na
   } else if (m_copper.contains(name)) {
     layers.push_back(m_copper.value(name));
   } else if (needCopper) {
-    refuse(
-        at,
-        QStringLiteral("\"%1\" is not a copper layer of this board").arg(QString::fromUtf8(name)));
+    refuse(at,
+           QStringLiteral("\"%1\" is not a copper layer of this board").arg(quotedExcerpt(name)));
   }
   return layers;
 }
@@ -545,9 +562,11 @@ void BoardReader::readBoardGraphics() {
   }
 }
 
-std::vector<DesignLoop> BoardReader::chainOutline() {
+std::vector<DesignLoop> chainOutline(const std::vector<EdgePiece>& pieces) {
   // Ends of the open pieces in cells of kChainTol, so that each join looks
-  // at a few neighbours only.
+  // at a few neighbours only. Many ends may share a cell (pieces meeting at
+  // one point): the ends of used pieces leave their cell when a search
+  // first meets them, and an end at the point itself ends the search.
   auto key = [](const DesignPoint& p) {
     // Coordinates stay within +-1e5, so cells fit 32 bits each way.
     const auto ix =
@@ -556,29 +575,42 @@ std::vector<DesignLoop> BoardReader::chainOutline() {
         static_cast<unsigned long long>(static_cast<long long>(std::floor(p.y / kChainTol)));
     return (ix << 32) ^ (iy & 0xffffffffull);
   };
-  std::unordered_multimap<unsigned long long, int> ends;  // cell -> piece * 2 + (0 start, 1 end)
-  const int n = static_cast<int>(m_edgePieces.size());
-  for (int i = 0; i < n; ++i) {
-    ends.emplace(key(m_edgePieces[i].curve.startPoint()), 2 * i);
-    ends.emplace(key(m_edgePieces[i].curve.endPoint()), 2 * i + 1);
-  }
+  const int n = static_cast<int>(pieces.size());
+  auto curve = [&](int piece) -> const DesignCurve& {
+    return pieces[static_cast<std::size_t>(piece)].curve;
+  };
+  // End e is piece e / 2's start (e even) or end (e odd).
+  auto endPoint = [&](int e) {
+    return e % 2 == 0 ? curve(e / 2).startPoint() : curve(e / 2).endPoint();
+  };
+  std::unordered_map<unsigned long long, std::vector<int>> cells;
+  cells.reserve(static_cast<std::size_t>(2 * n));
+  for (int e = 0; e < 2 * n; ++e) cells[key(endPoint(e))].push_back(e);
   std::vector<bool> used(static_cast<std::size_t>(n), false);
+  // p's own cell first: the end that continues a chain usually lies at p.
+  static constexpr int kAround[9][2] = {{0, 0}, {-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
+                                        {0, 1}, {1, -1},  {1, 0},  {1, 1}};
   auto nearestEnd = [&](const DesignPoint& p) {
     int best = -1;
     double bestGap = kChainTol;
-    for (int dx = -1; dx <= 1; ++dx) {
-      for (int dy = -1; dy <= 1; ++dy) {
-        const auto range = ends.equal_range(key({p.x + dx * kChainTol, p.y + dy * kChainTol}));
-        for (auto it = range.first; it != range.second; ++it) {
-          const int piece = it->second / 2;
-          if (used[static_cast<std::size_t>(piece)]) continue;
-          const DesignCurve& c = m_edgePieces[static_cast<std::size_t>(piece)].curve;
-          const double gap = dist(p, it->second % 2 == 0 ? c.startPoint() : c.endPoint());
-          if (gap <= bestGap) {
-            bestGap = gap;
-            best = it->second;
-          }
+    for (const auto& [dx, dy] : kAround) {
+      const auto cell = cells.find(key({p.x + dx * kChainTol, p.y + dy * kChainTol}));
+      if (cell == cells.end()) continue;
+      std::vector<int>& ends = cell->second;
+      for (std::size_t k = 0; k < ends.size();) {
+        const int e = ends[k];
+        if (used[static_cast<std::size_t>(e / 2)]) {
+          ends[k] = ends.back();
+          ends.pop_back();
+          continue;
         }
+        const double gap = dist(p, endPoint(e));
+        if (gap <= bestGap) {
+          bestGap = gap;
+          best = e;
+          if (gap == 0) return best;
+        }
+        ++k;
       }
     }
     return best;
@@ -587,24 +619,23 @@ std::vector<DesignLoop> BoardReader::chainOutline() {
   for (int i = 0; i < n; ++i) {
     if (used[static_cast<std::size_t>(i)]) continue;
     used[static_cast<std::size_t>(i)] = true;
-    DesignLoop loop{m_edgePieces[static_cast<std::size_t>(i)].curve};
+    DesignLoop loop{curve(i)};
     const DesignPoint start = loop.front().startPoint();
     while (loop.size() == 1 || dist(loop.back().endPoint(), start) > kChainTol) {
       const DesignPoint at = loop.back().endPoint();
       const int next = nearestEnd(at);
       if (next < 0) {
         if (dist(at, start) <= kChainTol) break;
-        throw Refusal{m_edgePieces[static_cast<std::size_t>(i)].line,
+        throw Refusal{pieces[static_cast<std::size_t>(i)].line,
                       QStringLiteral("the board outline on Edge.Cuts is not closed: nothing "
                                      "continues it at (%1, %2)")
                           .arg(at.x)
                           .arg(at.y)};
       }
       used[static_cast<std::size_t>(next / 2)] = true;
-      const DesignCurve& c = m_edgePieces[static_cast<std::size_t>(next / 2)].curve;
-      if (dist(at, next % 2 == 0 ? c.startPoint() : c.endPoint()) > designformat::kJoinTol) {
-        loop.push_back(lineCurve(at, next % 2 == 0 ? c.startPoint() : c.endPoint()));
-      }
+      const DesignCurve& c = curve(next / 2);
+      if (dist(at, endPoint(next)) > designformat::kJoinTol)
+        loop.push_back(lineCurve(at, endPoint(next)));
       loop.push_back(next % 2 == 0 ? c : reversed(c));
     }
     if (dist(loop.back().endPoint(), start) > designformat::kJoinTol) {
@@ -614,7 +645,7 @@ std::vector<DesignLoop> BoardReader::chainOutline() {
       return c.kind == DesignCurve::Kind::Arc;
     });
     if (loop.size() < (hasArc ? 2u : 3u)) {
-      throw Refusal{m_edgePieces[static_cast<std::size_t>(i)].line,
+      throw Refusal{pieces[static_cast<std::size_t>(i)].line,
                     QStringLiteral("an outline on Edge.Cuts encloses no area")};
     }
     loops.push_back(loop);
@@ -624,7 +655,7 @@ std::vector<DesignLoop> BoardReader::chainOutline() {
 
 void BoardReader::buildOutline() {
   std::vector<std::pair<DesignLoop, int>> loops = m_edgeLoops;
-  for (const DesignLoop& l : chainOutline()) loops.emplace_back(l, 0);
+  for (const DesignLoop& l : chainOutline(m_edgePieces)) loops.emplace_back(l, 0);
   if (loops.empty()) throw Refusal{0, QStringLiteral("the board has no outline on Edge.Cuts")};
   std::vector<std::unique_ptr<GkShape>> shapes;
   std::size_t largest = 0;

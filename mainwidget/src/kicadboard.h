@@ -18,6 +18,8 @@ constexpr int kMinVersion = 20171114;
 // Edge.Cuts items whose ends lie this close are chained into one outline
 // (mm); gaps above the loop join tolerance are closed by a short line.
 constexpr double kChainTol = 0.001;
+// Most copper layers of a board, as in KiCad.
+constexpr int kMaxCopperLayers = 32;
 }  // namespace kicadformat
 
 // True when the text starts like an s-expression document ("(" after

@@ -1,5 +1,6 @@
 // Footprints of a board: their pads on every copper layer they span, and
 // their graphics on Edge.Cuts and on copper.
+#include "echotext.h"
 #include "kicadreader.h"
 
 #include <QSet>
@@ -113,8 +114,10 @@ void BoardReader::readPad(const SExpr& pad, const Placement& fp, const QString& 
   const QString id = number.isEmpty() ? QStringLiteral("%1.pad@L%2").arg(ref).arg(pad.line)
                                       : ref + QLatin1Char('.') + number;
   std::vector<int> layers;
-  for (const SExpr& name : need(pad, "layers").items) {
-    if (name.isList || &name == &need(pad, "layers").items.front()) continue;
+  const SExpr& names = need(pad, "layers");
+  for (std::size_t k = 1; k < names.items.size(); ++k) {
+    const SExpr& name = names.items[k];
+    if (name.isList) continue;
     for (int l : copperLayers(pad, name.text, false)) {
       if (std::find(layers.begin(), layers.end(), l) == layers.end()) layers.push_back(l);
     }
@@ -147,8 +150,8 @@ std::vector<DesignRegion> BoardReader::padRegions(const SExpr& pad, const Placem
   const QByteArray shape = pad.items[3].text;
   const QByteArray type = pad.items[2].text;
   if (pad.find("padstack") != nullptr) {
-    refuse(pad,
-           QStringLiteral("pad %1: pads with a shape per layer (padstack) are not read").arg(id));
+    refuse(pad, QStringLiteral("pad %1: pads with a shape per layer (padstack) are not read")
+                    .arg(quotedExcerpt(id)));
   }
   const SExpr& size = need(pad, "size");
   const double w = positive(size, number(size, 1), "pad width");
@@ -196,13 +199,13 @@ std::vector<DesignRegion> BoardReader::padRegions(const SExpr& pad, const Placem
       dy = number(*d, 2);
     }
     if (std::fabs(dx) >= h || std::fabs(dy) >= w)
-      refuse(pad, QStringLiteral("pad %1: the trapezoid's delta folds it").arg(id));
+      refuse(pad, QStringLiteral("pad %1: the trapezoid's delta folds it").arg(quotedExcerpt(id)));
     local = trapezoidLoop(w, h, dx, dy);
   } else if (shape == "custom") {
     return customPadRegions(pad, at);
   } else {
-    refuse(pad,
-           QStringLiteral("pad %1: unknown pad shape \"%2\"").arg(id, QString::fromUtf8(shape)));
+    refuse(pad, QStringLiteral("pad %1: unknown pad shape \"%2\"")
+                    .arg(quotedExcerpt(id), quotedExcerpt(shape)));
   }
   DesignRegion region{shapeAt.apply(local), {}};
   if (type == "np_thru_hole" && drill != nullptr)

@@ -61,6 +61,14 @@ struct EdgePiece {
   int line;
 };
 
+// The open pieces chained into closed loops, end to the nearest unused end
+// within kChainTol (gaps above the join tolerance closed by a short line),
+// each loop starting with the first piece not yet used. Refused when a
+// chain cannot be closed or a loop encloses no area. Costs about the
+// number of pieces however many ends meet exactly at one point; distinct
+// ends within kChainTol of each other are compared with one another.
+std::vector<DesignLoop> chainOutline(const std::vector<EdgePiece>& pieces);
+
 class BoardReader {
 public:
   BoardReader(const SExpr& root, Design& design) : m_root(root), m_design(design) {}
@@ -76,7 +84,6 @@ private:
   void readZones();
   void readBoardGraphics();
   void buildOutline();
-  std::vector<DesignLoop> chainOutline();
 
   // kicadpads.cpp
   void readFootprints();

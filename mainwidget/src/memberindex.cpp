@@ -181,6 +181,34 @@ double MemberIndex::nearest(MemberIndex& other, AcGePoint2d& onThis, AcGePoint2d
   return best;
 }
 
+bool MemberIndex::within(MemberIndex& other, double reach) {
+  const bool walkThis = size() <= other.size();
+  MemberIndex& walked = walkThis ? *this : other;
+  const MemberIndex& searched = walkThis ? other : *this;
+  if (searched.m_nodes.empty()) return false;
+  std::vector<int> stack;
+  for (Member& m : walked.m_members) {
+    if (boxGap(m.box, searched.m_box) > reach) continue;
+    stack.assign(1, static_cast<int>(searched.m_nodes.size()) - 1);
+    while (!stack.empty()) {
+      const Node& node = searched.m_nodes[static_cast<std::size_t>(stack.back())];
+      stack.pop_back();
+      if (boxGap(node.box, m.box) > reach) continue;
+      if (!node.leaf) {
+        for (int k = node.first; k < node.first + node.count; ++k) stack.push_back(k);
+        continue;
+      }
+      for (int k = node.first; k < node.first + node.count; ++k) {
+        const Member& near = searched.m_members[static_cast<std::size_t>(k)];
+        if (boxGap(near.box, m.box) > reach) continue;
+        AcGePoint2d a, b;
+        if (memberGap(*m.curve, *near.curve, a, b) <= reach) return true;
+      }
+    }
+  }
+  return false;
+}
+
 bool MemberIndex::contains(const AcGePoint2d& pt) {
   const int side = classify(pt);
   return side < 0 ? m_shape.IsPointIn(pt) : side == 1;

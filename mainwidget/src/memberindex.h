@@ -30,6 +30,12 @@ public:
   // g_tol.EqualPoint is returned as 0 and ends the search, as the loop
   // walk of the geometry library does.
   double nearest(MemberIndex& other, AcGePoint2d& onThis, AcGePoint2d& onOther);
+  // Whether some member of this shape and one of other lie within reach of
+  // each other: nearest() <= reach for a reach of at least g_tol.EqualPoint,
+  // found by looking only at members whose boxes come within reach (the
+  // smaller index walked, as nearest does), so that a small shape asks a
+  // large one about the few members near it.
+  bool within(MemberIndex& other, double reach);
 
   // The shape's IsPointIn (inside the outer loop, in no hole), decided by a
   // ray crossing count over the members level with pt. Where the ray passes

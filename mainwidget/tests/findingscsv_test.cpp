@@ -67,3 +67,22 @@ TEST(AuditSummary, CountsOrReason) {
   // Outside text cannot break the summary into several lines.
   EXPECT_EQ(auditSummary("a\nb", "c\r\nd", bad).count('\n'), 0);
 }
+
+// Tags, paths and reasons (which quote the design file) reach a terminal:
+// line breaks and tabs become spaces, every other control character (C0,
+// DEL, C1) the replacement character, so that no escape sequence from a
+// file is ever written out.
+TEST(AuditSummary, ControlCharactersNeverReachTheTerminal) {
+  AuditReport bad;
+  bad.error = QStringLiteral("version \x1b]2;title\x07\x1b[2J and \x7f") + QChar(0x9b) +
+              QStringLiteral("31m") + QChar(0) + QChar(0x85) + QStringLiteral("\x1bP");
+  const QString line = auditSummary(QStringLiteral("t\tag\x1b"), QStringLiteral("a\r\nb"), bad);
+  for (const QChar c : line) {
+    EXPECT_FALSE(c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f))
+        << "U+" << std::hex << c.unicode();
+  }
+  EXPECT_EQ(line.count(QChar(0xFFFD)), 9);
+  EXPECT_TRUE(line.startsWith("audit \"t ag\uFFFD\": a  b: cannot read: version \uFFFD]2;title"))
+      << line.toStdString();
+  EXPECT_TRUE(line.endsWith("31m\uFFFD\uFFFD\uFFFDP")) << line.toStdString();
+}

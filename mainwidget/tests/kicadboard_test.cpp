@@ -5,6 +5,7 @@
 #include "designaudit.h"
 #include "kicadproject.h"
 #include "regionops.h"
+#include "samples.h"
 
 #include <gtest/gtest.h>
 
@@ -29,20 +30,6 @@ const char* const kOutline =
 
 QByteArray boardText(const char* items, const char* outline = kOutline) {
   return QByteArray(kHead) + outline + items + ")\n";
-}
-
-Design readBoard(const QByteArray& text, const QByteArray* project = nullptr) {
-  Design d;
-  QString error;
-  EXPECT_TRUE(parseKicadBoard(text, project, d, error)) << error.toStdString();
-  return d;
-}
-
-QString refusal(const QByteArray& text) {
-  Design d;
-  QString error;
-  EXPECT_FALSE(parseKicadBoard(text, nullptr, d, error));
-  return error;
 }
 
 std::vector<const DesignFeature*> withId(const Design& d, const QString& id) {

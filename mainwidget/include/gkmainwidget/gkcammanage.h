@@ -29,7 +29,10 @@ public:
   // Audits the design file at designPath, synchronously. Writes the findings
   // as CSV to standard output and a one-line summary naming tag to standard
   // error. Returns 0 for a clean design, 1 when violations were found, 2
-  // when the design cannot be read (the reason is on standard error).
+  // when the design cannot be read (the reason is on standard error), 3
+  // when the findings could not be written to standard output (said on
+  // standard error; a reader that closed the pipe early leaves the audit's
+  // code).
   int RunNoUI(QString designPath, QString tag);
 
   GkCamManage(const GkCamManage&) = delete;
