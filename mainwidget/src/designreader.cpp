@@ -232,6 +232,14 @@ bool parseDesign(const QByteArray& json, Design& out, QString& error) {
     error = QStringLiteral("the design is empty");
     return false;
   }
+  // Before Qt parses: Qt keeps the last of a repeated key (and leaks the
+  // values it drops).
+  QString path, key;
+  if (findRepeatedKey(json, path, key)) {
+    error = (path.isEmpty() ? QString() : path + QStringLiteral(": ")) +
+            QStringLiteral("the key \"%1\" appears twice").arg(key);
+    return false;
+  }
   QJsonParseError parseError{};
   const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
   if (parseError.error != QJsonParseError::NoError) {
@@ -242,12 +250,6 @@ bool parseDesign(const QByteArray& json, Design& out, QString& error) {
   }
   if (!doc.isObject()) {
     error = QStringLiteral("the top level must be an object");
-    return false;
-  }
-  QString path, key;
-  if (findRepeatedKey(json, path, key)) {
-    error = (path.isEmpty() ? QString() : path + QStringLiteral(": ")) +
-            QStringLiteral("the key \"%1\" appears twice").arg(key);
     return false;
   }
   try {
