@@ -15,6 +15,14 @@ const AcGeVector2d AcGeVector2d::kYAxis(0.0, 1.0);
 
 namespace {
 
+// sqrt(a^2 + b^2) as written, so that results stay bit for bit those of the
+// plain formula; where the squares overflow (beyond about 1e154) std::hypot,
+// which does not: a point 1e155 away is that far, not infinitely.
+double SquareRootOfSum(double a, double b) {
+  const double s = a * a + b * b;
+  return std::isinf(s) ? std::hypot(a, b) : std::sqrt(s);
+}
+
 // The affine mapping of m applied to (x, y), in the stated order of
 // operations; shared by points and vectors.
 void MapXY(const AcGeMatrix2d& m, double& x, double& y) {
@@ -31,7 +39,7 @@ void MapXY(const AcGeMatrix2d& m, double& x, double& y) {
 double AcGePoint2d::distanceTo(const AcGePoint2d& p) const {
   const double dx = x - p.x;
   const double dy = y - p.y;
-  return std::sqrt(dx * dx + dy * dy);
+  return SquareRootOfSum(dx, dy);
 }
 
 AcGePoint2d& AcGePoint2d::transformBy(const AcGeMatrix2d& m) {
@@ -94,7 +102,7 @@ double AcGeVector2d::operator*(const AcGeVector2d& v) const { return dotProduct(
 
 AcGeVector2d AcGeVector2d::perpVector() const { return AcGeVector2d(-y, x); }
 
-double AcGeVector2d::length() const { return std::sqrt(lengthSqrd()); }
+double AcGeVector2d::length() const { return SquareRootOfSum(x, y); }
 
 double AcGeVector2d::lengthSqrd() const { return x * x + y * y; }
 
@@ -116,7 +124,7 @@ AcGeVector2d AcGeVector2d::normal(const GkTolerance& tol) const {
 }
 
 AcGeVector2d& AcGeVector2d::normalize(const GkTolerance&) {
-  const double l = std::sqrt(x * x + y * y);
+  const double l = SquareRootOfSum(x, y);
   if (l < 1e-8) return set(std::sqrt(2.0) * 0.5, std::sqrt(2.0) * 0.5);
   return set(x / l, y / l);
 }

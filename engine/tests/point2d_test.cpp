@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 
 namespace {
@@ -250,6 +251,24 @@ TEST(Vector2d, NormalAndNormalize) {
   V v(-5, 0);
   v.normalize(tol);
   EXPECT_POINT_EQ(v, V(-1, 0));
+}
+
+// Squares beyond the double range (coordinates past about 1e154) must not
+// make lengths infinite or directions vanish.
+TEST(Vector2d, LengthsAndDirectionsOfHugeVectors) {
+  const GkTolerance tol;
+  for (const double big : {1e155, 1e200, 1e300}) {
+    SCOPED_TRACE(big);
+    EXPECT_EQ(V(big, 0).length(), big);
+    EXPECT_DOUBLE_EQ(V(3 * big / 5, 4 * big / 5).length(), big);
+    EXPECT_POINT_NEAR(V(0, -big).normal(tol), V(0, -1), 1e-15);
+    EXPECT_POINT_NEAR(V(big, big).normal(tol), V(std::sqrt(0.5), std::sqrt(0.5)), 1e-15);
+    EXPECT_EQ(P(-big / 2, 1).distanceTo(P(big / 2, 1)), big);
+  }
+  // Infinite and not-a-number components keep their plain results.
+  EXPECT_EQ(V(std::numeric_limits<double>::infinity(), 1).length(),
+            std::numeric_limits<double>::infinity());
+  EXPECT_TRUE(std::isnan(V(std::nan(""), 1).length()));
 }
 
 TEST(Vector2d, AngleIsInZeroToTwoPi) {
