@@ -141,7 +141,13 @@ AcGeCircArc2d& AcGeCircArc2d::set(const AcGePoint2d& p1, const AcGePoint2d& p2,
   m_startAng = polarAngle(p1, m_center);
   m_endAng = polarAngle(p3, m_center);
   const double mid = polarAngle(p2, m_center);
-  m_isCCW = GkMath::IsAngleBetween(mid, m_startAng, m_endAng, true, GkGeoLib::g_tol);
+  // The arc runs counter-clockwise exactly when p1, p2, p3 turn left. The
+  // angle test says the same except where it cannot form a range: ends
+  // within EqualVector of each other, or p2 that close to an end, where it
+  // says counter-clockwise whatever side p2 is on. It decides only
+  // collinear (or not finite) points, whose arc is meaningless anyway.
+  m_isCCW = cross > 0.0 || (!(cross < 0.0) && GkMath::IsAngleBetween(mid, m_startAng, m_endAng,
+                                                                     true, GkGeoLib::g_tol));
   m_isCircle = false;
   boxOutOfDate = true;
   return *this;

@@ -99,6 +99,35 @@ TEST(CircArc2d, ThreePointArcTakesItsDirectionFromTheMiddlePoint) {
   }
 }
 
+// Ends a hair apart leave the angle test no range to decide by: the
+// middle point's side must still give the direction, both ways round.
+TEST(CircArc2d, NearlyClosedThreePointArcsGoTheWayOfTheirMiddlePoint) {
+  for (const double r : {1.0, 1000.0}) {
+    for (const double gap : {5e-8, 1e-9}) {
+      for (const bool p3Above : {true, false}) {
+        SCOPED_TRACE(testing::Message() << "r " << r << " gap " << gap << " p3 above " << p3Above);
+        const double a = p3Above ? gap : -gap;
+        const AcGePoint2d p1(r, 0), p2(-r, 0), p3(r * std::cos(a), r * std::sin(a));
+        const AcGeCircArc2d arc(p1, p2, p3);
+        // From angle 0 through pi to +gap is the clockwise way round.
+        EXPECT_EQ(arc.isClockWise(), p3Above);
+        EXPECT_NEAR(arc.GetArcSweepangle(), kTwoPi - gap, 1e-6);
+        EXPECT_TRUE(arc.IsPointOnSeg(p2, GkTolerance()));
+        EXPECT_NEAR(arc.GetArcLength(), r * kTwoPi, 1e-3 * r);
+      }
+    }
+  }
+  // A middle point just past an end, on the short side, gives the short arc.
+  const AcGeCircArc2d shortArc(AcGePoint2d(1, 0), AcGePoint2d(std::cos(1e-9), std::sin(1e-9)),
+                               AcGePoint2d(0, 1));
+  EXPECT_FALSE(shortArc.isClockWise());
+  EXPECT_NEAR(shortArc.GetArcSweepangle(), kPi / 2, 1e-6);  // a fit through two close points
+  const AcGeCircArc2d back(AcGePoint2d(0, 1), AcGePoint2d(std::cos(1e-9), std::sin(1e-9)),
+                           AcGePoint2d(1, 0));
+  EXPECT_TRUE(back.isClockWise());
+  EXPECT_NEAR(back.GetArcSweepangle(), kPi / 2, 1e-6);
+}
+
 TEST(CircArc2d, ThreePointArcPassesThroughItsPointsOnRandomInput) {
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> coord(-100, 100);
