@@ -1,6 +1,6 @@
 // GkCompositeCurve2d loop queries: point containment by a crossing count
-// along a horizontal ray, orientation and area from the trapezoid sum of the
-// sampled loop, and distances between two composites.
+// along a horizontal ray, area from the trapezoid sum of the sampled loop,
+// orientation from the exact signed area, and distances between composites.
 #include <engine/compositecurve2d.h>
 
 #include <engine/circarc2d.h>
@@ -20,11 +20,9 @@ using gk::kThreeHalfPi;
 constexpr double kTwoPi = gk::k2Pi;
 // Intersection angles this close (radians) to an arc end snap to that end.
 constexpr double kEndSnapAngle = 1e-7;
-// Chord tolerance used by Orientation(): coarse, only the sign matters.
+// Chord tolerance at which Orientation() samples members other than
+// segments and arcs: coarse, only the sign matters.
 constexpr double kOrientationSampleTol = 0.1;
-// When that encloses nothing, the chord tolerance as a fraction of the
-// loop's larger box side.
-constexpr double kOrientationFineFraction = 0.01;
 
 // Appends a unless the list already holds an angle within t of it; the
 // check runs against the first `checked` entries only.
@@ -153,20 +151,46 @@ double GkCompositeCurve2d::SampledAreaSum(const double& sampleTol) {
   return sum;
 }
 
-// Loops of one or two members still enclose area when they hold arcs (a full
-// circle, two half circles); only the empty loop has none.
+double GkCompositeCurve2d::ExactAreaSum() {
+  const AcGePoint2d start = m_members.front()->startPoint();
+  double sum = 0.0;
+  double prevX = start.x;
+  double prevY = start.y;
+  for (GkCurve2d* member : m_members) {
+    const GkCurveType type = member->GetCrvType();
+    auto* arc = type == kCrvArc ? dynamic_cast<AcGeCircArc2d*>(member) : nullptr;
+    if (type != kCrvLineSeg && arc == nullptr) {
+      GetAreaSampleXY sink(sum, prevX, prevY);
+      member->GetSamplePointXY(sink, kOrientationSampleTol);
+      sum = sink.Sum();
+      prevX = sink.PrevX();
+      prevY = sink.PrevY();
+      continue;
+    }
+    // The chord from where the chain stands to the member's end, as the
+    // sampled sum joins members, plus twice the circular segment between an
+    // arc and its chord: r^2 (theta - sin theta), outward for a
+    // counter-clockwise arc.
+    const AcGePoint2d end = member->endPoint();
+    sum += (prevX + end.x) * (end.y - prevY);
+    if (arc != nullptr) {
+      const double theta = arc->GetArcSweepangle();
+      const double bulge = arc->radius() * arc->radius() * (theta - std::sin(theta));
+      sum += arc->isClockWise() ? -bulge : bulge;
+    }
+    prevX = end.x;
+    prevY = end.y;
+  }
+  return sum;
+}
+
+// Decided by the exact enclosed area: a chord sampling, however fine, can
+// turn a thin loop the other way (a lune whose arcs sample to crossing
+// chords). Loops of one or two members still enclose area when they hold
+// arcs (a full circle, two half circles); only the empty loop has none.
 bool GkCompositeCurve2d::Orientation() {
   if (m_members.empty()) return false;
-  const double sum = SampledAreaSum(kOrientationSampleTol);
-  if (sum != 0.0) return sum > 0.0;
-  // Arcs much smaller than the coarse tolerance sample to their bare chords
-  // (two half circles of radius 0.04 collapse onto one diameter): decide by a
-  // tolerance scaled to the loop instead.
-  const GkBoundBox2d box = GetBoundBox();
-  const double fineTol =
-      kOrientationFineFraction * std::max(box.maxX - box.minX, box.maxY - box.minY);
-  if (!(fineTol > 0.0 && fineTol < kOrientationSampleTol)) return false;
-  return SampledAreaSum(fineTol) > 0.0;
+  return ExactAreaSum() > 0.0;
 }
 
 double GkCompositeCurve2d::Area(const double& sampleTol) {

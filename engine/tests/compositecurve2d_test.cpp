@@ -316,6 +316,38 @@ TEST(CompositeCurve2d, OrientationOfTinyArcLoops) {
   EXPECT_FALSE(thereAndBack.Orientation());
 }
 
+// A thin lune: its arcs sampled coarsely cross each other, and the chord
+// polygon turns the other way. The direction must be the loop's own at every
+// size, as a fine sampling's signed area says.
+TEST(CompositeCurve2d, OrientationOfThinLunesAtEverySize) {
+  struct Lune {
+    double top, low;  // heights of the two arcs' middles, in units of the size
+  };
+  for (const Lune l : {Lune{1.0, 0.5}, Lune{0.09, 0.05}}) {
+    for (const double s : {0.04, 1.0, 1000.0}) {
+      for (const bool ccw : {true, false}) {
+        SCOPED_TRACE(testing::Message()
+                     << "heights " << l.top << ", " << l.low << " size " << s << " ccw " << ccw);
+        const AcGePoint2d a(-s, 0), b(s, 0), c(s, 0.001 * s);
+        // Clockwise as built: over the top from a to b, down to c, back to a
+        // through a lower arc.
+        GkCompositeCurve2d lune;
+        lune.append(new AcGeCircArc2d(a, AcGePoint2d(0, l.top * s), b));
+        lune.append(new AcGeLineSeg2d(b, c));
+        lune.append(new AcGeCircArc2d(c, AcGePoint2d(0, l.low * s), a));
+        if (ccw) lune.Flip();
+        std::vector<AcGePoint2d> pts;
+        lune.GetSampleBuffer(pts, 1e-6 * s);
+        double twice = 0.0;
+        for (std::size_t i = 0; i + 1 < pts.size(); ++i)
+          twice += pts[i].x * pts[i + 1].y - pts[i + 1].x * pts[i].y;
+        ASSERT_EQ(twice > 0.0, ccw) << "the lune is built as meant";
+        EXPECT_EQ(lune.Orientation(), ccw);
+      }
+    }
+  }
+}
+
 TEST(CompositeCurve2d, AreaOfArcLoopsConvergesToTheTrueArea) {
   // A sampled arc lies inside its circle, so the area falls short by less
   // than the sagitta times the arc length.

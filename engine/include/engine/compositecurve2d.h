@@ -160,9 +160,9 @@ public:
   // on the ray is counted once and horizontal edges never count; an edge
   // crossing exactly at pt.x is not to the right of pt.
   bool IsPointIn(const AcGePoint2d& pt);
-  // True when the loop runs counter-clockwise (arcs sampled at 0.1; when that
-  // encloses nothing, at 1% of the loop's larger box side); false for the
-  // empty loop. A one-arc circle answers by its direction.
+  // True when the loop runs counter-clockwise: its signed area, exact for
+  // segments and arcs, is positive. False for the empty loop and for loops
+  // that enclose nothing. A one-arc circle answers by its direction.
   bool Orientation();
   // Enclosed area (not negative) from the trapezoid sum of the loop sampled at
   // sampleTol; 0 for the empty loop. Loops of one or two arcs (circles) have
@@ -187,6 +187,9 @@ private:
                           bool& parity) const;
   // Trapezoid sum of the loop sampled at sampleTol (twice the signed area).
   double SampledAreaSum(const double& sampleTol);
+  // Twice the signed area enclosed by the members, segments and arcs exact
+  // (chord terms plus each arc's circular segment), others sampled.
+  double ExactAreaSum();
   void DestroyMembers();
 
   std::vector<GkCurve2d*> m_members;
