@@ -7,11 +7,27 @@
 #include <engine/circarc2d.h>
 #include <engine/lineseg2d.h>
 
+#include "compositecurve2d_stamp.h"
 #include "compositecurve2d_walk.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <utility>
+
+namespace gk {
+
+namespace {
+// Relaxed is enough: a loop and the shape that holds it are used from one
+// thread at a time; other threads only need stamps that never repeat.
+std::atomic<std::uint64_t> g_listStamps{0};
+}  // namespace
+
+std::uint64_t NewListStamp() { return g_listStamps.fetch_add(1, std::memory_order_relaxed) + 1; }
+
+std::uint64_t LatestListStamp() { return g_listStamps.load(std::memory_order_relaxed); }
+
+}  // namespace gk
 
 // ---- loop sinks ----
 
@@ -77,10 +93,10 @@ std::vector<GkCurve2d*> CloneMembers(const std::vector<GkCurve2d*>& members) {
 
 }  // namespace
 
-GkCompositeCurve2d::GkCompositeCurve2d() = default;
+GkCompositeCurve2d::GkCompositeCurve2d() : m_listStamp(gk::NewListStamp()) {}
 
 GkCompositeCurve2d::GkCompositeCurve2d(const GkCompositeCurve2d& src)
-    : GkCurve2d(src), m_members(CloneMembers(src.m_members)) {}
+    : GkCurve2d(src), m_members(CloneMembers(src.m_members)), m_listStamp(gk::NewListStamp()) {}
 
 GkCompositeCurve2d& GkCompositeCurve2d::operator=(const GkCompositeCurve2d& src) {
   if (this == &src) return *this;
@@ -89,6 +105,7 @@ GkCompositeCurve2d& GkCompositeCurve2d::operator=(const GkCompositeCurve2d& src)
   DestroyMembers();
   m_members = std::move(copies);
   GkCurve2d::operator=(src);
+  m_listStamp = gk::NewListStamp();
   return *this;
 }
 
@@ -106,6 +123,7 @@ void GkCompositeCurve2d::append(GkCurve2d* crv) {
   m_members.push_back(owned.get());
   owned.release();
   boxOutOfDate = true;
+  m_listStamp = gk::NewListStamp();
 }
 
 void GkCompositeCurve2d::SetCurveList(std::vector<GkCurve2d*>& crvs) {
@@ -116,6 +134,7 @@ void GkCompositeCurve2d::SetCurveList(std::vector<GkCurve2d*>& crvs) {
   }
   m_members = std::move(members);
   boxOutOfDate = true;
+  m_listStamp = gk::NewListStamp();
 }
 
 void GkCompositeCurve2d::GetCurveList(std::vector<GkCurve2d*>& crvs) const { crvs = m_members; }

@@ -1,6 +1,8 @@
 // GkShape (a region: outer loop and holes) and GkPolyline2d (a vertex holder).
 #include <engine/shape.h>
 
+#include "compositecurve2d_stamp.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -20,8 +22,13 @@ GkCompositeCurve2d* OrEmptyLoop(GkCompositeCurve2d* loop) {
 
 GkShape::GkShape() = default;
 
+// The copied loops carry stamps of their own, so the copy reads its hole
+// boxes again on its first containment query.
 GkShape::GkShape(const GkShape& src)
-    : cachedBox(src.cachedBox), boxOutOfDate(src.boxOutOfDate), holeBoxes(src.holeBoxes) {
+    : cachedBox(src.cachedBox),
+      boxOutOfDate(src.boxOutOfDate),
+      holeBoxes(src.holeBoxes),
+      holeStamps(src.holeStamps) {
   // The copies are held by unique_ptrs until all exist: a member's Clone or
   // an allocation that throws part-way leaves nothing behind.
   std::vector<std::unique_ptr<GkCompositeCurve2d>> copies;
@@ -41,6 +48,8 @@ GkShape& GkShape::operator=(const GkShape& src) {
   cachedBox = src.cachedBox;
   boxOutOfDate = src.boxOutOfDate;
   holeBoxes = src.holeBoxes;
+  holeStamps = src.holeStamps;
+  stampsSeen = 0;
   holeGrid = HoleGrid();
   return *this;
 }
@@ -74,10 +83,35 @@ GkBoundBox2d GkShape::GetBoundBox() {
   if (!boxOutOfDate) return cachedBox;
   boxOutOfDate = false;
   cachedBox = m_loops.empty() ? GkBoundBox2d() : m_loops.front()->GetBoundBox();
+  stampsSeen = gk::LatestListStamp();
   holeBoxes.clear();
-  for (std::size_t i = 1; i < m_loops.size(); ++i) holeBoxes.push_back(m_loops[i]->GetBoundBox());
+  holeStamps.clear();
+  for (std::size_t i = 1; i < m_loops.size(); ++i) {
+    holeBoxes.push_back(m_loops[i]->GetBoundBox());
+    holeStamps.push_back(m_loops[i]->m_listStamp);
+  }
   holeGrid.upToDate = false;
   return cachedBox;
+}
+
+// A hole changed through the pointers that GetCompCurveList hands out (its
+// members replaced or appended) has a new box: the copy kept here and the
+// grid built from it follow.
+void GkShape::RefreshHoleBoxes() {
+  const std::uint64_t latest = gk::LatestListStamp();
+  if (latest == stampsSeen) return;
+  stampsSeen = latest;
+  for (std::size_t h = 0; h < holeStamps.size(); ++h) {
+    GkCompositeCurve2d& hole = *m_loops[h + 1];
+    if (hole.m_listStamp == holeStamps[h]) continue;
+    holeStamps[h] = hole.m_listStamp;
+    const GkBoundBox2d box = hole.GetBoundBox();
+    if (box.minX != holeBoxes[h].minX || box.maxX != holeBoxes[h].maxX ||
+        box.minY != holeBoxes[h].minY || box.maxY != holeBoxes[h].maxY) {
+      holeBoxes[h] = box;
+      holeGrid.upToDate = false;
+    }
+  }
 }
 
 namespace {
@@ -194,6 +228,7 @@ bool GkShape::IsPointIn(const AcGePoint2d& pt) {
   if (m_loops.empty()) return false;
   if (!GetBoundBox().Contain(pt, GkGeoLib::g_tol)) return false;
   if (!m_loops.front()->IsPointIn(pt)) return false;
+  RefreshHoleBoxes();
   auto inHole = [&](std::size_t h) {
     return holeBoxes[h].Contain(pt, GkGeoLib::g_tol) && m_loops[h + 1]->IsPointIn(pt);
   };

@@ -80,6 +80,51 @@ TEST(Shape, ContainmentFollowsHoleChangesAfterAQuery) {
   EXPECT_FALSE(shape.IsPointIn(AcGePoint2d(2, 2))) << "into the moved hole";
 }
 
+// The shape hands out its loops; a hole changed through that pointer (its
+// members replaced or appended) is a new hole, with a new box, whether the
+// holes are scanned one by one or through the grid.
+TEST(Shape, ContainmentFollowsHolesChangedThroughTheirPointers) {
+  for (const int extraHoles : {0, 30}) {
+    SCOPED_TRACE(testing::Message() << extraHoles << " more holes");
+    std::vector<GkCompositeCurve2d*> holes{RectLoop(4, 4, 6, 6, false)};
+    for (int i = 0; i < extraHoles; ++i)
+      holes.push_back(RectLoop(20 + i, 20, 20.5 + i, 20.5, false));
+    std::unique_ptr<GkShape> shape(MakeShape(RectLoop(0, 0, 60, 60), holes));
+    const AcGePoint2d p(2, 2), q(8, 8), far(50, 50);
+    ASSERT_TRUE(shape->IsPointIn(p));
+    ASSERT_TRUE(shape->IsPointIn(q));
+    std::vector<GkCompositeCurve2d*> loops;
+    shape->GetCompCurveList(loops);
+    std::unique_ptr<GkCompositeCurve2d> grown(RectLoop(1, 1, 9, 9, false));
+    std::vector<GkCurve2d*> members;
+    grown->GetCurveList(members);
+    std::vector<GkCurve2d*> none;
+    grown->SetCurveList(none);  // the members pass to the hole below
+    loops[1]->GetBoundBox();    // the hole's own box refreshed first
+    std::vector<GkCurve2d*> old;
+    loops[1]->GetCurveList(old);
+    loops[1]->SetCurveList(members);
+    for (GkCurve2d* m : old) delete m;
+    EXPECT_FALSE(shape->IsPointIn(p)) << "inside the grown hole";
+    EXPECT_FALSE(shape->IsPointIn(q));
+    EXPECT_TRUE(shape->IsPointIn(far));
+    // A copy made now answers the same.
+    GkShape copy(*shape);
+    EXPECT_FALSE(copy.IsPointIn(p));
+    EXPECT_TRUE(copy.IsPointIn(far));
+    // A hole that gains a member: a square closed around (50, 50) in place
+    // of an empty loop appended last.
+    shape->AppendCompCurve(new GkCompositeCurve2d());
+    EXPECT_TRUE(shape->IsPointIn(far));
+    shape->GetCompCurveList(loops);
+    std::unique_ptr<GkCompositeCurve2d> square(RectLoop(49, 49, 51, 51, false));
+    square->GetCurveList(members);
+    square->SetCurveList(none);
+    for (GkCurve2d* m : members) loops.back()->append(m);
+    EXPECT_FALSE(shape->IsPointIn(far)) << "inside the hole that grew members";
+  }
+}
+
 // With many holes, containment goes through a grid over the hole boxes.
 // Its answers must be those of the loops themselves: inside the outer loop
 // and inside no hole, each loop judged with the tolerance of the moment.

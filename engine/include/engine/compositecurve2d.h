@@ -23,6 +23,7 @@
 #include <engine/curve2d.h>
 #include <engine/engine_export.h>
 
+#include <cstdint>
 #include <vector>
 
 // Appends every point but the first to the caller's list.
@@ -193,4 +194,9 @@ private:
   void DestroyMembers();
 
   std::vector<GkCurve2d*> m_members;
+  // Changes, to a value never used before, whenever the member list is
+  // replaced, grown or assigned: a shape compares it to know whether the
+  // box it keeps of this loop still holds.
+  std::uint64_t m_listStamp;
+  friend class GkShape;
 };

@@ -21,6 +21,7 @@
 #include <engine/point2d.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class ENGINE_EXPORT GkShape {
@@ -58,9 +59,14 @@ private:
 
   GkBoundBox2d cachedBox;
   bool boxOutOfDate = true;
-  // Boxes of the holes (m_loops[1..]) side by side, refreshed with cachedBox:
-  // containment rejects far holes without touching the loops themselves.
+  // Boxes of the holes (m_loops[1..]) side by side, refreshed with cachedBox
+  // and whenever a hole's member list changed since (holeStamps against the
+  // loops' stamps, looked at only when any loop anywhere changed since
+  // stampsSeen): containment rejects far holes without touching the loops.
   std::vector<GkBoundBox2d> holeBoxes;
+  std::vector<std::uint64_t> holeStamps;
+  std::uint64_t stampsSeen = 0;
+  void RefreshHoleBoxes();
   // The holes by cell of a uniform grid over their boxes, widened beyond the
   // containment tolerance: a point is tested against the holes of its cell
   // and those too wide for the grid only. Built on the first containment
