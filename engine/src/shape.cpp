@@ -79,9 +79,13 @@ void GkShape::SetCurveList(std::vector<GkCompositeCurve2d*>& loops) {
 
 void GkShape::GetCompCurveList(std::vector<GkCompositeCurve2d*>& loops) const { loops = m_loops; }
 
+// Also out of date when the outer loop's member list changed through its
+// pointer since the box was taken.
 GkBoundBox2d GkShape::GetBoundBox() {
-  if (!boxOutOfDate) return cachedBox;
+  if (!boxOutOfDate && (m_loops.empty() || m_loops.front()->m_listStamp == outerStamp))
+    return cachedBox;
   boxOutOfDate = false;
+  outerStamp = m_loops.empty() ? 0 : m_loops.front()->m_listStamp;
   cachedBox = m_loops.empty() ? GkBoundBox2d() : m_loops.front()->GetBoundBox();
   stampsSeen = gk::LatestListStamp();
   holeBoxes.clear();

@@ -203,6 +203,25 @@ TEST(Shape, BoxIsTheOuterLoopsAndFollowsAppends) {
   EXPECT_EQ(box.maxX, 3.0);
 }
 
+// The same for the outer loop: its box, and so containment, follow a
+// change of its members made through the pointer the shape hands out.
+TEST(Shape, BoxFollowsAnOuterLoopChangedThroughItsPointer) {
+  std::unique_ptr<GkShape> shape(MakeShape(RectLoop(0, 0, 10, 10), {}));
+  const AcGePoint2d p(15, 5);
+  ASSERT_FALSE(shape->IsPointIn(p));
+  std::vector<GkCompositeCurve2d*> loops;
+  shape->GetCompCurveList(loops);
+  std::unique_ptr<GkCompositeCurve2d> wide(RectLoop(0, 0, 20, 10));
+  std::vector<GkCurve2d*> members, old, none;
+  wide->GetCurveList(members);
+  wide->SetCurveList(none);
+  loops[0]->GetCurveList(old);
+  loops[0]->SetCurveList(members);
+  for (GkCurve2d* m : old) delete m;
+  EXPECT_EQ(shape->GetBoundBox().maxX, 20.0);
+  EXPECT_TRUE(shape->IsPointIn(p));
+}
+
 TEST(Shape, EmptyShapesContainNothing) {
   GkShape empty;
   EXPECT_FALSE(empty.IsPointIn(AcGePoint2d(0, 0)));

@@ -47,8 +47,9 @@ public:
   // ownership.
   void GetCompCurveList(std::vector<GkCompositeCurve2d*>& loops) const;
 
-  // Box of the outer loop (holes do not contribute), cached; the empty box
-  // without loops.
+  // Box of the outer loop (holes do not contribute), cached until the loop
+  // list or the outer loop's member list changes; the empty box without
+  // loops.
   GkBoundBox2d GetBoundBox();
   // True when pt is inside the outer loop and inside no hole, each decided by
   // the loop's IsPointIn; false outside the box by more than g_tol.EqualPoint.
@@ -59,6 +60,8 @@ private:
 
   GkBoundBox2d cachedBox;
   bool boxOutOfDate = true;
+  // The outer loop's stamp when cachedBox was taken.
+  std::uint64_t outerStamp = 0;
   // Boxes of the holes (m_loops[1..]) side by side, refreshed with cachedBox
   // and whenever a hole's member list changed since (holeStamps against the
   // loops' stamps, looked at only when any loop anywhere changed since
