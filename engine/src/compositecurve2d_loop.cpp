@@ -33,6 +33,17 @@ void AppendDistinctAngle(std::vector<double>& angles, std::size_t checked, doubl
   angles.push_back(a);
 }
 
+// Adds the shoelace terms of `member` sampled at `sampleTol`, joined from
+// (prevX, prevY), to `sum`, and moves (prevX, prevY) to its last sample.
+void AddSampledTerms(GkCurve2d& member, double sampleTol, double& sum, double& prevX,
+                     double& prevY) {
+  GetAreaSampleXY sink(sum, prevX, prevY);
+  member.GetSamplePointXY(sink, sampleTol);
+  sum = sink.Sum();
+  prevX = sink.PrevX();
+  prevY = sink.PrevY();
+}
+
 }  // namespace
 
 // ---- point in loop ----
@@ -141,13 +152,7 @@ double GkCompositeCurve2d::SampledAreaSum(const double& sampleTol) {
   double sum = 0.0;
   double prevX = start.x;
   double prevY = start.y;
-  for (GkCurve2d* member : m_members) {
-    GetAreaSampleXY sink(sum, prevX, prevY);
-    member->GetSamplePointXY(sink, sampleTol);
-    sum = sink.Sum();
-    prevX = sink.PrevX();
-    prevY = sink.PrevY();
-  }
+  for (GkCurve2d* member : m_members) AddSampledTerms(*member, sampleTol, sum, prevX, prevY);
   return sum;
 }
 
@@ -160,11 +165,7 @@ double GkCompositeCurve2d::ExactAreaSum() {
     const GkCurveType type = member->GetCrvType();
     auto* arc = type == kCrvArc ? dynamic_cast<AcGeCircArc2d*>(member) : nullptr;
     if (type != kCrvLineSeg && arc == nullptr) {
-      GetAreaSampleXY sink(sum, prevX, prevY);
-      member->GetSamplePointXY(sink, kOrientationSampleTol);
-      sum = sink.Sum();
-      prevX = sink.PrevX();
-      prevY = sink.PrevY();
+      AddSampledTerms(*member, kOrientationSampleTol, sum, prevX, prevY);
       continue;
     }
     // The chord from where the chain stands to the member's end, as the
