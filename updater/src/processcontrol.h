@@ -49,7 +49,9 @@ qint64 findProcessByName(const QString& name, const QString& preferredFolder = Q
 
 // Stops process `pid`: asks it to end (SIGTERM) so it may save its data, and
 // forces it (SIGKILL) when it is still there after `graceMs` milliseconds.
-// True when the process is gone (a dead child not yet reaped counts as gone).
+// Both signals go to the process that held the id when the stop began,
+// never to one that takes the id after it ends. True when the process is
+// gone (a dead child not yet reaped counts as gone).
 // Ids <= 0, ids beyond the system's process id range and this process's
 // own id are refused (false).
 bool killProcess(qint64 pid, int graceMs = 3000);

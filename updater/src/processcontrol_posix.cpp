@@ -1,7 +1,9 @@
 // Process control on Linux: the single-instance lock is a listening socket in
 // the abstract namespace, which the kernel drops when the process dies;
-// processes are found through /proc; programs start detached and unelevated,
-// with their standard streams on the null device.
+// processes are found through /proc and stopped through a process descriptor;
+// programs start detached and unelevated, with their standard streams on the
+// null device.
+#include "processpin_posix.h"
 #include "processplatform.h"
 
 #include <QByteArray>
@@ -159,32 +161,9 @@ bool processRunning(pid_t pid) {
   return state != 'Z' && state != 'X';
 }
 
-// Waits until `pid` is gone or `ms` milliseconds have passed. A process
-// descriptor (pidfd, Linux 5.3 on) turns readable when the process ends, so
-// the wait ends on that event. The process is no child of ours, so nothing
-// else signals its end: where the kernel refuses a descriptor, its state is
-// looked at every kPollMs instead.
+// Waits until `pid` is gone or `ms` milliseconds have passed, looking at its
+// state every kPollMs: the way for processes that no descriptor pins.
 bool waitGone(pid_t pid, int ms) {
-  const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-  if (fd < 0 && errno == ESRCH) return true;
-  if (fd >= 0) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    bool gone = !processRunning(pid);
-    while (!gone) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      pollfd ready{fd, POLLIN, 0};
-      const int n = ::poll(&ready, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
-      if (n > 0)
-        gone = true;  // the very process we opened has ended
-      else if (n == 0)
-        break;
-      else if (errno != EINTR)
-        break;
-    }
-    ::close(fd);
-    return gone || !processRunning(pid);
-  }
   for (int waited = 0;; waited += kPollMs) {
     if (!processRunning(pid)) return true;
     if (waited >= ms) return false;
@@ -192,7 +171,39 @@ bool waitGone(pid_t pid, int ms) {
   }
 }
 
+// Waits until the process of `pidfd` has ended or `ms` milliseconds have
+// passed: the descriptor turns readable when it ends, so the wait ends on
+// that event. True when it has ended.
+bool waitEnded(int pidfd, int ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd ready{pidfd, POLLIN, 0};
+    const int n = ::poll(&ready, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
+    if (n > 0) return (ready.revents & POLLIN) != 0;
+    if (n == 0 || errno != EINTR) return false;
+  }
+}
+
+int sendSignal(int pidfd, int signal) {
+  return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0));
+}
+
 }  // namespace
+
+namespace processpin {
+
+int openProcess(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
+
+bool stopPinned(int pidfd, int graceMs) {
+  if (waitEnded(pidfd, 0)) return true;
+  if (sendSignal(pidfd, SIGTERM) == 0 && waitEnded(pidfd, graceMs)) return true;
+  if (sendSignal(pidfd, SIGKILL) != 0 && errno != ESRCH) return false;
+  return waitEnded(pidfd, kKillWaitMs);
+}
+
+}  // namespace processpin
 
 namespace processplatform {
 
@@ -256,6 +267,17 @@ bool killProcess(std::int64_t pid, int graceMs) {
   // process) among others: refused like the ids <= 0 they could become.
   if (pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid()) return false;
   const auto id = static_cast<pid_t>(pid);
+  // Pinned from here on: every signal and wait reaches the process that
+  // holds the id now, even if it ends and the id passes to another.
+  const int pidfd = processpin::openProcess(id);
+  if (pidfd >= 0) {
+    const bool gone = processpin::stopPinned(pidfd, graceMs);
+    ::close(pidfd);
+    return gone;
+  }
+  if (errno == ESRCH) return true;
+  // No descriptor to be had (an older kernel, a thread's id, no descriptor
+  // free): by id, as the system's own kill does.
   if (!processRunning(id)) return true;
   if (::kill(id, SIGTERM) == 0 && waitGone(id, graceMs)) return true;
   if (::kill(id, SIGKILL) != 0 && errno != ESRCH) return false;

@@ -47,8 +47,10 @@ bool enableDebugPrivilege();
 std::int64_t findProcessByName(const std::string& name, const std::string& preferredFolder);
 
 // Stops process `pid` and waits, bounded, until it is gone; true when it is.
-// Linux asks first (SIGTERM) and forces after `graceMs` (SIGKILL); Windows
-// terminates it with exit code 0 at once. Ids <= 0, the system's own
+// Linux asks first (SIGTERM) and forces after `graceMs` (SIGKILL), through a
+// process descriptor opened first, so that no signal reaches a process that
+// takes the id after this one ends; Windows terminates it with exit code 0
+// at once, through a handle. Ids <= 0, the system's own
 // processes, ids beyond the system's range and this process are refused.
 bool killProcess(std::int64_t pid, int graceMs);
 

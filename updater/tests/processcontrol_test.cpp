@@ -1,6 +1,8 @@
 // Process control: the single-instance lock, the self-copy hand-over, finding
-// and stopping processes, detached starts and the event-processing wait.
+// and stopping processes (by id and pinned by a descriptor), detached starts
+// and the event-processing wait.
 #include "processcontrol.h"
+#include "processpin_posix.h"
 
 #include "child_test_run.h"
 #include "process_test_util.h"
@@ -15,8 +17,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testsupport::readFile;
@@ -271,6 +276,71 @@ TEST(ProcessControl, KillProcessOfAGoneProcessSucceedsAndRefusesItself) {
   ASSERT_TRUE(done.waitForFinished());
   EXPECT_TRUE(killProcess(gone));
   EXPECT_FALSE(killProcess(::getpid()));
+}
+
+// Makes `id` the next process id of this PID namespace (root only).
+bool setNextProcessId(qint64 id) {
+  QFile next(QStringLiteral("/proc/sys/kernel/ns_last_pid"));
+  return next.open(QIODevice::WriteOnly) && next.write(QByteArray::number(id - 1)) > 0;
+}
+
+// Once a process ends and is reaped, its id passes to the next process. A
+// stop pinned to the first must report it gone and leave the id's new
+// holder alone, where a stop by id would end the new holder.
+TEST(ProcessControl, PinnedStopNeverReachesTheNextHolderOfTheId) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to choose the next process id";
+  RUN_TEST_IN_CHILD({});
+  QProcess first;
+  first.start("/bin/sleep", {"60"});
+  ASSERT_TRUE(first.waitForStarted());
+  const qint64 id = first.processId();
+  const int pidfd = processpin::openProcess(static_cast<pid_t>(id));
+  ASSERT_GE(pidfd, 0) << std::strerror(errno);
+  first.kill();
+  ASSERT_TRUE(first.waitForFinished());  // reaped: the id is free
+
+  ASSERT_TRUE(setNextProcessId(id));
+  QProcess second;
+  second.start("/bin/sleep", {"60"});
+  ASSERT_TRUE(second.waitForStarted());
+  ASSERT_EQ(second.processId(), id) << "the id passed to the second process";
+
+  EXPECT_TRUE(processpin::stopPinned(pidfd, 100)) << "the first process is gone";
+  EXPECT_FALSE(second.waitForFinished(200)) << "the new holder must survive";
+  EXPECT_EQ(second.state(), QProcess::Running);
+  ::close(pidfd);
+  second.kill();
+  second.waitForFinished();
+}
+
+// A process that ignores the request is forced after the grace time; an
+// ended one counts as gone before its parent reaps it.
+TEST(ProcessControl, PinnedStopForcesAStubbornProcessAndPassesOverAnEndedOne) {
+  QProcess stubborn;
+  stubborn.start("/bin/sh", {"-c", "trap '' TERM; echo up; exec sleep 120"});
+  ASSERT_TRUE(stubborn.waitForReadyRead(20000));
+  int pidfd = processpin::openProcess(static_cast<pid_t>(stubborn.processId()));
+  ASSERT_GE(pidfd, 0) << std::strerror(errno);
+  EXPECT_TRUE(processpin::stopPinned(pidfd, 100));
+  ::close(pidfd);
+  ASSERT_TRUE(stubborn.waitForFinished(20000));
+  EXPECT_EQ(stubborn.exitStatus(), QProcess::CrashExit) << "forced";
+
+  const pid_t ended = ::fork();
+  if (ended == 0) ::_exit(0);
+  ASSERT_GT(ended, 0);
+  siginfo_t info{};
+  ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(ended), &info, WEXITED | WNOWAIT), 0);
+  pidfd = processpin::openProcess(ended);  // ended, a zombie until waitpid below
+  ASSERT_GE(pidfd, 0) << std::strerror(errno);
+  EXPECT_TRUE(processpin::stopPinned(pidfd, 0));
+  ::close(pidfd);
+  int status = 0;
+  ASSERT_EQ(::waitpid(ended, &status, 0), ended);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "ended by itself, not signalled";
+  errno = 0;
+  EXPECT_EQ(processpin::openProcess(ended), -1);
+  EXPECT_EQ(errno, ESRCH) << "reaped: no such process";
 }
 
 // Ids 0 and -1 address a whole process group or every process: run that case
