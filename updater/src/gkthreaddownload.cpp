@@ -270,11 +270,11 @@ void GKThreadDownLoad::startInstaller(const QString& installerPath) {
 }
 
 void GKThreadDownLoad::stopApplication() {
-  const qint64 pid =
-      findProcessByName(settings().Application, QCoreApplication::applicationDirPath());
+  const QString application = settings().Application;
+  const qint64 pid = findProcessByName(application, QCoreApplication::applicationDirPath());
   if (pid == 0) return;
   enableDebugPrivilege();
-  killProcess(pid);
+  killProcessIfNamed(pid, application);
 }
 
 void GKThreadDownLoad::restartApplication(const QString& appDir) {

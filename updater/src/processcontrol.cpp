@@ -28,6 +28,10 @@ qint64 findProcessByName(const QString& name, const QString& preferredFolder) {
 
 bool killProcess(qint64 pid, int graceMs) { return processplatform::killProcess(pid, graceMs); }
 
+bool killProcessIfNamed(qint64 pid, const QString& name, int graceMs) {
+  return processplatform::killProcessIfNamed(pid, name.toStdString(), graceMs);
+}
+
 bool startProgram(const QString& path, int mode, const QString& parameters) {
   return processplatform::startProgram(path.toStdString(), mode, parameters.toStdString());
 }

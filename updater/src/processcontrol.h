@@ -56,6 +56,13 @@ qint64 findProcessByName(const QString& name, const QString& preferredFolder = Q
 // own id are refused (false).
 bool killProcess(qint64 pid, int graceMs = 3000);
 
+// killProcess for a process that findProcessByName found under `name`: a
+// process that has ended since leaves its id to others, so the stop checks,
+// on the process it then signals, that its executable is still named
+// `name`. Another program holding the id is left alone (true: the found
+// process is gone).
+bool killProcessIfNamed(qint64 pid, const QString& name, int graceMs = 3000);
+
 // Starts `path` detached from this process, without elevation (both modes),
 // its standard input, output and error on the null device; `parameters`,
 // when not empty, is passed as the program's one argument.

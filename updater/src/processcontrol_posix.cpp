@@ -146,6 +146,14 @@ QString executablePath(pid_t pid) {
   return QFile::decodeName(QByteArray(buf.data(), static_cast<int>(n)));
 }
 
+// The executable of `pid` as findProcessByName matches it: a program whose
+// file was replaced or deleted while it runs keeps its name.
+QString runningExecutable(pid_t pid) {
+  QString path = executablePath(pid);
+  if (path.endsWith(QLatin1String(" (deleted)"))) path.chop(10);
+  return path;
+}
+
 // True while `pid` exists and has not yet died. A zombie (dead, waiting for
 // its parent to reap it) counts as gone: it holds no files and runs no code.
 bool processRunning(pid_t pid) {
@@ -205,6 +213,45 @@ bool stopPinned(int pidfd, int graceMs) {
 
 }  // namespace processpin
 
+namespace {
+
+// Ids beyond pid_t would wrap on conversion, to a group or to -1 (every
+// process) among others: refused like the ids <= 0 they could become.
+bool refusedId(std::int64_t pid) {
+  return pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid();
+}
+
+// True when the executable of `id` is named `name`, or when `name` is null.
+bool runsProgram(pid_t id, const std::string* name) {
+  if (name == nullptr) return true;
+  const QString path = runningExecutable(id);
+  const int slash = path.lastIndexOf('/');
+  return slash >= 0 && path.mid(slash + 1) == QString::fromStdString(*name);
+}
+
+// killProcess, and killProcessIfNamed when `name` is not null.
+bool stopProcess(pid_t id, const std::string* name, int graceMs) {
+  // Pinned from here on: every signal and wait reaches the process that
+  // holds the id now, even if it ends and the id passes to another. Read
+  // after the pinning, the executable is the pinned process's own, or that
+  // process has ended already and any signal to it is void.
+  const int pidfd = processpin::openProcess(id);
+  if (pidfd >= 0) {
+    const bool gone = !runsProgram(id, name) || processpin::stopPinned(pidfd, graceMs);
+    ::close(pidfd);
+    return gone;
+  }
+  if (errno == ESRCH) return true;
+  // No descriptor to be had (an older kernel, a thread's id, no descriptor
+  // free): by id, as the system's own kill does.
+  if (!processRunning(id) || !runsProgram(id, name)) return true;
+  if (::kill(id, SIGTERM) == 0 && waitGone(id, graceMs)) return true;
+  if (::kill(id, SIGKILL) != 0 && errno != ESRCH) return false;
+  return waitGone(id, kKillWaitMs);
+}
+
+}  // namespace
+
 namespace processplatform {
 
 std::string singleInstanceLockName() { return QFile::decodeName(lockName(0)).toStdString(); }
@@ -251,9 +298,7 @@ std::int64_t findProcessByName(const std::string& nameUtf8, const std::string& p
   std::int64_t first = 0;
   for (const pid_t pid : listProcessIds()) {
     if (pid == self || pid == 1) continue;
-    QString path = executablePath(pid);
-    // A program whose file was replaced or deleted while it runs.
-    if (path.endsWith(QLatin1String(" (deleted)"))) path.chop(10);
+    const QString path = runningExecutable(pid);
     const int slash = path.lastIndexOf('/');
     if (slash < 0 || path.mid(slash + 1) != name) continue;
     if (!preferred.isEmpty() && path.left(slash) == preferred) return pid;
@@ -263,25 +308,13 @@ std::int64_t findProcessByName(const std::string& nameUtf8, const std::string& p
 }
 
 bool killProcess(std::int64_t pid, int graceMs) {
-  // Ids beyond pid_t would wrap on conversion, to a group or to -1 (every
-  // process) among others: refused like the ids <= 0 they could become.
-  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid()) return false;
-  const auto id = static_cast<pid_t>(pid);
-  // Pinned from here on: every signal and wait reaches the process that
-  // holds the id now, even if it ends and the id passes to another.
-  const int pidfd = processpin::openProcess(id);
-  if (pidfd >= 0) {
-    const bool gone = processpin::stopPinned(pidfd, graceMs);
-    ::close(pidfd);
-    return gone;
-  }
-  if (errno == ESRCH) return true;
-  // No descriptor to be had (an older kernel, a thread's id, no descriptor
-  // free): by id, as the system's own kill does.
-  if (!processRunning(id)) return true;
-  if (::kill(id, SIGTERM) == 0 && waitGone(id, graceMs)) return true;
-  if (::kill(id, SIGKILL) != 0 && errno != ESRCH) return false;
-  return waitGone(id, kKillWaitMs);
+  if (refusedId(pid)) return false;
+  return stopProcess(static_cast<pid_t>(pid), nullptr, graceMs);
+}
+
+bool killProcessIfNamed(std::int64_t pid, const std::string& name, int graceMs) {
+  if (refusedId(pid)) return false;
+  return stopProcess(static_cast<pid_t>(pid), &name, graceMs);
 }
 
 bool startProgram(const std::string& path, int mode, const std::string& parameters) {

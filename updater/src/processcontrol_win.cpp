@@ -28,6 +28,9 @@ constexpr DWORD kTerminateAccess = 0x42B;
 // A terminated process normally vanishes at once; wait at most this long
 // (ms) before reporting failure.
 constexpr DWORD kKillWaitMs = 2000;
+// Longest image path that QueryFullProcessImageNameW returns, in characters
+// (the limit of extended-length paths).
+constexpr std::size_t kLongPathMax = 32768;
 // Show command of started programs: shown normally.
 constexpr int kShowNormally = SW_SHOW;
 
@@ -108,6 +111,34 @@ std::wstring quotedArgument(const std::wstring& text) {
   return out + L"\"";
 }
 
+// True when the image of the process behind `process` has the file name
+// `wanted` (compared as findProcessByName compares), or when `wanted` is
+// null. A process whose image cannot be queried is taken to be the found
+// one, as the stop by id always took it.
+bool runsProgram(HANDLE process, const std::wstring* wanted) {
+  if (wanted == nullptr) return true;
+  std::vector<wchar_t> path(kLongPathMax);
+  DWORD size = static_cast<DWORD>(path.size());
+  if (!::QueryFullProcessImageNameW(process, 0, path.data(), &size)) return true;
+  const std::wstring image(path.data(), size);
+  const std::size_t cut = image.find_last_of(L"\\/");
+  return cut != std::wstring::npos && image.compare(cut + 1, std::wstring::npos, *wanted) == 0;
+}
+
+// killProcess, and killProcessIfNamed when `wanted` is not null. The handle
+// pins the process: once it is open, the id cannot pass to another one.
+bool stopProcess(std::int64_t pid, const std::wstring* wanted) {
+  if (refusedId(pid)) return false;
+  const Handle process(
+      ::OpenProcess(kTerminateAccess | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
+  if (!process) return false;
+  DWORD code = 0;
+  if (::GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE) return true;
+  if (!runsProgram(process.get(), wanted)) return true;
+  if (!::TerminateProcess(process.get(), 0)) return false;
+  return ::WaitForSingleObject(process.get(), kKillWaitMs) == WAIT_OBJECT_0;
+}
+
 }  // namespace
 
 namespace processplatform {
@@ -161,14 +192,13 @@ std::int64_t findProcessByName(const std::string& name, const std::string& prefe
 
 bool killProcess(std::int64_t pid, int graceMs) {
   (void)graceMs;  // Windows has no request to end that every program obeys
-  if (refusedId(pid)) return false;
-  const Handle process(
-      ::OpenProcess(kTerminateAccess | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
-  if (!process) return false;
-  DWORD code = 0;
-  if (::GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE) return true;
-  if (!::TerminateProcess(process.get(), 0)) return false;
-  return ::WaitForSingleObject(process.get(), kKillWaitMs) == WAIT_OBJECT_0;
+  return stopProcess(pid, nullptr);
+}
+
+bool killProcessIfNamed(std::int64_t pid, const std::string& name, int graceMs) {
+  (void)graceMs;
+  const std::wstring wanted = wide(name);
+  return stopProcess(pid, &wanted);
 }
 
 bool startProgram(const std::string& path, int mode, const std::string& parameters) {

@@ -54,6 +54,13 @@ std::int64_t findProcessByName(const std::string& name, const std::string& prefe
 // processes, ids beyond the system's range and this process are refused.
 bool killProcess(std::int64_t pid, int graceMs);
 
+// killProcess for a process found by name: stops `pid` only while its
+// executable's file name is still `name` (compared as findProcessByName
+// does), checked through the descriptor or handle that the stop then uses.
+// When the found process has ended and its id names another program, that
+// program is left alone and the result is true: the found one is gone.
+bool killProcessIfNamed(std::int64_t pid, const std::string& name, int graceMs);
+
 // Starts `path` without waiting for it; `parameters`, when not empty, reaches
 // the program as its one argument. Windows: through the shell with the verb
 // "open" for StartOpen and below Windows 7, "RunAs" otherwise; Linux:

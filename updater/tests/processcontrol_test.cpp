@@ -343,6 +343,34 @@ TEST(ProcessControl, PinnedStopForcesAStubbornProcessAndPassesOverAnEndedOne) {
   EXPECT_EQ(errno, ESRCH) << "reaped: no such process";
 }
 
+// The application found by name ends by itself and its id passes to
+// another program before the stop: the stop of the found process leaves
+// that program alone, while a process still of that name is stopped.
+TEST_F(ProcessControlTest, KillProcessIfNamedStopsOnlyTheProgramThatWasFound) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to choose the next process id";
+  RUN_TEST_IN_CHILD({});
+  const QString name = QStringLiteral("gkfound_%1").arg(::getpid());
+  ASSERT_TRUE(QFile::copy("/bin/sleep", dir + "/" + name));
+  QProcess found;
+  found.start(dir + "/" + name, {"60"});
+  ASSERT_TRUE(found.waitForStarted());
+  const qint64 id = findProcessByName(name);
+  ASSERT_EQ(id, found.processId());
+  found.kill();
+  ASSERT_TRUE(found.waitForFinished());
+
+  ASSERT_TRUE(setNextProcessId(id));
+  Child other("/bin/sleep", {"60"});
+  ASSERT_EQ(other.pid(), id) << "the id passed to another program";
+  EXPECT_TRUE(killProcessIfNamed(id, name, 100)) << "the found process is gone";
+  EXPECT_FALSE(other.process().waitForFinished(200)) << "the other program must survive";
+
+  Child again(dir + "/" + name, {"60"});
+  ASSERT_EQ(findProcessByName(name), again.pid());
+  EXPECT_TRUE(killProcessIfNamed(again.pid(), name, 100));
+  EXPECT_TRUE(again.process().waitForFinished(20000)) << "a process of that name is stopped";
+}
+
 // Ids 0 and -1 address a whole process group or every process: run that case
 // in a PID namespace and a session of its own, where a wrong answer can only
 // reach the processes of this test.

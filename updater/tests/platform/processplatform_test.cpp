@@ -1,7 +1,8 @@
 // The Windows process-control layer under Wine: a child program found by its
-// exact executable name and terminated, the single-instance mutex held by one
-// process, refused to a second and free again when the first dies, programs
-// started with each verb, and the debug privilege. Every wait is bounded.
+// exact executable name and terminated (by id, and only under that name),
+// the single-instance mutex held by one process, refused to a second and
+// free again when the first dies, programs started with each verb, and the
+// debug privilege. Every wait is bounded.
 #include "processplatform.h"
 
 #include <testsupport/file_bytes.h>
@@ -112,6 +113,21 @@ TEST(ProcessSearch, FindsAChildByItsExactNameAndTerminatesIt) {
   EXPECT_TRUE(processplatform::killProcess(pid, 0));
   EXPECT_EQ(processplatform::findProcessByName(child.name(), std::string()), 0)
       << "gone after the kill";
+}
+
+// The stop of a process found by name checks the name on the process it
+// opened: under an id that now names another program it leaves it alone.
+TEST(ProcessSearch, KillProcessIfNamedStopsOnlyAProcessOfThatName) {
+  Child child("named");
+  ASSERT_EQ(awaitReport(child.start("sleep", "ready.txt")), "ready");
+  const std::int64_t pid = awaitProcess(child.name());
+  ASSERT_NE(pid, 0);
+  EXPECT_TRUE(processplatform::killProcessIfNamed(pid, "gkother.exe", 0))
+      << "no process of that name holds the id";
+  EXPECT_EQ(processplatform::findProcessByName(child.name(), std::string()), pid) << "left running";
+  EXPECT_TRUE(processplatform::killProcessIfNamed(pid, child.name(), 0));
+  EXPECT_EQ(processplatform::findProcessByName(child.name(), std::string()), 0)
+      << "stopped under its own name";
 }
 
 TEST(ProcessSearch, NeverReportsThisProcessOrUnmatchableNames) {
