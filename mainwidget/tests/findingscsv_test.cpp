@@ -86,3 +86,17 @@ TEST(AuditSummary, ControlCharactersNeverReachTheTerminal) {
       << line.toStdString();
   EXPECT_TRUE(line.endsWith("31m\uFFFD\uFFFD\uFFFDP")) << line.toStdString();
 }
+
+// A name can hide what it is with directional formatting: "gpj.exe" after a
+// right-to-left override shows as "exe.jpg". Those characters are replaced,
+// the separators U+2028 and U+2029 break no line, and right-to-left letters
+// themselves pass unchanged.
+TEST(AuditSummary, DirectionalFormattingNeverReachesTheTerminal) {
+  AuditReport bad;
+  bad.error = QString::fromUtf8("net \u0645\u0646 x\u2028y\u2029z");
+  const QString tag = QString::fromUtf8("a\u202egpj.exe\u202c b\u2066c\u2069 d\u200f\u200e\u061c");
+  const QString line = auditSummary(tag, QStringLiteral("p.json"), bad);
+  EXPECT_EQ(line, QString::fromUtf8("audit \"a\ufffdgpj.exe\ufffd b\ufffdc\ufffd "
+                                    "d\ufffd\ufffd\ufffd\": p.json: cannot read: "
+                                    "net \u0645\u0646 x y z"));
+}
