@@ -50,8 +50,8 @@ std::int64_t findProcessByName(const std::string& name, const std::string& prefe
 // Linux asks first (SIGTERM) and forces after `graceMs` (SIGKILL), through a
 // process descriptor opened first, so that no signal reaches a process that
 // takes the id after this one ends; Windows terminates it with exit code 0
-// at once, through a handle. Ids <= 0, the system's own
-// processes, ids beyond the system's range and this process are refused.
+// at once, through a handle. Ids <= 0, the system's own processes, ids
+// beyond the system's range and this process are refused.
 bool killProcess(std::int64_t pid, int graceMs);
 
 // killProcess for a process found by name: stops `pid` only while its
