@@ -34,12 +34,23 @@ wine=/usr/lib/wine/wine64
 # A fresh prefix for every run, so that nothing of an earlier run (files in
 # its temporary folder, registry entries) reaches this one. wineboot's exit
 # status is not reliable on a first start; the prefix is checked instead,
-# after the server has finished setting it up.
-/usr/lib/wine/wineserver -k 2>/dev/null || true  # a server left by an interrupted run
-rm -rf "$WINEPREFIX"
-"$wine" wineboot --init >/dev/null 2>&1 || true
-/usr/lib/wine/wineserver -w
-test -f "$WINEPREFIX/system.reg" || { echo "test-windows: wineboot made no prefix" >&2; exit 1; }
+# after the server has finished setting it up. A start can end with the
+# registry written but no system DLLs installed, and then no program loads
+# ("could not load kernel32.dll"): such a prefix is made again, up to three
+# times in all.
+made=""
+for attempt in 1 2 3; do
+  /usr/lib/wine/wineserver -k 2>/dev/null || true  # a server left by an interrupted run
+  rm -rf "$WINEPREFIX"
+  "$wine" wineboot --init >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver -w
+  if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
+    made=yes
+    break
+  fi
+  echo "test-windows: wineboot left an incomplete prefix (attempt $attempt)" >&2
+done
+[ -n "$made" ] || { echo "test-windows: wineboot made no complete prefix" >&2; exit 1; }
 
 # One wine server for the build's test discovery and the whole test run:
 # without it every program would start its own and race the previous one's
