@@ -154,6 +154,12 @@ QString runningExecutable(pid_t pid) {
   return path;
 }
 
+// True when the last component of `path` is exactly `name`.
+bool hasFileName(const QString& path, const QString& name) {
+  const int slash = path.lastIndexOf('/');
+  return slash >= 0 && path.mid(slash + 1) == name;
+}
+
 // True while `pid` exists and has not yet died. A zombie (dead, waiting for
 // its parent to reap it) counts as gone: it holds no files and runs no code.
 bool processRunning(pid_t pid) {
@@ -215,22 +221,17 @@ bool stopPinned(int pidfd, int graceMs) {
 
 namespace {
 
-// Ids beyond pid_t would wrap on conversion, to a group or to -1 (every
-// process) among others: refused like the ids <= 0 they could become.
-bool refusedId(std::int64_t pid) {
-  return pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid();
-}
-
 // True when the executable of `id` is named `name`, or when `name` is null.
 bool runsProgram(pid_t id, const std::string* name) {
-  if (name == nullptr) return true;
-  const QString path = runningExecutable(id);
-  const int slash = path.lastIndexOf('/');
-  return slash >= 0 && path.mid(slash + 1) == QString::fromStdString(*name);
+  return name == nullptr || hasFileName(runningExecutable(id), QString::fromStdString(*name));
 }
 
 // killProcess, and killProcessIfNamed when `name` is not null.
-bool stopProcess(pid_t id, const std::string* name, int graceMs) {
+bool stopProcess(std::int64_t pid, const std::string* name, int graceMs) {
+  // Ids beyond pid_t would wrap on conversion, to a group or to -1 (every
+  // process) among others: refused like the ids <= 0 they could become.
+  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid()) return false;
+  const auto id = static_cast<pid_t>(pid);
   // Pinned from here on: every signal and wait reaches the process that
   // holds the id now, even if it ends and the id passes to another. Read
   // after the pinning, the executable is the pinned process's own, or that
@@ -299,22 +300,17 @@ std::int64_t findProcessByName(const std::string& nameUtf8, const std::string& p
   for (const pid_t pid : listProcessIds()) {
     if (pid == self || pid == 1) continue;
     const QString path = runningExecutable(pid);
-    const int slash = path.lastIndexOf('/');
-    if (slash < 0 || path.mid(slash + 1) != name) continue;
-    if (!preferred.isEmpty() && path.left(slash) == preferred) return pid;
+    if (!hasFileName(path, name)) continue;
+    if (!preferred.isEmpty() && path.left(path.lastIndexOf('/')) == preferred) return pid;
     if (first == 0) first = pid;
   }
   return first;
 }
 
-bool killProcess(std::int64_t pid, int graceMs) {
-  if (refusedId(pid)) return false;
-  return stopProcess(static_cast<pid_t>(pid), nullptr, graceMs);
-}
+bool killProcess(std::int64_t pid, int graceMs) { return stopProcess(pid, nullptr, graceMs); }
 
 bool killProcessIfNamed(std::int64_t pid, const std::string& name, int graceMs) {
-  if (refusedId(pid)) return false;
-  return stopProcess(static_cast<pid_t>(pid), &name, graceMs);
+  return stopProcess(pid, &name, graceMs);
 }
 
 bool startProgram(const std::string& path, int mode, const std::string& parameters) {

@@ -111,6 +111,13 @@ std::wstring quotedArgument(const std::wstring& text) {
   return out + L"\"";
 }
 
+// True when the last component of `path` (after either separator) is exactly
+// `wanted`, case included.
+bool hasFileName(const std::wstring& path, const std::wstring& wanted) {
+  const std::size_t cut = path.find_last_of(L"\\/");
+  return cut != std::wstring::npos && path.compare(cut + 1, std::wstring::npos, wanted) == 0;
+}
+
 // True when the image of the process behind `process` has the file name
 // `wanted` (compared as findProcessByName compares), or when `wanted` is
 // null. A process whose image cannot be queried is taken to be the found
@@ -120,9 +127,7 @@ bool runsProgram(HANDLE process, const std::wstring* wanted) {
   std::vector<wchar_t> path(kLongPathMax);
   DWORD size = static_cast<DWORD>(path.size());
   if (!::QueryFullProcessImageNameW(process, 0, path.data(), &size)) return true;
-  const std::wstring image(path.data(), size);
-  const std::size_t cut = image.find_last_of(L"\\/");
-  return cut != std::wstring::npos && image.compare(cut + 1, std::wstring::npos, *wanted) == 0;
+  return hasFileName(std::wstring(path.data(), size), *wanted);
 }
 
 // killProcess, and killProcessIfNamed when `wanted` is not null. The handle
@@ -181,10 +186,9 @@ std::int64_t findProcessByName(const std::string& name, const std::string& prefe
   for (const DWORD pid : listProcessIds()) {
     if (pid == kIdleProcessId || pid == kSystemProcessId || pid == self) continue;
     const std::wstring path = executablePath(pid);
-    const std::size_t cut = path.find_last_of(L"\\/");
-    if (cut == std::wstring::npos || path.compare(cut + 1, std::wstring::npos, wanted) != 0)
-      continue;
-    if (!preferred.empty() && sameFolder(path.substr(0, cut), preferred)) return pid;
+    if (!hasFileName(path, wanted)) continue;
+    if (!preferred.empty() && sameFolder(path.substr(0, path.find_last_of(L"\\/")), preferred))
+      return pid;
     if (first == 0) first = pid;
   }
   return first;
