@@ -15,7 +15,8 @@ QString quotedExcerpt(const QByteArray& utf8) {
 
 namespace {
 
-// Line and paragraph separators: a terminal or a log viewer may break there.
+// Line breaks, tabs and the Unicode line and paragraph separators, where a
+// terminal or a log viewer may break or jump.
 bool breaksLine(ushort u) {
   return u == '\n' || u == '\r' || u == '\t' || u == 0x2028 || u == 0x2029;
 }
